@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// The one exception the engine throws. Its message is written for the user:
+// Chinese, naming the file and the system's reason.
+class FileError : public std::runtime_error
+{
+public:
+    explicit FileError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};

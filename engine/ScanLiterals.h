@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// Lists the double-quoted literals of a C++ text in the order they occur.
+// Quotation marks pair strictly in sequence; a pair whose opening mark follows
+// a backslash, an empty or all-space pair, and a pair holding a TAB give no row.
+// Each row is trimmed of leading and trailing U+0020 spaces only.
+QStringList ScanLiterals(QStringView text);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// How the program names files on disk.
+namespace SourcePaths {
+
+// The folder, "/", the name: joined as they are, so a root folder gives "//".
+inline QString JoinSelectedPath(const QString &folder, const QString &fileName)
+{
+    return folder + QLatin1Char('/') + fileName;
+}
+
+// The backup keeps the whole name and adds ".backup": main.cpp -> main.cpp.backup.
+inline QString BackupPathFor(const QString &path)
+{
+    return path + QStringLiteral(".backup");
+}
+
+// True for a file that exists and is neither a folder nor hidden.
+bool IsOrdinaryFile(const QString &path);
+
+// True when both paths name the same file (or, for files that are gone, the same place).
+bool SameFile(const QString &a, const QString &b);
+
+} // namespace SourcePaths

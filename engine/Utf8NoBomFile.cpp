@@ -1,0 +1,133 @@
+#include "engine/Utf8NoBomFile.h"
+
+#include "engine/ErrorText.h"
+#include "engine/FaultInjection.h"
+#include "engine/FileError.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace Utf8NoBomFile {
+namespace {
+
+// Files beyond this size are refused rather than exhausting memory.
+constexpr qint64 LargestReadableFile = qint64(1) << 30;
+
+QString readFailure(const QString &path, const QString &reason)
+{
+    return QStringLiteral("无法读取文件 %1：%2").arg(path, reason);
+}
+
+QString writeFailure(const QString &path, const QString &reason)
+{
+    return QStringLiteral("无法写入文件 %1：%2").arg(path, reason);
+}
+
+// Offset of the first byte that does not belong to a well-formed UTF-8 sequence.
+qsizetype firstInvalidUtf8Byte(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype size = bytes.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const unsigned char lead = p[i];
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
+        if (lead < 0x80) { ++i; continue; }
+        if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+        else if (lead == 0xE0) { length = 3; low = 0xA0; }
+        else if (lead == 0xED) { length = 3; high = 0x9F; }
+        else if (lead >= 0xE1 && lead <= 0xEF) length = 3;
+        else if (lead == 0xF0) { length = 4; low = 0x90; }
+        else if (lead == 0xF4) { length = 4; high = 0x8F; }
+        else if (lead >= 0xF1 && lead <= 0xF3) length = 4;
+        else return i;
+        if (i + length > size || p[i + 1] < low || p[i + 1] > high)
+            return i;
+        for (int k = 2; k < length; ++k)
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
+                return i;
+        i += length;
+    }
+    return -1;
+}
+
+// Writes the bytes to a temporary file beside the path and renames it into
+// place, so the path never holds a partly written file.
+void writeBytesAtomically(const QByteArray &bytes, const QString &path)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError(writeFailure(path, FileErrorReason(file)));
+    if (FaultInjection::IsArmed(FaultInjection::Point::DiskFull)) {
+        file.write(bytes.left(bytes.size() / 2));
+        throw FileError(writeFailure(path, FileErrorReason(QFileDevice::ResourceError,
+                                                           QStringLiteral("No space left on device"))));
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw FileError(writeFailure(path, FileErrorReason(file)));
+}
+
+void writeUtf8(const QString &text, const QString &path)
+{
+    if (FaultInjection::IsArmed(FaultInjection::Point::StreamWrite))
+        throw FileError(writeFailure(path, QStringLiteral("UTF-8 写入失败")));
+    writeBytesAtomically(text.toUtf8(), path);
+}
+
+// The fallback: the system's 8-bit encoding, refused when it would lose characters.
+void writeFallback(const QString &text, const QString &path)
+{
+    const auto encoding = FaultInjection::FallbackEncoding().value_or(QStringConverter::System);
+    QStringEncoder encoder(encoding, QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(text);
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QString decoded = decoder.decode(bytes);
+    if (encoder.hasError() || decoder.hasError() || decoded != text)
+        throw FileError(writeFailure(path, QStringLiteral("系统编码 %1 无法表示文本中的全部字符")
+                                               .arg(QString::fromLatin1(encoder.name()))));
+    writeBytesAtomically(bytes, path);
+}
+
+} // namespace
+
+QString ReadUtf8Text(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(readFailure(path, FileErrorReason(file)));
+    if (file.size() > LargestReadableFile)
+        throw FileError(readFailure(path, QStringLiteral("文件过大（超过 1 GB）")));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError(readFailure(path, FileErrorReason(file)));
+
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        throw FileError(QStringLiteral("文件 %1 不是有效的 UTF-8 编码（第 %2 个字节处出错）。"
+                                       "为避免替换时损坏文件内容，已拒绝载入。")
+                            .arg(path)
+                            .arg(firstInvalidUtf8Byte(bytes) + 1));
+    }
+    return text;
+}
+
+void WriteUtf8NoBom(const QString &text, const QString &path)
+{
+    if (!QStringView(text).isValidUtf16())
+        throw FileError(writeFailure(path, QStringLiteral("文本含有无法编码的字符（孤立的代理项）")));
+    try {
+        writeUtf8(text, path);
+        return;
+    } catch (const FileError &) {
+        // The UTF-8 write failed: try the fallback, which reports its own failure.
+    }
+    writeFallback(text, path);
+}
+
+} // namespace Utf8NoBomFile

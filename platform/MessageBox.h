@@ -1,0 +1,12 @@
+#pragma once
+
+#include "engine/ReplaceAndSave.h"
+
+class QWidget;
+
+namespace Platform {
+
+// A modal message box with one OK button.
+void ShowMessage(QWidget *owner, const QString &text, const QString &title, MessageIcon icon);
+
+} // namespace Platform

@@ -1,0 +1,7 @@
+#include "ui/Form1.h"
+
+Form1::Form1()
+{
+    setWindowTitle(QStringLiteral("Zelvane"));
+    setFixedSize(897, 593);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QWidget>
+
+// The main window.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+public:
+    Form1();
+};
