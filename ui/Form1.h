@@ -1,11 +1,92 @@
 #pragma once
 
+#include "engine/ReplaceAndSave.h"
+
 #include <QWidget>
 
-// The main window.
-class Form1 : public QWidget
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class DriveList;
+class EditBox;
+class FileList;
+class FolderList;
+class ListBox;
+
+// The main window: the file browser, the two paired lists of literals with
+// their edit box, and the file buttons. Event procedures are named by control
+// and event; the list editor's live in Form1Editor.cpp, the browser's in
+// Form1Browser.cpp.
+class Form1 : public QWidget, public ReplaceHost
 {
     Q_OBJECT
 public:
-    Form1();
+    Form1(); // Initialize: creates the controls; Load runs when first shown
+
+    // ReplaceHost: what the replace reads and writes of this window.
+    QString sourceText() const override { return SourceText; }
+    void setSourceText(const QString &text) override { SourceText = text; }
+    void setCurrentPath(const QString &path) override { CurrentPath = path; }
+    QStringList foundRows() const override;
+    QStringList replacementRows() const override;
+    QString fileFolder() const override;
+    QString selectedFileName() const override;
+    QString loadedFilePath() const override { return LoadedPath; }
+    void showMessage(const QString &text, const QString &title, MessageIcon icon) override;
+
+    void setVisible(bool visible) override; // runs Form1 Load before the first show
+
+private:
+    void createControls();
+    void connectBrowser(); // Form1Browser.cpp
+    void connectEditor();  // Form1Editor.cpp
+
+    // Path of the file selected in File1: folder, "/", name, joined as they are.
+    QString SelectedFilePath() const;
+
+    // Window and browser (Form1.cpp, Form1Browser.cpp).
+    void Form1_Load();
+    void Drive1_Change();
+    void Dir1_Change();
+    void Command1_Click();
+    void File1_DblClick();
+    void Command3_Click();
+    void Command4_Click();
+    void Check1_Click();
+
+    // List editor (Form1Editor.cpp). Key codes and shift masks are those of
+    // the KeyDown event: 13 Return, 38 Up, 40 Down; 1 Shift, 2 Ctrl, 4 Alt.
+    void Command2_Click();
+    void Text1_KeyDown(int keyCode, int shift);
+    void CommitEdit();
+    void List1_MouseDown(int button, int shift, int x, int y);
+    void List1_MouseUp(int button, int shift, int x, int y);
+    void List1_DblClick();
+    void List2_Click();
+    void Text1_GotFocus();
+
+    // Form-level state.
+    QString SourceText;  // text of the file loaded last; after a replace, the text written
+    QString CurrentPath; // folder last picked; during a replace, the file being replaced
+    QString LoadedPath;  // the file whose text SourceText holds, empty before the first load
+    bool m_loaded = false; // Form1 Load has run
+
+    // Controls, by their designer names.
+    QGroupBox *Frame1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    DriveList *Drive1 = nullptr;
+    FolderList *Dir1 = nullptr;
+    FileList *File1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    EditBox *Text1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    ListBox *List1 = nullptr;
+    ListBox *List2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QLabel *Label3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QCheckBox *Check1 = nullptr;
 };
