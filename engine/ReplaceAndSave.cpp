@@ -126,8 +126,11 @@ void swapIntoPlace(PreparedFile &prepared, const QString &target, const QString 
         putBack(oldBackup, backup);
         throw FileError(QStringLiteral("无法写入文件 %1：%2\r\n文件没有被修改。").arg(target, reason));
     }
-    throw FileError(QStringLiteral("无法写入文件 %1：%2\r\n原始文件保存在备份文件 %3 中。")
-                        .arg(target, reason, backup));
+    QString message = QStringLiteral("无法写入文件 %1：%2\r\n原始文件保存在备份文件 %3 中。")
+                          .arg(target, reason, backup);
+    if (!oldBackup.isEmpty())
+        message += QStringLiteral("\r\n上一次的备份保存在 %1 中。").arg(oldBackup);
+    throw FileError(message);
 }
 
 } // namespace
