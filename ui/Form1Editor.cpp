@@ -1,0 +1,132 @@
+// The string list editor: List1 (literals as found), List2 (their
+// replacements) and Text1 (the working copy of one List2 row). It keeps no
+// state of its own; everything lives in the rows, selections and texts of
+// these controls. Handlers call one another directly, as nested calls.
+
+#include "ui/EditBox.h"
+#include "ui/Form1.h"
+#include "ui/ListBox.h"
+
+#include <QPushButton>
+
+namespace {
+
+constexpr int KeyReturn = 13;
+constexpr int KeySeparator = 108; // the keypad's separator key, taken as Return
+constexpr int KeyUp = 38;
+constexpr int KeyDown = 40;
+constexpr int MaskAlt = 4;
+
+// Selected row of a list box, -1 when none.
+int SelectedRow(const ListBox *list)
+{
+    return list->currentRow();
+}
+
+// Assigning a different row runs the list's Click (currentRowChanged) before
+// this returns; -1 leaves no row selected.
+void SelectRow(ListBox *list, int row)
+{
+    list->setCurrentRow(row);
+}
+
+// Empty once its leading and trailing spaces (U+0020 only) are removed.
+bool IsBlank(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c != QLatin1Char(' '))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void Form1::connectEditor()
+{
+    connect(List2, &QListWidget::currentRowChanged, this, [this] { List2_Click(); });
+    connect(List1, &ListBox::mouseDown, this, &Form1::List1_MouseDown);
+    connect(List1, &ListBox::mouseUp, this, &Form1::List1_MouseUp);
+    connect(List1, &ListBox::dblClick, this, &Form1::List1_DblClick);
+    connect(Text1, &EditBox::keyDown, this, &Form1::Text1_KeyDown);
+    connect(Text1, &EditBox::gotFocus, this, &Form1::Text1_GotFocus);
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
+
+void Form1::Command2_Click()
+{
+    Text1_KeyDown(KeyReturn, 0);
+}
+
+void Form1::Text1_KeyDown(int keyCode, int shift)
+{
+    if (keyCode == KeyReturn || keyCode == KeySeparator) {
+        // Commits whatever modifiers are held, then moves on as Alt+Down.
+        CommitEdit();
+        Text1_KeyDown(KeyDown, MaskAlt);
+        return;
+    }
+    if (shift != MaskAlt)
+        return; // Alt with Shift or Ctrl, or no Alt: no move
+
+    const int row = SelectedRow(List1);
+    if (keyCode == KeyUp && row > 0) {
+        SelectRow(List1, row - 1);
+        List1_MouseUp(1, 0, 0, 0);
+    } else if (keyCode == KeyDown && row < List1->count() - 1) {
+        // With no selection this goes to row 0.
+        SelectRow(List1, row + 1);
+        List1_MouseUp(1, 0, 0, 0);
+    }
+}
+
+// Stores Text1, untrimmed, into the selected List2 row; a blank text keeps
+// the row's previous replacement.
+void Form1::CommitEdit()
+{
+    const QString text = Text1->text();
+    const int row = SelectedRow(List2);
+    if (IsBlank(text) || row < 0)
+        return;
+    List2->item(row)->setText(text);
+}
+
+void Form1::List1_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int /*y*/)
+{
+    if (List1->count() > 0)
+        SelectRow(List2, SelectedRow(List1));
+    Text1->setText(QString());
+}
+
+void Form1::List1_MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/)
+{
+    const int rowCount = List1->count();
+    const int row = SelectedRow(List1);
+    if (SelectedRow(List2) != row && rowCount > 0)
+        SelectRow(List2, row);
+    List2_Click();
+}
+
+void Form1::List1_DblClick()
+{
+    const int row = SelectedRow(List1);
+    if (List1->count() == 0 || row < 0)
+        return;
+    List2->item(row)->setText(List1->item(row)->text());
+}
+
+// Loads the selected replacement into Text1 for editing, all selected.
+void Form1::List2_Click()
+{
+    const int row = SelectedRow(List2);
+    if (row < 0)
+        return;
+    Text1->setText(List2->item(row)->text());
+    Text1->setFocus();
+    Text1->selectAll(); // Text1 may have had the focus already
+}
+
+void Form1::Text1_GotFocus()
+{
+    Text1->selectAll();
+}
