@@ -12,6 +12,9 @@ packages=(
 if [ "${1:-}" = "--screenshot" ]; then
   packages+=(xvfb openbox imagemagick x11-utils)
 fi
+if [ "${1:-}" = "--icons" ]; then
+  packages+=(librsvg2-bin imagemagick)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
