@@ -1,0 +1,8 @@
+#include "platform/StartUp.h"
+
+#include "platform/Fonts.h"
+
+void InitCommonControls()
+{
+    RegisterFontSubstitutes();
+}

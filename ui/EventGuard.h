@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/FileError.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QString>
+
+#include <exception>
+
+// Shows a message box with the normal cursor, even inside a busy procedure.
+inline void ShowMessageUnbusy(QWidget *form, const QString &text, const QString &title, MessageIcon icon)
+{
+    int busy = 0;
+    while (QApplication::overrideCursor()) {
+        QApplication::restoreOverrideCursor();
+        ++busy;
+    }
+    Platform::ShowMessage(form, text, title, icon);
+    while (busy-- > 0)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+// Shows the message of a failed event procedure.
+inline void ShowFailure(QWidget *form, const QString &text, const QString &title)
+{
+    ShowMessageUnbusy(form, text, title, MessageIcon::Warning);
+}
+
+// Runs an event procedure; what it throws is shown in a message box with the
+// title, and the program goes on. Every event procedure of Form1 runs this way.
+template <typename Procedure>
+void RunEvent(QWidget *form, const QString &title, Procedure &&procedure)
+{
+    try {
+        procedure();
+    } catch (const FileError &error) {
+        ShowFailure(form, error.message(), title);
+    } catch (const std::exception &error) {
+        ShowFailure(form, QStringLiteral("操作失败：%1").arg(QString::fromLocal8Bit(error.what())), title);
+    } catch (...) {
+        ShowFailure(form, QStringLiteral("操作失败：未知错误。"), title);
+    }
+}
+
+// The busy cursor for as long as it lives.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};

@@ -1,0 +1,123 @@
+#include "ui/ListBox.h"
+
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Reports the list's horizontal extent as the width of every row, so that the
+// view's scroll range is the extent (0 = none: rows never push a scroll bar).
+class ExtentDelegate : public QStyledItemDelegate
+{
+public:
+    explicit ExtentDelegate(ListBox *list) : QStyledItemDelegate(list), m_list(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setWidth(m_list->horizontalExtent());
+        return size;
+    }
+
+private:
+    ListBox *m_list;
+};
+
+int vbButton(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+int vbShift(Qt::KeyboardModifiers modifiers)
+{
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier)
+        shift |= 1;
+    if (modifiers & Qt::ControlModifier)
+        shift |= 2;
+    if (modifiers & Qt::AltModifier)
+        shift |= 4;
+    return shift;
+}
+
+// The list whose double-click the base class is handling (one UI thread).
+const ListBox *g_doubleClicking = nullptr;
+
+} // namespace
+
+ListBox::ListBox(QWidget *parent)
+    : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    setItemDelegate(new ExtentDelegate(this));
+    setUniformItemSizes(true);
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setWordWrap(false);
+}
+
+void ListBox::setHorizontalExtent(int pixels)
+{
+    m_extent = pixels < 0 ? 0 : pixels;
+    // The view caches the uniform row size; toggling makes it ask the delegate again.
+    setUniformItemSizes(false);
+    setUniformItemSizes(true);
+    doItemsLayout();
+}
+
+void ListBox::clearRows()
+{
+    clear();
+    setHorizontalExtent(0);
+    // No current row: tabbing into the empty list must not make row 0 current later.
+    setCurrentIndex(QModelIndex());
+}
+
+void ListBox::mousePressEvent(QMouseEvent *event)
+{
+    if (g_doubleClicking == this) {
+        // The base class's double-click handling presses again for a row it
+        // did not see pressed; that is not a press of the user's.
+        QListWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        QListWidget::mousePressEvent(event); // the clicked row is selected first
+    } else {
+        event->accept(); // a right or middle press leaves the selection alone
+    }
+    emit mouseDown(vbButton(event->button()), vbShift(event->modifiers()), at.x(), at.y());
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        QListWidget::mouseReleaseEvent(event);
+    else
+        event->accept();
+    emit mouseUp(vbButton(event->button()), vbShift(event->modifiers()), at.x(), at.y());
+}
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        // Only the left button double-clicks a list box; another button's second
+        // press is an ordinary press.
+        event->accept();
+        const QPoint at = event->position().toPoint();
+        emit mouseDown(vbButton(event->button()), vbShift(event->modifiers()), at.x(), at.y());
+        return;
+    }
+    g_doubleClicking = this;
+    QListWidget::mouseDoubleClickEvent(event);
+    g_doubleClicking = nullptr;
+    emit dblClick();
+}
