@@ -9,13 +9,13 @@
 #include "platform/ShellOpen.h"
 #include "platform/StartUp.h"
 #include "platform/WindowTopmost.h"
+#include "ui/AppIcon.h"
 #include "ui/BrowserLists.h"
 #include "ui/EditBox.h"
 #include "ui/EventGuard.h"
 #include "ui/Form2.h"
 #include "ui/ListBox.h"
 #include "ui/ListBoxWiden.h"
-// APP-ICON: when ui/AppIcon.h exists, include it and set the window icon in Form1().
 
 #include <QCheckBox>
 #include <QDir>
@@ -47,7 +47,7 @@ Form1::Form1()
 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zelvane"));
-    // APP-ICON: setWindowIcon(AppIcon());
+    setWindowIcon(AppIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(uiFont(10.5));

@@ -1,7 +1,7 @@
 #include "ui/Form2.h"
 
 #include "platform/Fonts.h"
-// APP-ICON: when ui/AppIcon.h exists, include it and set the window icon below.
+#include "ui/AppIcon.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -35,7 +35,7 @@ Form2::Form2()
     setAttribute(Qt::WA_QuitOnClose, false); // closing the notice never ends the program
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(ClientWidth + 2 * Border, ClientHeight + 2 * Border);
-    // APP-ICON: setWindowIcon(AppIcon());
+    setWindowIcon(AppIcon());
 
     Client = new QWidget(this);
     Client->setObjectName(QStringLiteral("Form2Client"));
