@@ -133,6 +133,19 @@ void swapIntoPlace(PreparedFile &prepared, const QString &target, const QString 
     throw FileError(message);
 }
 
+// Writes the new text to the prepared file. A failure names the user's file,
+// not the hidden temporary one, and says that the file is as it was.
+void writePrepared(const PreparedFile &prepared, const QString &text, const QString &target)
+{
+    try {
+        Utf8NoBomFile::WriteUtf8NoBom(text, prepared.path());
+    } catch (const FileError &error) {
+        QString message = error.message();
+        message.replace(prepared.path(), target);
+        throw FileError(message + QStringLiteral("\r\n文件没有被修改。"));
+    }
+}
+
 } // namespace
 
 void ReplaceAndSave(ReplaceHost &host)
@@ -141,15 +154,18 @@ void ReplaceAndSave(ReplaceHost &host)
     const QString target = SourcePaths::JoinSelectedPath(host.fileFolder(), fileName);
     refuseUnlessReplaceable(host, target);
 
-    host.setSourceText(ApplyPairs(host.sourceText(), host.foundRows(), host.replacementRows()));
+    const QString replaced = ApplyPairs(host.sourceText(), host.foundRows(), host.replacementRows());
     host.setCurrentPath(target);
 
     const QString backup = BackupPathFor(target);
     PreparedFile prepared(target);
-    Utf8NoBomFile::WriteUtf8NoBom(host.sourceText(), prepared.path());
+    writePrepared(prepared, replaced, target);
     QFile::setPermissions(prepared.path(), QFile::permissions(target));
 
     swapIntoPlace(prepared, target, backup);
+    // Only now: after a failure the file is as it was, so the next press must
+    // apply the rows to the text it holds, not to a text never written.
+    host.setSourceText(replaced);
 
     if (IsOrdinaryFile(backup)) {
         host.showMessage(QStringLiteral("已经替换 ") + fileName + QStringLiteral(" 。\r\n原始文件已经事先备份。"),
