@@ -1,4 +1,6 @@
-// The fast ApplyPairs must give exactly what applying each row in turn gives.
+// The fast ApplyPairs must give exactly what applying each row in turn gives,
+// also with blocks and an index small enough for a short input to cross them.
+#include "engine/ApplyPairsTuning.h"
 #include "engine/ReplaceAndSave.h"
 
 #include <cstdint>
@@ -44,21 +46,33 @@ QStringList fieldsFrom(const uint8_t *data, size_t size)
     return fields;
 }
 
+void check(const QString &actual, const QString &expected, const char *how, qsizetype rows)
+{
+    if (actual == expected)
+        return;
+    std::fprintf(stderr, "ApplyPairs (%s): %lld rows\nexpected: %s\nactual:   %s\n", how,
+                 static_cast<long long>(rows), qPrintable(expected), qPrintable(actual));
+    std::abort();
+}
+
 } // namespace
 
+// The first byte picks the small tuning; the rest are the text and the rows.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QStringList fields = fieldsFrom(data, size);
+    if (size == 0)
+        return 0;
+    ApplyPairsTuning small;
+    small.blockChars = 1 + data[0] % 8;
+    small.plainPasses = data[0] / 8 % 3; // 0: the index from the first changed row
+
+    const QStringList fields = fieldsFrom(data + 1, size - 1);
     QStringList found, replacements;
     for (qsizetype i = 1; i < fields.size(); ++i)
         (i % 2 ? found : replacements).append(fields[i]);
 
     const QString expected = ApplyPairsOneByOne(fields[0], found, replacements);
-    const QString actual = ApplyPairs(fields[0], found, replacements);
-    if (actual != expected) {
-        std::fprintf(stderr, "ApplyPairs: %lld rows\nexpected: %s\nactual:   %s\n",
-                     static_cast<long long>(found.size()), qPrintable(expected), qPrintable(actual));
-        std::abort();
-    }
+    check(ApplyPairs(fields[0], found, replacements), expected, "as shipped", found.size());
+    check(ApplyPairsTuned(fields[0], found, replacements, small), expected, "small blocks", found.size());
     return 0;
 }
