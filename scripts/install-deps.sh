@@ -10,7 +10,7 @@ packages=(
   binutils-mingw-w64-x86-64 desktop-file-utils appstream libxml2-utils
 )
 if [ "${1:-}" = "--screenshot" ]; then
-  packages+=(xvfb openbox imagemagick x11-utils)
+  packages+=(xvfb openbox imagemagick x11-utils xdotool)
 fi
 if [ "${1:-}" = "--icons" ]; then
   packages+=(librsvg2-bin imagemagick)

@@ -64,6 +64,7 @@ Form2::Form2()
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
+    Timer1->setTimerType(Qt::PreciseTimer); // a coarse timer may tick 5 % early
     connect(Timer1, &QTimer::timeout, this, &Form2::Timer1_Timer);
 
     Form2_Load();
