@@ -25,9 +25,6 @@
 
 namespace {
 
-// Row indexes of the lists are 16-bit: a list holds at most this many rows.
-constexpr int MaxRows = 32767;
-
 QFont uiFont(qreal points)
 {
     QFont font(UiFontFamily());
@@ -216,9 +213,6 @@ void Form1::File1_DblClick()
     try {
         text = Utf8NoBomFile::ReadUtf8Text(path);
         literals = ScanLiterals(text);
-        if (literals.size() > MaxRows)
-            throw FileError(QStringLiteral("文件 %1 含有 %2 个字符串，超过列表能容纳的 %3 行。\r\n文件没有载入。")
-                                .arg(path).arg(literals.size()).arg(MaxRows));
     } catch (const FileError &error) {
         // SourceText, the lists and Text1 keep what they held.
         ShowFailure(this, error.message(), loadTitle());
