@@ -15,6 +15,7 @@ namespace {
 constexpr int ClientWidth = 388;
 constexpr int ClientHeight = 86;
 constexpr int Border = 1;
+constexpr int RightMargin = 3; // as between the site label and the edge at the designed width
 
 QFont labelFont(qreal points, bool bold, bool italic)
 {
@@ -34,12 +35,10 @@ Form2::Form2()
     setWindowTitle(QStringLiteral("Zelvane"));
     setAttribute(Qt::WA_QuitOnClose, false); // closing the notice never ends the program
     setFocusPolicy(Qt::NoFocus);
-    setFixedSize(ClientWidth + 2 * Border, ClientHeight + 2 * Border);
     setWindowIcon(AppIcon());
 
     Client = new QWidget(this);
     Client->setObjectName(QStringLiteral("Form2Client"));
-    Client->setGeometry(Border, Border, ClientWidth, ClientHeight);
 
     Label1[0] = new QLabel(QStringLiteral("本程序唯一发布地址："), Client);
     Label1[0]->setObjectName(QStringLiteral("Label1_0"));
@@ -60,6 +59,12 @@ Form2::Form2()
         label->adjustSize(); // labels size themselves to their text
         label->installEventFilter(this);
     }
+
+    // The site's address must be readable whole: when its label is wider than
+    // the designed client area, the window grows to hold it.
+    const int width = qMax(ClientWidth, Label1[1]->geometry().right() + 1 + RightMargin);
+    Client->setGeometry(Border, Border, width, ClientHeight);
+    setFixedSize(width + 2 * Border, ClientHeight + 2 * Border);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
