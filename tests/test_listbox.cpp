@@ -15,6 +15,7 @@ private slots:
     void cleanup();
     void leftPressSelectsBeforeMouseDown();
     void rightAndMiddlePressLeaveSelection();
+    void selectedRowStaysSelected();
     void shiftMask();
     void doubleClickSequence();
     void doubleClickBelowTheRows();
@@ -89,6 +90,16 @@ void TestListBox::rightAndMiddlePressLeaveSelection()
                                     QStringLiteral("up 2 0"),
                                     QStringLiteral("down 4 0 %1 %2").arg(rowCenter(1).x()).arg(rowCenter(1).y()),
                                     QStringLiteral("up 4 0")}));
+}
+
+void TestListBox::selectedRowStaysSelected()
+{
+    m_list->setCurrentRow(1);
+    // Below the last row, and Ctrl on the selected row: the highlight stays on row 1.
+    QTest::mouseClick(m_list->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 400));
+    QTest::mouseClick(m_list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCenter(1));
+    QCOMPARE(m_list->currentRow(), 1);
+    QCOMPARE(m_list->selectedItems(), QList<QListWidgetItem *>{m_list->item(1)});
 }
 
 void TestListBox::shiftMask()

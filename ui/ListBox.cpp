@@ -79,6 +79,17 @@ void ListBox::clearRows()
     setCurrentIndex(QModelIndex());
 }
 
+// Like the platform's list box, a selected row stays selected: a click below the
+// last row or a Ctrl+click on the selected row does not clear the highlight.
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex &index,
+                                                              const QEvent *event) const
+{
+    if (!index.isValid())
+        return QItemSelectionModel::NoUpdate;
+    Q_UNUSED(event);
+    return QItemSelectionModel::ClearAndSelect;
+}
+
 void ListBox::mousePressEvent(QMouseEvent *event)
 {
     if (g_doubleClicking == this) {
