@@ -1,4 +1,4 @@
-// The main window through its real widgets (Part 2.1): start-up order, layout,
+// The main window through its real widgets: start-up order, layout,
 // the browser cascade on a temporary folder tree, loads, a failed load, the
 // replace, open with the associated program, keep on top and the folder picker.
 

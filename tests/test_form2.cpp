@@ -1,4 +1,4 @@
-// The start-up notice (Part 2.4): its look, the countdown that closes it at the
+// The start-up notice: its look, the countdown that closes it at the
 // third tick and not the second, and the double-clicks that close it at once.
 
 #include "ui/Form2.h"

@@ -1,4 +1,4 @@
-// List box widening (Part 2.3): the running width rule, the rounding, the
+// List box widening: the running width rule, the rounding, the
 // strict test against the list width, and the extent on a real list box.
 
 #include "ui/ListBox.h"

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // The three lists of the file browser, as Linux counterparts of the drive,
-// folder and file lists of Part 3.2.
+// folder and file lists.
 
 // The mounted volumes a user recognises: the root file system, home and
 // removable media (no pseudo file systems). Raises changed() when the user

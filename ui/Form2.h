@@ -5,7 +5,7 @@
 class QLabel;
 class QTimer;
 
-// The start-up notice (Part 2.4): a frameless window with a one-pixel border
+// The start-up notice: a frameless window with a one-pixel border
 // that names the site the program is distributed from and closes itself at the
 // third tick of its one-second timer, or at once on a double-click on its
 // background or either label. Nothing in it takes the focus.

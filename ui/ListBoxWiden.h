@@ -7,7 +7,7 @@
 class QWidget;
 class ListBox;
 
-// Part 2.3, the running rule: a row longer (strictly) than the count so far
+// The running rule: a row longer (strictly) than the count so far
 // sets the count to its length + 2. Lengths are UTF-16 code units.
 int WidthCount(const QStringList &rows);
 
