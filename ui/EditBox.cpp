@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <limits>
+
 namespace {
 
 // The Windows virtual-key code of a key, where there is an obvious one; 0 for
@@ -71,6 +73,9 @@ bool IsNewFocus(Qt::FocusReason reason)
 EditBox::EditBox(QWidget *parent)
     : QLineEdit(parent)
 {
+    // QLineEdit keeps only 32767 characters by default: a longer literal would be
+    // cut short here and the cut text stored into its row by the next Enter.
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 void EditBox::keyPressEvent(QKeyEvent *event)
