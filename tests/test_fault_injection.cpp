@@ -105,28 +105,6 @@ struct ModalSeen {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 
-// Closes the modal window that the next call opens, keeping what it showed.
-// Gives up after a few seconds, so that a window that never opens cannot
-// close one of a later test.
-void closeNextModal(ModalSeen *seen = nullptr, int attempts = 300)
-{
-    QTimer::singleShot(10, qApp, [seen, attempts] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal) {
-            if (attempts > 1)
-                closeNextModal(seen, attempts - 1); // not shown yet: look again
-            return;
-        }
-        if (auto *box = qobject_cast<QMessageBox *>(modal); box && seen) {
-            seen->shown = true;
-            seen->text = box->text();
-            seen->title = box->windowTitle();
-            seen->icon = box->icon();
-        }
-        modal->close();
-    });
-}
-
 } // namespace
 
 class TestFaultInjection : public QObject
@@ -174,6 +152,9 @@ private:
     QListWidget *fileList() const { return m_form->findChild<QListWidget *>("File1"); }
     void selectFile(const QString &name, bool doubleClick);
     ModalSeen pressReplace();
+    ModalSeen doubleClickFile(const QString &name);
+    QTimer m_modalCloser;
+    ModalSeen m_lastShown; // the latest modal window, closed as soon as it showed
     struct Editor {
         QStringList list1, list2;
         int row1, row2;
@@ -197,6 +178,8 @@ void TestFaultInjection::cleanup()
 {
     FaultInjection::DisarmAll();
     if (m_form) {
+        m_modalCloser.stop();
+        m_modalCloser.disconnect();
         delete m_form;
         m_form = nullptr;
         QDir::setCurrent(m_startFolder);
@@ -385,7 +368,18 @@ void TestFaultInjection::openWindow()
     m_startFolder = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
     m_form = new Form1;
-    closeNextModal(); // the start-up notice
+
+    // Every modal window, the start-up notice first, is closed as soon as it shows.
+    m_modalCloser.setInterval(5);
+    connect(&m_modalCloser, &QTimer::timeout, this, [this] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto *box = qobject_cast<QMessageBox *>(modal))
+            m_lastShown = {true, box->text(), box->windowTitle(), box->icon()};
+        modal->close();
+    });
+    m_modalCloser.start();
     m_form->show();
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
@@ -406,10 +400,18 @@ void TestFaultInjection::selectFile(const QString &name, bool doubleClick)
 
 ModalSeen TestFaultInjection::pressReplace()
 {
-    ModalSeen seen;
-    closeNextModal(&seen);
+    m_lastShown = ModalSeen();
     QTest::mouseClick(m_form->findChild<QPushButton *>("Command3"), Qt::LeftButton);
-    return seen;
+    m_form->activateWindow();
+    return m_lastShown;
+}
+
+ModalSeen TestFaultInjection::doubleClickFile(const QString &name)
+{
+    m_lastShown = ModalSeen();
+    selectFile(name, true);
+    m_form->activateWindow();
+    return m_lastShown;
 }
 
 TestFaultInjection::Editor TestFaultInjection::editor() const
@@ -436,9 +438,7 @@ void TestFaultInjection::fileVanishedBetweenListingAndLoad()
     QCOMPARE(loaded.list1, QStringList({"hello", "world", "hello"}));
 
     QVERIFY(QFile::remove(path("gone.cpp")));
-    ModalSeen seen;
-    closeNextModal(&seen);
-    selectFile("gone.cpp", true);
+    const ModalSeen seen = doubleClickFile("gone.cpp");
     QVERIFY(seen.shown);
     QVERIFY2(seen.text.contains(path("gone.cpp")), qPrintable(seen.text));
     QCOMPARE(seen.icon, QMessageBox::Warning);
@@ -462,9 +462,7 @@ void TestFaultInjection::fileReplacedByAFolderBeforeLoad()
 
     QVERIFY(QFile::remove(path("folder.cpp")));
     makeFolderAt(path("folder.cpp"));
-    ModalSeen seen;
-    closeNextModal(&seen);
-    selectFile("folder.cpp", true);
+    const ModalSeen seen = doubleClickFile("folder.cpp");
     QVERIFY(seen.shown);
     QVERIFY2(seen.text.contains(path("folder.cpp")), qPrintable(seen.text));
     QCOMPARE(editor(), loaded);
