@@ -1,5 +1,7 @@
 #include "engine/BlockedText.h"
 
+#include "engine/FindText.h"
+
 #include <algorithm>
 
 namespace {
@@ -8,6 +10,9 @@ namespace {
 constexpr qsizetype GrowthBeforeSplit = 4;
 // A replacement that empties more blocks than this leaves a gap worth closing.
 constexpr qsizetype EmptiedBeforeRebuild = 8;
+
+// Looking up every gram of a long find costs more than the rarest one saves.
+constexpr qsizetype GramsSampled = 8;
 
 // Grams of 4 characters are rare enough to skip most blocks; shorter finds
 // need shorter grams.
@@ -60,76 +65,134 @@ bool BlockedText::replaceFirst(QStringView find, QStringView replacement)
 
 // Walks the blocks listed for the find's rarest gram in ascending order; the
 // first block that holds an occurrence through that gram holds the first one.
-// Blocks found not to hold the gram at all are dropped from its list.
+// The find's second rarest gram rules out most blocks without reading them.
+// Blocks found not to hold the gram any more are dropped from its list.
 std::optional<BlockedText::Position> BlockedText::findFirst(QStringView find)
 {
     GramIndex &index = indexFor(find.size());
     const int gramLength = index.gramLength();
-    std::vector<qint32> *rarest = nullptr;
-    qsizetype gramOffset = 0;
-    for (qsizetype offset = 0; offset + gramLength <= find.size(); ++offset) {
-        std::vector<qint32> *blocks = index.blocksOf(index.keyOf(find.data() + offset));
-        if (!blocks)
+    GramChoice rarest, second;
+    // A long find's grams are sampled: any of them leads to every occurrence.
+    const qsizetype offsets = find.size() - gramLength + 1;
+    const qsizetype sampled = qMin<qsizetype>(offsets, GramsSampled);
+    for (qsizetype j = 0; j < sampled; ++j) {
+        const qsizetype offset = sampled == 1 ? 0 : j * (offsets - 1) / (sampled - 1);
+        const qsizetype list = index.listOf(index.keyOf(find.data() + offset));
+        if (list < 0)
             return std::nullopt; // a gram of the find occurs nowhere
-        if (!rarest || blocks->size() < rarest->size()) {
-            rarest = blocks;
-            gramOffset = offset;
+        if (rarest.list < 0 || index.size(list) < index.size(rarest.list)) {
+            second = rarest;
+            rarest = {list, offset};
+        } else if (list != rarest.list && (second.list < 0 || index.size(list) < index.size(second.list))) {
+            second = {list, offset};
         }
     }
-    const QStringView gram = find.sliced(gramOffset, gramLength);
+    const QStringView gram = find.sliced(rarest.offset, gramLength);
+    qint32 *const blocks = index.blocks(rarest.list);
+    const qsizetype count = index.size(rarest.list);
     std::optional<Position> found;
     bool dropped = false;
-    size_t i = 0;
-    for (; i < rarest->size(); ++i) {
-        const qint32 block = (*rarest)[i];
-        found = findWithGramIn(block, find, gramOffset);
-        if (found)
-            break;
-        if (find.size() == gramLength || !findWithGramIn(block, gram, 0)) {
-            (*rarest)[i] = -1;
+    qsizetype i = 0;
+    for (; i < count && !found; ++i) {
+        if (second.list >= 0 && !listsBlockNear(index, second.list, blocks[i], second.offset - rarest.offset))
+            continue;
+        const BlockCheck check = checkBlock(blocks[i], find, rarest.offset, gram);
+        found = check.found;
+        if (!check.holdsGram) {
+            blocks[i] = -1;
             dropped = true;
         }
     }
     if (dropped)
-        rarest->erase(std::remove(rarest->begin(), rarest->begin() + i, -1), rarest->begin() + i);
+        index.removeMarked(rarest.list, i);
     return found;
 }
 
-// The first occurrence of find whose character at gramOffset lies in the
-// block. Such an occurrence may start in an earlier block or run into later
-// ones; the three cases are searched in the order of their starts.
-std::optional<BlockedText::Position> BlockedText::findWithGramIn(qint32 block, QStringView find,
-                                                                 qsizetype gramOffset) const
+// Whether the list names a block where a gram could start `distance`
+// characters after (before, when negative) a character of the given block.
+bool BlockedText::listsBlockNear(GramIndex &index, qsizetype list, qint32 block, qsizetype distance)
 {
-    const QString &chars = m_blocks[block];
-    const qsizetype length = chars.size();
-    if (length == 0)
-        return std::nullopt;
-
-    if (gramOffset > 0) { // starting in an earlier block
-        const Stretch before = charsBefore({block, 0}, gramOffset);
-        const qsizetype ahead = before.chars.size();
-        if (ahead > 0) {
-            const QString window = before.chars + charsFrom({block, 0}, find.size() - 1);
-            const qsizetype at = QStringView(window).indexOf(find);
-            if (at >= 0 && at < ahead && at - ahead + gramOffset < length)
-                return before.where[at];
+    qint32 low = block;
+    qint32 high = block;
+    if (distance > 0) {
+        for (qsizetype left = distance; high + 1 < qint32(m_blocks.size()) && left > 0;) {
+            ++high;
+            if (m_blocks[high].size() >= left)
+                break;
+            left -= m_blocks[high].size();
+        }
+    } else {
+        for (qsizetype left = -distance; low > 0 && left > 0;) {
+            --low;
+            if (m_blocks[low].size() >= left)
+                break;
+            left -= m_blocks[low].size();
         }
     }
+    const qint32 *begin = index.blocks(list);
+    const qint32 *end = begin + index.size(list);
+    const qint32 *at = std::lower_bound(begin, end, low);
+    return at != end && *at <= high;
+}
 
-    const qsizetype inside = QStringView(chars).indexOf(find);
-    if (inside >= 0)
-        return Position{block, inside};
-
-    const qsizetype beyond = find.size() - 1 - gramOffset; // characters needed after the block
-    if (beyond > 0 && block + 1 < qint32(m_blocks.size())) { // running into later blocks
-        const qsizetype tail = qMax<qsizetype>(0, length - (find.size() - 1));
-        const QString window = chars.sliced(tail) + charsFrom({block + 1, 0}, beyond);
-        const qsizetype at = QStringView(window).indexOf(find);
-        if (at >= 0 && tail + at + gramOffset < length)
-            return Position{block, tail + at};
+// Looks at each place where the gram starts in the block, including a gram
+// that runs into the next block, in order, and checks the whole find around it.
+BlockedText::BlockCheck BlockedText::checkBlock(qint32 block, QStringView find, qsizetype gramOffset,
+                                                QStringView gram) const
+{
+    BlockCheck check;
+    const QStringView chars = m_blocks[block];
+    for (qsizetype at = FindText(chars, gram); at >= 0; at = FindText(chars, gram, at + 1)) {
+        check.holdsGram = true;
+        check.found = occurrenceAt(block, at - gramOffset, find);
+        if (check.found)
+            return check;
     }
-    return std::nullopt;
+    // Grams that start in the block's last characters and run into the next block.
+    const qsizetype runOn = qMin(chars.size(), gram.size() - 1);
+    if (runOn > 0) {
+        const qsizetype tail = chars.size() - runOn;
+        Chars window;
+        window.append(chars.data() + tail, runOn);
+        appendCharsFrom({block + 1, 0}, gram.size() - 1, window);
+        const QStringView windowView(window.data(), window.size());
+        for (qsizetype at = FindText(windowView, gram); at >= 0 && at < runOn;
+             at = FindText(windowView, gram, at + 1)) {
+            check.holdsGram = true;
+            check.found = occurrenceAt(block, tail + at - gramOffset, find);
+            if (check.found)
+                return check;
+        }
+    }
+    return check;
+}
+
+// Whether find occurs at the offset from the start of the block; the offset
+// may lie before the block, and the find may run past its end.
+std::optional<BlockedText::Position> BlockedText::occurrenceAt(qint32 block, qsizetype offset,
+                                                               QStringView find) const
+{
+    const QString &chars = m_blocks[block];
+    if (offset >= 0 && offset + find.size() <= chars.size()) {
+        if (QStringView(chars).sliced(offset, find.size()) == find)
+            return Position{block, offset};
+        return std::nullopt;
+    }
+    Chars around;
+    if (offset < 0) {
+        const Stretch before = charsBefore({block, 0}, -offset);
+        if (before.chars.size() < -offset)
+            return std::nullopt; // it would start before the text
+        around = before.chars;
+        appendCharsFrom({block, 0}, find.size() + offset, around);
+        if (QStringView(around.data(), around.size()) != find)
+            return std::nullopt;
+        return before.where.front();
+    }
+    appendCharsFrom({block, offset}, find.size(), around);
+    if (QStringView(around.data(), around.size()) != find)
+        return std::nullopt;
+    return Position{block, offset};
 }
 
 BlockedText::Stretch BlockedText::charsBefore(Position at, qsizetype count) const
@@ -149,21 +212,19 @@ BlockedText::Stretch BlockedText::charsBefore(Position at, qsizetype count) cons
         stretch.where.push_back({block, offset});
     }
     std::reverse(stretch.where.begin(), stretch.where.end());
-    stretch.chars.reserve(stretch.where.size());
     for (const Position &p : stretch.where)
         stretch.chars.append(m_blocks[p.block][p.offset]);
     return stretch;
 }
 
-QString BlockedText::charsFrom(Position at, qsizetype count) const
+void BlockedText::appendCharsFrom(Position at, qsizetype count, Chars &out) const
 {
-    QString chars;
-    for (qint32 block = at.block; block < qint32(m_blocks.size()) && chars.size() < count; ++block) {
+    for (qint32 block = at.block; block < qint32(m_blocks.size()) && count > 0; ++block) {
         const qsizetype from = block == at.block ? at.offset : 0;
-        chars.append(QStringView(m_blocks[block]).sliced(from).first(
-            qMin(m_blocks[block].size() - from, count - chars.size())));
+        const qsizetype taken = qMin(m_blocks[block].size() - from, count);
+        out.append(m_blocks[block].constData() + from, taken);
+        count -= taken;
     }
-    return chars;
 }
 
 qsizetype BlockedText::replaceAt(Position at, qsizetype length, QStringView replacement)
@@ -195,11 +256,12 @@ void BlockedText::indexNewGrams(GramIndex &index, Position at, qsizetype replace
 {
     const int gramLength = index.gramLength();
     const Stretch before = charsBefore(at, gramLength - 1);
-    const QString window = before.chars + charsFrom(at, replacementLength + gramLength - 1);
+    Chars window = before.chars;
+    appendCharsFrom(at, replacementLength + gramLength - 1, window);
     const qsizetype starts = before.chars.size() + replacementLength;
     for (qsizetype i = 0; i < starts && i + gramLength <= window.size(); ++i) {
         const qint32 block = i < before.chars.size() ? before.where[i].block : at.block;
-        index.insert(index.keyOf(window.constData() + i), block);
+        index.insert(index.keyOf(window.data() + i), block);
     }
 }
 
@@ -209,23 +271,62 @@ GramIndex &BlockedText::indexFor(qsizetype findLength)
     std::unique_ptr<GramIndex> &index = m_indexes[slotFor(gramLength)];
     if (!index) {
         index = std::make_unique<GramIndex>(gramLength);
+        index->clear(expectedGrams(index->gramLength()));
         fillIndex(*index);
     }
     return *index;
 }
 
+// One pass over each block with a rolling key. A small table of the grams
+// already listed for the block spares most lookups of repeated grams.
 void BlockedText::fillIndex(GramIndex &index) const
 {
     const int gramLength = index.gramLength();
+    struct Listed
+    {
+        quint64 key = 0;
+        qint32 block = -1;
+    };
+    std::array<Listed, 1024> recent{};
+    auto add = [&](quint64 key, qint32 block) {
+        Listed &seen = recent[(key * 0x9E3779B97F4A7C15ull) >> (64 - 10)];
+        if (seen.key == key && seen.block == block)
+            return;
+        seen = {key, block};
+        index.addWhileFilling(key, block);
+    };
     for (qint32 block = 0; block < qint32(m_blocks.size()); ++block) {
-        const QString &chars = m_blocks[block];
-        if (chars.isEmpty())
-            continue;
-        // The block and the first characters after it, for the grams that run on.
-        const QString window = chars + charsFrom({block + 1, 0}, gramLength - 1);
-        for (qsizetype i = 0; i < chars.size() && i + gramLength <= window.size(); ++i)
-            index.appendInOrder(index.keyOf(window.constData() + i), block);
+        const QChar *chars = m_blocks[block].constData();
+        const qsizetype length = m_blocks[block].size();
+        qsizetype start = 0;
+        if (length >= gramLength) {
+            quint64 key = index.keyOf(chars);
+            add(key, block);
+            for (start = 1; start + gramLength <= length; ++start) {
+                key = index.nextKey(key, chars[start + gramLength - 1]);
+                add(key, block);
+            }
+        }
+        // Grams that run into the next blocks.
+        if (start < length) {
+            Chars window;
+            window.append(chars + start, length - start);
+            appendCharsFrom({block + 1, 0}, gramLength - 1, window);
+            for (qsizetype i = 0; start + i < length && i + gramLength <= window.size(); ++i)
+                add(index.keyOf(window.data() + i), block);
+        }
     }
+    index.finishFilling();
+}
+
+// Sizes the gram table for a typical source text (about one new gram of 4 in
+// 40 characters, a few thousand of 2); it grows when needed.
+qsizetype BlockedText::expectedGrams(int gramLength) const
+{
+    qsizetype size = 0;
+    for (const QString &block : m_blocks)
+        size += block.size();
+    return gramLength == 4 ? size / 32 : qMin<qsizetype>(size / 32, 4096);
 }
 
 void BlockedText::split(QStringView text)
@@ -241,7 +342,7 @@ void BlockedText::rebuild()
     split(toString());
     for (const auto &index : m_indexes) {
         if (index) {
-            index->clear();
+            index->clear(expectedGrams(index->gramLength()));
             fillIndex(*index);
         }
     }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QVarLengthArray>
 
 #include <array>
 #include <memory>
@@ -29,17 +30,34 @@ private:
         qint32 block;
         qsizetype offset;
     };
-    // Characters gathered across blocks, with where each came from when asked.
+    // Characters gathered across blocks; short enough to stay off the heap.
+    using Chars = QVarLengthArray<QChar, 64>;
+    // Characters just before a place, with where each came from.
     struct Stretch
     {
-        QString chars;
-        std::vector<Position> where;
+        Chars chars;
+        QVarLengthArray<Position, 16> where;
+    };
+
+    // What one block says about a find, through one of its grams.
+    struct BlockCheck
+    {
+        std::optional<Position> found; // the first occurrence whose gram starts in the block
+        bool holdsGram = false;
+    };
+
+    struct GramChoice
+    {
+        qsizetype list = -1;   // in the index
+        qsizetype offset = 0;  // of the gram in the find
     };
 
     std::optional<Position> findFirst(QStringView find);
-    std::optional<Position> findWithGramIn(qint32 block, QStringView find, qsizetype gramOffset) const;
+    bool listsBlockNear(GramIndex &index, qsizetype list, qint32 block, qsizetype distance);
+    BlockCheck checkBlock(qint32 block, QStringView find, qsizetype gramOffset, QStringView gram) const;
+    std::optional<Position> occurrenceAt(qint32 block, qsizetype offset, QStringView find) const;
     Stretch charsBefore(Position at, qsizetype count) const;
-    QString charsFrom(Position at, qsizetype count) const;
+    void appendCharsFrom(Position at, qsizetype count, Chars &out) const;
 
     // Returns how many blocks the replaced occurrence emptied.
     qsizetype replaceAt(Position at, qsizetype length, QStringView replacement);
@@ -47,6 +65,7 @@ private:
 
     GramIndex &indexFor(qsizetype findLength);
     void fillIndex(GramIndex &index) const;
+    qsizetype expectedGrams(int gramLength) const;
     void split(QStringView text);
     void rebuild();
 

@@ -1,16 +1,19 @@
 #include "engine/GramIndex.h"
 
+#include <QtMath>
+
 #include <algorithm>
 
 namespace {
 
-constexpr quint64 HashFactor = 0x9E3779B97F4A7C15ull; // Fibonacci hashing
 constexpr int SmallestTableBits = 10;
+constexpr qint32 FirstRoom = 2;
 
 } // namespace
 
 GramIndex::GramIndex(int gramLength)
     : m_gramLength(gramLength)
+    , m_lastShift(16 * (gramLength - 1))
 {
     clear();
 }
@@ -23,77 +26,123 @@ quint64 GramIndex::keyOf(const QChar *gram) const
     return key;
 }
 
-std::vector<qint32> *GramIndex::blocksOf(quint64 key)
+qsizetype GramIndex::listOf(quint64 key) const
 {
-    const size_t mask = m_keys.size() - 1;
-    for (size_t slot = (key * HashFactor) >> m_shift;; slot = (slot + 1) & mask) {
-        const qint32 list = m_listAt[slot];
-        if (list < 0)
-            return nullptr;
-        if (m_keys[slot] == key)
-            return &m_lists[list];
-    }
+    const size_t at = findSlot(key);
+    return m_slots[at].offset >= 0 ? qsizetype(at) : -1;
 }
 
-std::vector<qint32> &GramIndex::listFor(quint64 key)
+// Takes the free slot found for the key, growing the table first when it is half full.
+void GramIndex::addSlot(size_t &at, quint64 key)
 {
-    const size_t mask = m_keys.size() - 1;
-    size_t slot = (key * HashFactor) >> m_shift;
-    for (;; slot = (slot + 1) & mask) {
-        const qint32 list = m_listAt[slot];
-        if (list < 0)
-            break;
-        if (m_keys[slot] == key)
-            return m_lists[list];
-    }
-    if (2 * (m_lists.size() + 1) > m_keys.size()) {
+    if (2 * (m_used + 1) > qsizetype(m_slots.size())) {
         growTable();
-        return listFor(key);
+        at = findSlot(key);
     }
-    m_keys[slot] = key;
-    m_listAt[slot] = qint32(m_lists.size());
-    m_lists.emplace_back();
-    return m_lists.back();
+    ++m_used;
+    m_slots[at] = {key, -1, 0};
 }
 
-void GramIndex::appendInOrder(quint64 key, qint32 block)
+GramIndex::Slot &GramIndex::slotFor(quint64 key)
 {
-    std::vector<qint32> &blocks = listFor(key);
-    if (blocks.empty() || blocks.back() != block)
-        blocks.push_back(block);
+    size_t at = findSlot(key);
+    if (m_slots[at].offset < 0) {
+        addSlot(at, key);
+        m_slots[at].offset = qint32(m_pool.size());
+        m_pool.resize(m_pool.size() + FirstRoom);
+    }
+    return m_slots[at];
+}
+
+void GramIndex::makeRoom(Slot &slot)
+{
+    const bool full = slot.size >= FirstRoom && (slot.size & (slot.size - 1)) == 0;
+    if (!full)
+        return;
+    const qint32 offset = qint32(m_pool.size());
+    m_pool.resize(m_pool.size() + 2 * size_t(slot.size));
+    std::copy_n(m_pool.begin() + slot.offset, slot.size, m_pool.begin() + offset);
+    slot.offset = offset;
+}
+
+
+void GramIndex::finishFilling()
+{
+    qsizetype pooled = 0;
+    for (Slot &slot : m_slots) {
+        if (slot.offset < 0)
+            continue;
+        slot.offset = qint32(pooled);
+        pooled += qMax<qsizetype>(FirstRoom, qNextPowerOfTwo(quint32(slot.size)));
+        slot.size = 0;
+    }
+    m_pool.reserve(size_t(pooled + pooled / 2));
+    m_pool.resize(size_t(pooled));
+    for (const auto &[at, block] : m_filled) {
+        Slot &slot = m_slots[at];
+        m_pool[slot.offset + slot.size++] = block;
+    }
+    m_filled = {};
 }
 
 void GramIndex::insert(quint64 key, qint32 block)
 {
-    std::vector<qint32> &blocks = listFor(key);
-    const auto at = std::lower_bound(blocks.begin(), blocks.end(), block);
-    if (at == blocks.end() || *at != block)
-        blocks.insert(at, block);
+    Slot &slot = slotFor(key);
+    if (lastOf(slot) < block) {
+        makeRoom(slot);
+        m_pool[slot.offset + slot.size++] = block;
+        return;
+    }
+    qint32 *begin = m_pool.data() + slot.offset;
+    qint32 *at = std::lower_bound(begin, begin + slot.size, block);
+    if (*at == block)
+        return;
+    const qsizetype index = at - begin;
+    makeRoom(slot);
+    begin = m_pool.data() + slot.offset;
+    std::copy_backward(begin + index, begin + slot.size, begin + slot.size + 1);
+    begin[index] = block;
+    ++slot.size;
 }
 
-void GramIndex::clear()
+void GramIndex::removeMarked(qsizetype list, qsizetype upTo)
 {
-    m_shift = 64 - SmallestTableBits;
-    m_keys.assign(size_t(1) << SmallestTableBits, 0);
-    m_listAt.assign(m_keys.size(), -1);
-    m_lists.clear();
+    Slot &slot = m_slots[list];
+    qint32 *begin = m_pool.data() + slot.offset;
+    qint32 *const kept = std::remove(begin, begin + upTo, -1);
+    std::copy(begin + upTo, begin + slot.size, kept);
+    slot.size -= qint32(begin + upTo - kept);
+}
+
+void GramIndex::clear(qsizetype expectedGrams)
+{
+    int bits = SmallestTableBits;
+    while ((qsizetype(1) << bits) < 2 * expectedGrams)
+        ++bits;
+    m_shift = 64 - bits;
+    m_slots.assign(size_t(1) << bits, Slot());
+    m_used = 0;
+    m_pool.clear();
+    m_filled.clear();
 }
 
 void GramIndex::growTable()
 {
-    const std::vector<quint64> oldKeys = std::move(m_keys);
-    const std::vector<qint32> oldListAt = std::move(m_listAt);
+    const std::vector<Slot> old = std::move(m_slots);
     m_shift -= 1;
-    m_keys.assign(oldKeys.size() * 2, 0);
-    m_listAt.assign(m_keys.size(), -1);
-    const size_t mask = m_keys.size() - 1;
-    for (size_t i = 0; i < oldKeys.size(); ++i) {
-        if (oldListAt[i] < 0)
+    m_slots.assign(old.size() * 2, Slot());
+    std::vector<qint32> movedTo(m_filled.empty() ? 0 : old.size());
+    const size_t mask = m_slots.size() - 1;
+    for (size_t from = 0; from < old.size(); ++from) {
+        if (old[from].offset < 0)
             continue;
-        size_t slot = (oldKeys[i] * HashFactor) >> m_shift;
-        while (m_listAt[slot] >= 0)
-            slot = (slot + 1) & mask;
-        m_keys[slot] = oldKeys[i];
-        m_listAt[slot] = oldListAt[i];
+        size_t at = (old[from].key * HashFactor) >> m_shift;
+        while (m_slots[at].offset >= 0)
+            at = (at + 1) & mask;
+        m_slots[at] = old[from];
+        if (!movedTo.empty())
+            movedTo[from] = qint32(at);
     }
+    for (auto &pair : m_filled)
+        pair.first = movedTo[pair.first];
 }

@@ -1,4 +1,5 @@
 #include "engine/ApplyPairsTuning.h"
+#include "engine/FindText.h"
 #include "engine/ReplaceAndSave.h"
 
 #include <QRandomGenerator>
@@ -138,6 +139,8 @@ private slots:
     void matchesPlainRuleOnRandomRows();
     void matchesPlainRuleOnLargeText();
     void occurrencesAcrossBlocks();
+    void repeatedTextsLandInOrder();
+    void findTextMatchesIndexOf();
 };
 
 void TestApplyPairs::firstOccurrenceRules_data()
@@ -232,6 +235,42 @@ void TestApplyPairs::occurrencesAcrossBlocks()
     const QString expected = ApplyOneByOne(text, found, replacements);
     for (qsizetype size = 1; size <= 40; ++size)
         QCOMPARE(ApplyPairsTuned(text, found, replacements, Blocked(size)), expected);
+}
+
+// Many rows of one text, each translated: every row must take the next
+// occurrence, although earlier blocks still list the text's grams.
+void TestApplyPairs::repeatedTextsLandInOrder()
+{
+    QString text;
+    QStringList found, replacements;
+    for (int i = 0; i < 400; ++i) {
+        const QString literal = i % 2 ? QStringLiteral("OK") : QStringLiteral("Cannot open file");
+        text += QStringLiteral("show(\"%1\"); // %2\n").arg(literal).arg(i);
+        found.append(literal);
+        replacements.append(QStringLiteral("译%1").arg(i));
+    }
+    const QString expected = ApplyOneByOne(text, found, replacements);
+    QVERIFY(!expected.contains(QStringLiteral("OK")));
+    QCOMPARE(ApplyPairs(text, found, replacements), expected);
+    QCOMPARE(ApplyPairsTuned(text, found, replacements, Blocked(64)), expected);
+}
+
+void TestApplyPairs::findTextMatchesIndexOf()
+{
+    const char16_t alphabet[] = {u'a', u'b', u'a', u'"', 0xD83D, 0xDE00, u'\0', 0xFFFF};
+    QRandomGenerator random(4242);
+    auto randomText = [&](int length) {
+        QString text;
+        for (int i = 0; i < length; ++i)
+            text.append(QChar(alphabet[random.bounded(int(std::size(alphabet)))]));
+        return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const QString haystack = randomText(random.bounded(70));
+        const QString needle = randomText(1 + random.bounded(round % 3 ? 3 : 12));
+        const qsizetype from = random.bounded(int(haystack.size()) + 1);
+        QCOMPARE(FindText(haystack, needle, from), QStringView(haystack).indexOf(needle, from));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestApplyPairs)

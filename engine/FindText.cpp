@@ -1,0 +1,53 @@
+#include "engine/FindText.h"
+
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+bool middleMatches(const QChar *at, QStringView needle)
+{
+    return std::memcmp(at + 1, needle.data() + 1, (needle.size() - 2) * sizeof(QChar)) == 0;
+}
+
+} // namespace
+
+qsizetype FindText(QStringView haystack, QStringView needle, qsizetype from)
+{
+    const qsizetype n = needle.size();
+    if (n == 0)
+        return from <= haystack.size() ? qMax<qsizetype>(0, from) : -1;
+    if (n == 1)
+        return haystack.indexOf(needle.front(), from);
+    const qsizetype lastStart = haystack.size() - n; // the last position an occurrence can start at
+    const QChar *text = haystack.data();
+    const char16_t first = needle.front().unicode();
+    const char16_t last = needle.back().unicode();
+    qsizetype i = qMax<qsizetype>(0, from);
+#ifdef __SSE2__
+    // Eight starting positions at a time: compare the first and the last
+    // character of each, then the middle of the few that pass.
+    const __m128i firsts = _mm_set1_epi16(short(first));
+    const __m128i lasts = _mm_set1_epi16(short(last));
+    for (; i + 7 <= lastStart; i += 8) {
+        const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i));
+        const __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i + n - 1));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(heads, firsts),
+                                                                 _mm_cmpeq_epi16(tails, lasts))));
+        while (mask) {
+            const int bit = __builtin_ctz(mask);
+            if (middleMatches(text + i + bit / 2, needle))
+                return i + bit / 2;
+            mask &= ~(3u << bit);
+        }
+    }
+#endif
+    for (; i <= lastStart; ++i) {
+        if (text[i].unicode() == first && text[i + n - 1].unicode() == last && middleMatches(text + i, needle))
+            return i;
+    }
+    return -1;
+}

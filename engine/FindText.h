@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QStringView>
+
+// Index of the first occurrence of needle (not empty) in haystack at or after
+// `from`, or -1; exact code-unit comparison. Filters candidate positions by
+// the needle's first and last characters several positions at a time.
+qsizetype FindText(QStringView haystack, QStringView needle, qsizetype from = 0);
