@@ -51,3 +51,29 @@ qsizetype FindText(QStringView haystack, QStringView needle, qsizetype from)
     }
     return -1;
 }
+
+qsizetype FindChar(QStringView haystack, char16_t c, qsizetype from)
+{
+    const char16_t *text = haystack.utf16();
+    const qsizetype size = haystack.size();
+    qsizetype i = qMax<qsizetype>(0, from);
+#ifdef __SSE2__
+    const __m128i wanted = _mm_set1_epi16(short(c));
+    auto matches = [&](qsizetype at) {
+        return _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at)), wanted);
+    };
+    for (; i + 32 <= size; i += 32) {
+        const __m128i a = matches(i), b = matches(i + 8), d = matches(i + 16), e = matches(i + 24);
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(d, e))) == 0)
+            continue;
+        const quint64 mask = quint64(unsigned(_mm_movemask_epi8(a))) | quint64(unsigned(_mm_movemask_epi8(b))) << 16
+            | quint64(unsigned(_mm_movemask_epi8(d))) << 32 | quint64(unsigned(_mm_movemask_epi8(e))) << 48;
+        return i + __builtin_ctzll(mask) / 2;
+    }
+#endif
+    for (; i < size; ++i) {
+        if (text[i] == c)
+            return i;
+    }
+    return -1;
+}

@@ -6,3 +6,7 @@
 // `from`, or -1; exact code-unit comparison. Filters candidate positions by
 // the needle's first and last characters several positions at a time.
 qsizetype FindText(QStringView haystack, QStringView needle, qsizetype from = 0);
+
+// Index of the first `c` in haystack at or after `from`, or -1. Reads 32
+// characters per step: quicker than QStringView::indexOf on long, sparse runs.
+qsizetype FindChar(QStringView haystack, char16_t c, qsizetype from = 0);

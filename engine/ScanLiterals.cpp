@@ -1,5 +1,7 @@
 #include "engine/ScanLiterals.h"
 
+#include "engine/FindText.h"
+
 namespace {
 
 constexpr char16_t Quote = u'"';
@@ -26,10 +28,10 @@ QStringList ScanLiterals(QStringView text)
     QStringList result;
     qsizetype cursor = 0; // index just after the last mark consumed
     for (;;) {
-        const qsizetype opening = text.indexOf(Quote, cursor);
+        const qsizetype opening = FindChar(text, Quote, cursor);
         if (opening < 0)
             break;
-        const qsizetype closing = text.indexOf(Quote, opening + 1);
+        const qsizetype closing = FindChar(text, Quote, opening + 1);
         if (closing < 0)
             break; // a last unpaired mark is ignored
         cursor = closing + 1;
@@ -37,7 +39,7 @@ QStringList ScanLiterals(QStringView text)
         if (opening > 0 && text[opening - 1] == Backslash)
             continue; // the pair opens on an escaped mark
         const QStringView literal = trimSpaces(text.sliced(opening + 1, closing - opening - 1));
-        if (literal.isEmpty() || literal.contains(Tab))
+        if (literal.isEmpty() || FindChar(literal, Tab) >= 0)
             continue;
         result.append(literal.toString());
     }
