@@ -116,7 +116,7 @@ QStringList Translations(const QStringList &found, qsizetype stride)
 QString ApplyPairsPlainly(QString text, const QStringList &found, const QStringList &replacements)
 {
     for (qsizetype i = 0; i < qMin(found.size(), replacements.size()); ++i) {
-        if (found[i].isEmpty())
+        if (found[i].isEmpty() || found[i] == replacements[i])
             continue;
         const qsizetype at = text.indexOf(found[i]);
         if (at >= 0)

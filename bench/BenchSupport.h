@@ -22,7 +22,8 @@ QString Translated(const QString &literal);
 // Every row translated, or only every `stride`-th row (the rest left as found).
 QStringList Translations(const QStringList &found, qsizetype stride = 1);
 
-// The straightforward rule: each row searched from the start of the text.
+// The straightforward replace: each changed row searched from the start of the
+// text, the text rebuilt around it.
 QString ApplyPairsPlainly(QString text, const QStringList &found, const QStringList &replacements);
 
 // About `bytes` bytes of C++ headers found on this machine (whole files, valid

@@ -2,37 +2,53 @@
 #include "engine/BlockedText.h"
 #include "engine/ReplaceAndSave.h"
 
-#include <optional>
+namespace {
+
+// Replacing a text by itself changes nothing; an empty find has no occurrence.
+bool changes(const QString &find, const QString &replacement)
+{
+    return !find.isEmpty() && find != replacement;
+}
+
+QString applyPlainly(QString text, const QStringList &found, const QStringList &replacements, qsizetype rows)
+{
+    for (qsizetype i = 0; i < rows; ++i) {
+        if (!changes(found[i], replacements[i]))
+            continue;
+        const qsizetype at = text.indexOf(found[i]);
+        if (at >= 0)
+            text.replace(at, found[i].size(), replacements[i]);
+    }
+    return text;
+}
+
+} // namespace
 
 QString ApplyPairsTuned(QString text, const QStringList &found, const QStringList &replacements,
                         const ApplyPairsTuning &tuning)
 {
     const qsizetype rows = qMin(found.size(), replacements.size());
-    std::optional<BlockedText> blocked;
-    qsizetype plainWork = 0;
+    qsizetype changed = 0;
+    std::array<qsizetype, 3> rowsPerGram = {}; // changed rows by the gram length their find uses
     for (qsizetype i = 0; i < rows; ++i) {
-        const QString &find = found.at(i);
-        const QString &replacement = replacements.at(i);
-        if (find.isEmpty() || find == replacement)
-            continue; // replacing a text by itself changes nothing
-        if (blocked) {
-            blocked->replaceFirst(find, replacement);
-            continue;
+        if (changes(found[i], replacements[i])) {
+            ++changed;
+            ++rowsPerGram[BlockedText::GramSlotFor(found[i].size())];
         }
-        // Each row searches up to the occurrence and moves what follows it:
-        // about one pass over the text.
-        plainWork += text.size();
-        if (plainWork > tuning.plainPasses * text.size()) {
-            blocked.emplace(text, tuning.blockChars);
-            text = QString();
-            blocked->replaceFirst(find, replacement);
-            continue;
-        }
-        const qsizetype at = text.indexOf(find);
-        if (at >= 0)
-            text.replace(at, find.size(), replacement);
     }
-    return blocked ? blocked->toString() : text;
+    if (changed <= tuning.plainPasses)
+        return applyPlainly(std::move(text), found, replacements, rows);
+
+    std::array<bool, 3> indexed;
+    for (size_t k = 0; k < indexed.size(); ++k)
+        indexed[k] = rowsPerGram[k] >= tuning.rowsBeforeIndex[k];
+    BlockedText blocked(text, tuning.blockChars, indexed);
+    text = QString();
+    for (qsizetype i = 0; i < rows; ++i) {
+        if (changes(found[i], replacements[i]))
+            blocked.replaceFirst(found[i], replacements[i]);
+    }
+    return blocked.toString();
 }
 
 QString ApplyPairs(QString text, const QStringList &found, const QStringList &replacements)

@@ -14,24 +14,22 @@ constexpr qsizetype EmptiedBeforeRebuild = 8;
 // Looking up every gram of a long find costs more than the rarest one saves.
 constexpr qsizetype GramsSampled = 8;
 
-// Grams of 4 characters are rare enough to skip most blocks; shorter finds
-// need shorter grams.
-int gramLengthFor(qsizetype findLength)
-{
-    return findLength >= 4 ? 4 : findLength >= 2 ? 2 : 1;
-}
-
-int slotFor(int gramLength)
-{
-    return gramLength == 4 ? 2 : gramLength - 1;
-}
+constexpr int GramLengths[] = {1, 2, 4};
 
 } // namespace
 
-BlockedText::BlockedText(QStringView text, qsizetype blockChars)
+BlockedText::BlockedText(QStringView text, qsizetype blockChars, std::array<bool, 3> indexed)
     : m_blockChars(qMax<qsizetype>(1, blockChars))
+    , m_indexed(indexed)
 {
     split(text);
+}
+
+// Grams of 4 characters are rare enough to skip most blocks; shorter finds
+// need shorter grams.
+int BlockedText::GramSlotFor(qsizetype findLength)
+{
+    return findLength >= 4 ? 2 : findLength >= 2 ? 1 : 0;
 }
 
 QString BlockedText::toString() const
@@ -69,7 +67,10 @@ bool BlockedText::replaceFirst(QStringView find, QStringView replacement)
 // Blocks found not to hold the gram any more are dropped from its list.
 std::optional<BlockedText::Position> BlockedText::findFirst(QStringView find)
 {
-    GramIndex &index = indexFor(find.size());
+    const int gramSlot = GramSlotFor(find.size());
+    if (!m_indexed[gramSlot])
+        return findByReading(find);
+    GramIndex &index = indexFor(gramSlot);
     const int gramLength = index.gramLength();
     GramChoice rarest, second;
     // A long find's grams are sampled: any of them leads to every occurrence.
@@ -106,6 +107,16 @@ std::optional<BlockedText::Position> BlockedText::findFirst(QStringView find)
     if (dropped)
         index.removeMarked(rarest.list, i);
     return found;
+}
+
+// The first block holding the start of an occurrence holds the first one.
+std::optional<BlockedText::Position> BlockedText::findByReading(QStringView find) const
+{
+    for (qint32 block = 0; block < qint32(m_blocks.size()); ++block) {
+        if (const std::optional<Position> found = checkBlock(block, find, 0, find).found)
+            return found;
+    }
+    return std::nullopt;
 }
 
 // Whether the list names a block where a gram could start `distance`
@@ -265,55 +276,30 @@ void BlockedText::indexNewGrams(GramIndex &index, Position at, qsizetype replace
     }
 }
 
-GramIndex &BlockedText::indexFor(qsizetype findLength)
+GramIndex &BlockedText::indexFor(int gramSlot)
 {
-    const int gramLength = gramLengthFor(findLength);
-    std::unique_ptr<GramIndex> &index = m_indexes[slotFor(gramLength)];
+    std::unique_ptr<GramIndex> &index = m_indexes[gramSlot];
     if (!index) {
-        index = std::make_unique<GramIndex>(gramLength);
+        index = std::make_unique<GramIndex>(GramLengths[gramSlot]);
         index->clear(expectedGrams(index->gramLength()));
         fillIndex(*index);
     }
     return *index;
 }
 
-// One pass over each block with a rolling key. A small table of the grams
-// already listed for the block spares most lookups of repeated grams.
 void BlockedText::fillIndex(GramIndex &index) const
 {
     const int gramLength = index.gramLength();
-    struct Listed
-    {
-        quint64 key = 0;
-        qint32 block = -1;
-    };
-    std::array<Listed, 1024> recent{};
-    auto add = [&](quint64 key, qint32 block) {
-        Listed &seen = recent[(key * 0x9E3779B97F4A7C15ull) >> (64 - 10)];
-        if (seen.key == key && seen.block == block)
-            return;
-        seen = {key, block};
-        index.addWhileFilling(key, block);
-    };
     for (qint32 block = 0; block < qint32(m_blocks.size()); ++block) {
         const QChar *chars = m_blocks[block].constData();
         const qsizetype length = m_blocks[block].size();
-        qsizetype start = 0;
-        if (length >= gramLength) {
-            quint64 key = index.keyOf(chars);
-            add(key, block);
-            for (start = 1; start + gramLength <= length; ++start) {
-                key = index.nextKey(key, chars[start + gramLength - 1]);
-                add(key, block);
-            }
-        }
-        // Grams that run into the next blocks.
-        if (start < length) {
+        const qsizetype inside = qMax<qsizetype>(0, length - gramLength + 1); // grams within the block
+        index.addWhileFilling(chars, inside, block);
+        if (inside < length) { // grams that run into the next blocks
             Chars window;
-            window.append(chars + start, length - start);
+            window.append(chars + inside, length - inside);
             appendCharsFrom({block + 1, 0}, gramLength - 1, window);
-            for (qsizetype i = 0; start + i < length && i + gramLength <= window.size(); ++i)
-                add(index.keyOf(window.data() + i), block);
+            index.addWhileFilling(window.data(), qMin(length - inside, window.size() - gramLength + 1), block);
         }
     }
     index.finishFilling();

@@ -17,7 +17,12 @@
 class BlockedText
 {
 public:
-    BlockedText(QStringView text, qsizetype blockChars);
+    // Finds of each gram length (see GramSlotFor) are looked up through an
+    // index when `indexed` says so, otherwise by reading the blocks in order.
+    BlockedText(QStringView text, qsizetype blockChars, std::array<bool, 3> indexed);
+
+    // 0, 1 or 2 for finds looked up through grams of 1, 2 or 4 characters.
+    static int GramSlotFor(qsizetype findLength);
 
     // Replaces the first occurrence of find (not empty); false when there is none.
     bool replaceFirst(QStringView find, QStringView replacement);
@@ -53,6 +58,7 @@ private:
     };
 
     std::optional<Position> findFirst(QStringView find);
+    std::optional<Position> findByReading(QStringView find) const;
     bool listsBlockNear(GramIndex &index, qsizetype list, qint32 block, qsizetype distance);
     BlockCheck checkBlock(qint32 block, QStringView find, qsizetype gramOffset, QStringView gram) const;
     std::optional<Position> occurrenceAt(qint32 block, qsizetype offset, QStringView find) const;
@@ -63,7 +69,7 @@ private:
     qsizetype replaceAt(Position at, qsizetype length, QStringView replacement);
     void indexNewGrams(GramIndex &index, Position at, qsizetype replacementLength);
 
-    GramIndex &indexFor(qsizetype findLength);
+    GramIndex &indexFor(int gramSlot);
     void fillIndex(GramIndex &index) const;
     qsizetype expectedGrams(int gramLength) const;
     void split(QStringView text);
@@ -71,5 +77,6 @@ private:
 
     qsizetype m_blockChars;
     std::vector<QString> m_blocks;
+    std::array<bool, 3> m_indexed;
     std::array<std::unique_ptr<GramIndex>, 3> m_indexes; // grams of 1, 2 and 4 characters, built when first needed
 };

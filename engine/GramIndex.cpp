@@ -66,6 +66,32 @@ void GramIndex::makeRoom(Slot &slot)
 }
 
 
+// Branch-free bookkeeping: whether a gram is new to the block is as likely
+// as not, and a mispredicted branch per character would cost more than the rest.
+void GramIndex::addWhileFilling(const QChar *chars, qsizetype starts, qint32 block)
+{
+    if (starts <= 0)
+        return;
+    m_filled.resize(size_t(m_filledCount + starts));
+    quint64 key = keyOf(chars);
+    for (qsizetype i = 0;;) {
+        size_t at = findSlot(key);
+        if (m_slots[at].offset < 0)
+            addSlot(at, key);
+        Slot &slot = m_slots[at];
+        const bool isNew = slot.offset != block;
+        slot.offset = block;
+        slot.size += isNew;
+        Filled &pair = m_filled[size_t(m_filledCount)];
+        pair.slot = qint32(at);
+        pair.block = block;
+        m_filledCount += isNew;
+        if (++i == starts)
+            break;
+        key = nextKey(key, chars[i + m_gramLength - 1]);
+    }
+}
+
 void GramIndex::finishFilling()
 {
     qsizetype pooled = 0;
@@ -78,11 +104,12 @@ void GramIndex::finishFilling()
     }
     m_pool.reserve(size_t(pooled + pooled / 2));
     m_pool.resize(size_t(pooled));
-    for (const auto &[at, block] : m_filled) {
-        Slot &slot = m_slots[at];
-        m_pool[slot.offset + slot.size++] = block;
+    for (qsizetype i = 0; i < m_filledCount; ++i) {
+        Slot &slot = m_slots[m_filled[size_t(i)].slot];
+        m_pool[slot.offset + slot.size++] = m_filled[size_t(i)].block;
     }
     m_filled = {};
+    m_filledCount = 0;
 }
 
 void GramIndex::insert(quint64 key, qint32 block)
@@ -124,6 +151,7 @@ void GramIndex::clear(qsizetype expectedGrams)
     m_used = 0;
     m_pool.clear();
     m_filled.clear();
+    m_filledCount = 0;
 }
 
 void GramIndex::growTable()
@@ -131,7 +159,7 @@ void GramIndex::growTable()
     const std::vector<Slot> old = std::move(m_slots);
     m_shift -= 1;
     m_slots.assign(old.size() * 2, Slot());
-    std::vector<qint32> movedTo(m_filled.empty() ? 0 : old.size());
+    std::vector<qint32> movedTo(m_filledCount == 0 ? 0 : old.size());
     const size_t mask = m_slots.size() - 1;
     for (size_t from = 0; from < old.size(); ++from) {
         if (old[from].offset < 0)
@@ -143,6 +171,6 @@ void GramIndex::growTable()
         if (!movedTo.empty())
             movedTo[from] = qint32(at);
     }
-    for (auto &pair : m_filled)
-        pair.first = movedTo[pair.first];
+    for (qsizetype i = 0; i < m_filledCount; ++i)
+        m_filled[size_t(i)].slot = movedTo[size_t(m_filled[size_t(i)].slot)];
 }

@@ -38,7 +38,9 @@ public:
     // Filling from scratch: clear, then the grams of every block in block
     // order, then finish, which lays the lists out in the pool at once.
     void clear(qsizetype expectedGrams = 0);
-    void addWhileFilling(quint64 key, qint32 block);
+    // Lists the block under the grams starting at the first `starts`
+    // characters; the gram length less one characters follow them.
+    void addWhileFilling(const QChar *chars, qsizetype starts, qint32 block);
     void finishFilling();
 
     // Adds a block anywhere, keeping the list ascending and free of repeats.
@@ -70,7 +72,14 @@ private:
     std::vector<qint32> m_pool;
     // While filling, each slot's offset holds the last block added and its
     // size the count; the pairs wait here until finishFilling.
-    std::vector<std::pair<qint32, qint32>> m_filled; // slot, block
+    struct Filled
+    {
+        Filled() {} // left uninitialised: the buffer is written ahead of its use
+        qint32 slot;
+        qint32 block;
+    };
+    std::vector<Filled> m_filled;
+    qsizetype m_filledCount = 0;
 };
 
 inline size_t GramIndex::findSlot(quint64 key) const
@@ -80,17 +89,4 @@ inline size_t GramIndex::findSlot(quint64 key) const
     while (m_slots[at].offset >= 0 && m_slots[at].key != key)
         at = (at + 1) & mask;
     return at;
-}
-
-inline void GramIndex::addWhileFilling(quint64 key, qint32 block)
-{
-    size_t at = findSlot(key);
-    if (m_slots[at].offset < 0)
-        addSlot(at, key);
-    Slot &slot = m_slots[at];
-    if (slot.offset == block)
-        return;
-    slot.offset = block;
-    ++slot.size;
-    m_filled.emplace_back(qint32(at), block);
 }

@@ -21,12 +21,22 @@ QString ApplyOneByOne(QString text, const QStringList &found, const QStringList 
     return text;
 }
 
-// Indexes from the first row, in blocks small enough that occurrences span them.
+// Blocks from the first row, small enough that occurrences span them, every
+// find looked up through the gram indexes.
 ApplyPairsTuning Blocked(qsizetype blockChars)
 {
     ApplyPairsTuning tuning;
     tuning.blockChars = blockChars;
     tuning.plainPasses = 0;
+    tuning.rowsBeforeIndex = {0, 0, 0};
+    return tuning;
+}
+
+// The same blocks, every find looked up by reading them in order.
+ApplyPairsTuning BlockedUnindexed(qsizetype blockChars)
+{
+    ApplyPairsTuning tuning = Blocked(blockChars);
+    tuning.rowsBeforeIndex = {1 << 30, 1 << 30, 1 << 30};
     return tuning;
 }
 
@@ -146,17 +156,23 @@ private slots:
 void TestApplyPairs::firstOccurrenceRules_data()
 {
     QTest::addColumn<qsizetype>("blockChars"); // 0: the default path
-    QTest::newRow("default") << qsizetype(0);
-    for (qsizetype size : {1, 2, 3, 7})
-        QTest::addRow("blocks of %lld", qlonglong(size)) << size;
+    QTest::addColumn<bool>("indexed");
+    QTest::newRow("default") << qsizetype(0) << false;
+    for (qsizetype size : {1, 2, 3, 7}) {
+        QTest::addRow("blocks of %lld", qlonglong(size)) << size << true;
+        QTest::addRow("blocks of %lld, read in order", qlonglong(size)) << size << false;
+    }
 }
 
 void TestApplyPairs::firstOccurrenceRules()
 {
     QFETCH(qsizetype, blockChars);
+    QFETCH(bool, indexed);
     auto apply = [&](const QString &text, const QStringList &found, const QStringList &replacements) {
-        return blockChars == 0 ? ApplyPairs(text, found, replacements)
-                               : ApplyPairsTuned(text, found, replacements, Blocked(blockChars));
+        if (blockChars == 0)
+            return ApplyPairs(text, found, replacements);
+        return ApplyPairsTuned(text, found, replacements,
+                               indexed ? Blocked(blockChars) : BlockedUnindexed(blockChars));
     };
     const QString twice = QStringLiteral("a = \"ok\"; b = \"ok\";");
     // Only the second row edited: the edit lands on the first occurrence.
@@ -199,15 +215,16 @@ void TestApplyPairs::matchesPlainRuleOnRandomRows()
         QStringList found, replacements;
         maker.rows(text, 1 + round % 40, found, replacements);
         const QString expected = ApplyOneByOne(text, found, replacements);
-        const QString actual = ApplyPairsTuned(text, found, replacements, Blocked(blockChars));
+        const ApplyPairsTuning tuning = round % 4 ? Blocked(blockChars) : BlockedUnindexed(blockChars);
+        const QString actual = ApplyPairsTuned(text, found, replacements, tuning);
         if (actual != expected)
             qWarning() << "round" << round << "text" << text << "found" << found << "replacements" << replacements;
         QCOMPARE(actual, expected);
     }
 }
 
-// Big enough to switch to the blocked path with the real block size, halfway
-// through the rows.
+// Texts of ten blocks of the real size: the default choice of path, and each
+// of the two blocked lookups throughout.
 void TestApplyPairs::matchesPlainRuleOnLargeText()
 {
     RowMaker maker(77);
@@ -215,7 +232,10 @@ void TestApplyPairs::matchesPlainRuleOnLargeText()
         const QString text = maker.text(20000);
         QStringList found, replacements;
         maker.rows(text, 600, found, replacements);
-        QCOMPARE(ApplyPairs(text, found, replacements), ApplyOneByOne(text, found, replacements));
+        const QString expected = ApplyOneByOne(text, found, replacements);
+        QCOMPARE(ApplyPairs(text, found, replacements), expected);
+        QCOMPARE(ApplyPairsTuned(text, found, replacements, Blocked(2048)), expected);
+        QCOMPARE(ApplyPairsTuned(text, found, replacements, BlockedUnindexed(2048)), expected);
     }
 }
 
@@ -233,8 +253,10 @@ void TestApplyPairs::occurrencesAcrossBlocks()
     found.append(QStringLiteral("\");\nf(\""));
     replacements.append(QStringLiteral("|"));
     const QString expected = ApplyOneByOne(text, found, replacements);
-    for (qsizetype size = 1; size <= 40; ++size)
+    for (qsizetype size = 1; size <= 40; ++size) {
         QCOMPARE(ApplyPairsTuned(text, found, replacements, Blocked(size)), expected);
+        QCOMPARE(ApplyPairsTuned(text, found, replacements, BlockedUnindexed(size)), expected);
+    }
 }
 
 // Many rows of one text, each translated: every row must take the next
