@@ -71,24 +71,10 @@ std::optional<BlockedText::Position> BlockedText::findFirst(QStringView find)
     if (!m_indexed[gramSlot])
         return findByReading(find);
     GramIndex &index = indexFor(gramSlot);
-    const int gramLength = index.gramLength();
     GramChoice rarest, second;
-    // A long find's grams are sampled: any of them leads to every occurrence.
-    const qsizetype offsets = find.size() - gramLength + 1;
-    const qsizetype sampled = qMin<qsizetype>(offsets, GramsSampled);
-    for (qsizetype j = 0; j < sampled; ++j) {
-        const qsizetype offset = sampled == 1 ? 0 : j * (offsets - 1) / (sampled - 1);
-        const qsizetype list = index.listOf(index.keyOf(find.data() + offset));
-        if (list < 0)
-            return std::nullopt; // a gram of the find occurs nowhere
-        if (rarest.list < 0 || index.size(list) < index.size(rarest.list)) {
-            second = rarest;
-            rarest = {list, offset};
-        } else if (list != rarest.list && (second.list < 0 || index.size(list) < index.size(second.list))) {
-            second = {list, offset};
-        }
-    }
-    const QStringView gram = find.sliced(rarest.offset, gramLength);
+    if (!chooseGrams(index, find, &rarest, &second))
+        return std::nullopt; // a gram of the find occurs nowhere
+    const QStringView gram = find.sliced(rarest.offset, index.gramLength());
     qint32 *const blocks = index.blocks(rarest.list);
     const qsizetype count = index.size(rarest.list);
     std::optional<Position> found;
@@ -107,6 +93,29 @@ std::optional<BlockedText::Position> BlockedText::findFirst(QStringView find)
     if (dropped)
         index.removeMarked(rarest.list, i);
     return found;
+}
+
+// The two grams of the find listed in the fewest blocks (the second one
+// absent when all grams are alike); false when a gram occurs nowhere. A long
+// find's grams are sampled: any of them leads to every occurrence.
+bool BlockedText::chooseGrams(const GramIndex &index, QStringView find, GramChoice *rarest,
+                              GramChoice *second) const
+{
+    const qsizetype offsets = find.size() - index.gramLength() + 1;
+    const qsizetype sampled = qMin<qsizetype>(offsets, GramsSampled);
+    for (qsizetype j = 0; j < sampled; ++j) {
+        const qsizetype offset = sampled == 1 ? 0 : j * (offsets - 1) / (sampled - 1);
+        const qsizetype list = index.listOf(index.keyOf(find.data() + offset));
+        if (list < 0)
+            return false;
+        if (rarest->list < 0 || index.size(list) < index.size(rarest->list)) {
+            *second = *rarest;
+            *rarest = {list, offset};
+        } else if (list != rarest->list && (second->list < 0 || index.size(list) < index.size(second->list))) {
+            *second = {list, offset};
+        }
+    }
+    return true;
 }
 
 // The first block holding the start of an occurrence holds the first one.

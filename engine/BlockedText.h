@@ -58,6 +58,7 @@ private:
     };
 
     std::optional<Position> findFirst(QStringView find);
+    bool chooseGrams(const GramIndex &index, QStringView find, GramChoice *rarest, GramChoice *second) const;
     std::optional<Position> findByReading(QStringView find) const;
     bool listsBlockNear(GramIndex &index, qsizetype list, qint32 block, qsizetype distance);
     BlockCheck checkBlock(qint32 block, QStringView find, qsizetype gramOffset, QStringView gram) const;
