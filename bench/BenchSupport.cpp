@@ -78,6 +78,20 @@ double MedianMs(int runs, const std::function<void()> &measured, const std::func
     return times[times.size() / 2];
 }
 
+std::pair<double, double> AlternatingMedianMs(int runs, const std::function<void()> &first,
+                                              const std::function<void()> &second,
+                                              const std::function<void()> &prepare)
+{
+    std::vector<double> firstTimes, secondTimes;
+    for (int i = 0; i < runs; ++i) {
+        firstTimes.push_back(MedianMs(1, first, prepare));
+        secondTimes.push_back(MedianMs(1, second));
+    }
+    std::sort(firstTimes.begin(), firstTimes.end());
+    std::sort(secondTimes.begin(), secondTimes.end());
+    return {firstTimes[firstTimes.size() / 2], secondTimes[secondTimes.size() / 2]};
+}
+
 QString GeneratedSource(qsizetype literals, qsizetype charsPerLiteral, quint32 seed)
 {
     QRandomGenerator random(seed);

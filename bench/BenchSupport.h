@@ -12,6 +12,12 @@ namespace Bench {
 // runs before each one, outside the timing.
 double MedianMs(int runs, const std::function<void()> &measured, const std::function<void()> &prepare = {});
 
+// Medians of two passes run by turns, so that each starts where the other
+// left the caches, as in a program that does other work between them.
+std::pair<double, double> AlternatingMedianMs(int runs, const std::function<void()> &first,
+                                              const std::function<void()> &second,
+                                              const std::function<void()> &prepare = {});
+
 // C++-like source with the given number of literals, about charsPerLiteral
 // characters of code per literal, some literal texts repeated as in real files.
 QString GeneratedSource(qsizetype literals, qsizetype charsPerLiteral, quint32 seed = 1);
