@@ -1,5 +1,7 @@
 #include "ui/EditBox.h"
 
+#include "ui/EventCodes.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -46,18 +48,6 @@ int VirtualKeyCode(const QKeyEvent *event)
     case Qt::Key_Delete: return 46;
     default: return 0;
     }
-}
-
-int ShiftMask(Qt::KeyboardModifiers modifiers)
-{
-    int mask = 0;
-    if (modifiers.testFlag(Qt::ShiftModifier))
-        mask |= 1;
-    if (modifiers.testFlag(Qt::ControlModifier))
-        mask |= 2;
-    if (modifiers.testFlag(Qt::AltModifier))
-        mask |= 4;
-    return mask;
 }
 
 // Focus coming back from a popup or from another window was never lost as

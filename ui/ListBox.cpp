@@ -1,5 +1,7 @@
 #include "ui/ListBox.h"
 
+#include "ui/EventCodes.h"
+
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 
@@ -31,18 +33,6 @@ int vbButton(Qt::MouseButton button)
     case Qt::MiddleButton: return 4;
     default: return 0;
     }
-}
-
-int vbShift(Qt::KeyboardModifiers modifiers)
-{
-    int shift = 0;
-    if (modifiers & Qt::ShiftModifier)
-        shift |= 1;
-    if (modifiers & Qt::ControlModifier)
-        shift |= 2;
-    if (modifiers & Qt::AltModifier)
-        shift |= 4;
-    return shift;
 }
 
 // The list whose double-click the base class is handling (one UI thread).
@@ -104,7 +94,7 @@ void ListBox::mousePressEvent(QMouseEvent *event)
     } else {
         event->accept(); // a right or middle press leaves the selection alone
     }
-    emit mouseDown(vbButton(event->button()), vbShift(event->modifiers()), at.x(), at.y());
+    emit mouseDown(vbButton(event->button()), ShiftMask(event->modifiers()), at.x(), at.y());
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent *event)
@@ -114,7 +104,7 @@ void ListBox::mouseReleaseEvent(QMouseEvent *event)
         QListWidget::mouseReleaseEvent(event);
     else
         event->accept();
-    emit mouseUp(vbButton(event->button()), vbShift(event->modifiers()), at.x(), at.y());
+    emit mouseUp(vbButton(event->button()), ShiftMask(event->modifiers()), at.x(), at.y());
 }
 
 void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
@@ -124,7 +114,7 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
         // press is an ordinary press.
         event->accept();
         const QPoint at = event->position().toPoint();
-        emit mouseDown(vbButton(event->button()), vbShift(event->modifiers()), at.x(), at.y());
+        emit mouseDown(vbButton(event->button()), ShiftMask(event->modifiers()), at.x(), at.y());
         return;
     }
     g_doubleClicking = this;
