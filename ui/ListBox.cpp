@@ -7,12 +7,23 @@
 
 namespace {
 
+constexpr qsizetype LongestDrawnRow = 4096; // characters
+
 // Reports the list's horizontal extent as the width of every row, so that the
 // view's scroll range is the extent (0 = none: rows never push a scroll bar).
 class ExtentDelegate : public QStyledItemDelegate
 {
 public:
     explicit ExtentDelegate(ListBox *list) : QStyledItemDelegate(list), m_list(list) {}
+
+    // Laying out a row of megabytes takes seconds at every paint: draw only its
+    // beginning, far more than the list can show without scrolling.
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->text.size() > LongestDrawnRow)
+            option->text = option->text.left(LongestDrawnRow) + QChar(0x2026);
+    }
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
