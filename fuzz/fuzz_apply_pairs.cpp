@@ -64,7 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     ApplyPairsTuning small;
     small.blockChars = 1 + data[0] % 8;
-    small.plainPasses = data[0] / 8 % 3; // 0: the index from the first changed row
+    small.plainPasses = data[0] / 8 % 3; // 0: blocks from the first changed row
+    if (data[0] / 24 % 2 == 0)
+        small.rowsBeforeIndex = {0, 0, 0}; // look every find up through the gram index
 
     const QStringList fields = fieldsFrom(data + 1, size - 1);
     QStringList found, replacements;
