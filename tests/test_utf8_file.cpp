@@ -1,38 +1,14 @@
+// Reading and writing UTF-8 without a mark: byte-identical round trips,
+// refusals that name the file and the byte, the 8-bit fallback and a full disk.
+
+#include "support/TestFiles.h"
+
 #include "engine/FaultInjection.h"
-#include "engine/FileError.h"
 #include "engine/Utf8NoBomFile.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
-#include <QtTest>
 
 using namespace Utf8NoBomFile;
-
-namespace {
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-// The message a failing call throws; empty when it did not throw.
-template<typename Call>
-QString failureOf(Call call)
-{
-    try {
-        call();
-    } catch (const FileError &error) {
-        return error.message();
-    }
-    return QString();
-}
-} // namespace
 
 class TestUtf8File : public QObject
 {
@@ -126,8 +102,7 @@ void TestUtf8File::writesExactUtf8WithoutMark()
     QCOMPARE(readBytes(file), QByteArray());
     WriteUtf8NoBom(QStringLiteral("\uFEFFx"), file);
     QCOMPARE(readBytes(file), QByteArray("\xEF\xBB\xBFx"));
-    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("out.cpp")),
-             QStringList{QStringLiteral("out.cpp")}); // no temporary file left behind
+    QCOMPARE(entriesOf(m_dir.path()).filter(QStringLiteral("out.cpp")), QStringList{"out.cpp"}); // no temporary file left
 }
 
 void TestUtf8File::loneSurrogateIsRefusedBeforeDiskChanges()
@@ -163,8 +138,7 @@ void TestUtf8File::fullDiskLeavesTheFileAsItWas()
     const QString message = failureOf([&] { WriteUtf8NoBom(QStringLiteral("new text"), file); });
     QVERIFY(message.contains(file));
     QCOMPARE(readBytes(file), QByteArray("original"));
-    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("full.cpp*")}, QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("full.cpp")});
+    QCOMPARE(entriesOf(m_dir.path()).filter(QStringLiteral("full.cpp")), QStringList{"full.cpp"});
 }
 
 QTEST_APPLESS_MAIN(TestUtf8File)
