@@ -1,20 +1,11 @@
 // The string list editor as a user drives it: real mouse and key events on the
 // real main window, loaded by double-clicking a file in File1.
 
-#include "ui/EditBox.h"
-#include "ui/Form1.h"
-#include "ui/ListBox.h"
+#include "support/MainWindowFixture.h"
+#include "support/TestFiles.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QtTest>
 
 namespace {
 
@@ -29,9 +20,8 @@ struct EditorState {
 
     bool operator==(const EditorState &o) const
     {
-        return list1 == o.list1 && list2 == o.list2 && row1 == o.row1 && row2 == o.row2
-            && text == o.text && selected == o.selected && selectionStart == o.selectionStart
-            && focus == o.focus;
+        return list1 == o.list1 && list2 == o.list2 && row1 == o.row1 && row2 == o.row2 && text == o.text
+            && selected == o.selected && selectionStart == o.selectionStart && focus == o.focus;
     }
 };
 
@@ -54,76 +44,52 @@ QStringList withRow(QStringList rows, int row, const QString &text)
     return rows;
 }
 
-void writeFile(const QString &path, const QByteArray &utf8)
+EditorState expect(const QStringList &list1, const QStringList &list2, int row1, int row2, const QString &text,
+                   Sel selection, const QString &focus = "Text1")
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(utf8);
+    const bool all = selection == Sel::All && !text.isEmpty();
+    return {list1, list2, row1, row2, text, all ? text : QString(), all ? 0 : -1, focus};
 }
 
-QByteArray readFile(const QString &path)
+// The four-row file with its List2 rows as given.
+EditorState several(const QStringList &list2, int row1, int row2, const QString &text, Sel selection,
+                    const QString &focus = "Text1")
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return expect(SeveralRows, list2, row1, row2, text, selection, focus);
 }
 
-// Closes the modal window that the next call opens, keeping its text.
-void closeNextModal(QString *text = nullptr)
+EditorState single(const QStringList &list2, const QString &text, Sel selection, const QString &focus = "Text1")
 {
-    QTimer::singleShot(0, qApp, [text] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal) {
-            closeNextModal(text); // not shown yet: look again
-            return;
-        }
-        if (auto *box = qobject_cast<QMessageBox *>(modal); box && text)
-            *text = box->text();
-        modal->close();
-    });
+    return expect(OneRow, list2, 0, 0, text, selection, focus);
 }
 
-QPoint rowCentre(QListWidget *list, int row)
+EditorState none(const QString &text, const QString &focus)
 {
-    return list->visualItemRect(list->item(row)).center();
+    return expect({}, {}, -1, -1, text, Sel::None, focus);
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(EditorState)
 
 class TestEditor : public QObject
 {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
-    QString m_startFolder;
-    Form1 *m_form = nullptr;
-    QListWidget *File1 = nullptr;
+    MainWindowFixture m_window;
     ListBox *List1 = nullptr;
     ListBox *List2 = nullptr;
     EditBox *Text1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *Command3 = nullptr;
 
-    // ---- actions, as a user does them ----
-
-    void load(const QString &fileName)
+    QPoint rowCentre(QListWidget *list, int row) const
     {
-        const QList<QListWidgetItem *> found = File1->findItems(fileName, Qt::MatchExactly);
-        QCOMPARE(found.size(), 1);
-        const QPoint at = File1->visualItemRect(found.first()).center();
-        QTest::mouseClick(File1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(File1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(File1->viewport(), Qt::LeftButton, {}, at);
-    }
-
-    void clickRow(ListBox *list, int row, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mouseClick(list->viewport(), button, {}, rowCentre(list, row));
+        return row < 0 ? list->viewport()->rect().center() : list->visualItemRect(list->item(row)).center();
     }
 
     // A double-click: press, release, double-click, release; Qt's windowing
     // sends a second press before the double-click as well.
-    void doubleClickRow(ListBox *list, int row, bool secondPress = false)
+    void doubleClickRow(ListBox *list, int row, bool secondPress)
     {
         const QPoint at = rowCentre(list, row);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
@@ -140,487 +106,238 @@ private:
             if (c.unicode() < 0x80)
                 QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
             else
-                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown,
-                                    QString(c), Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), {});
         }
     }
 
-    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = {})
+    void key(const QString &sequence)
     {
-        QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+        const QKeyCombination combination = QKeySequence::fromString(sequence)[0];
+        QVERIFY2(combination.key() != Qt::Key(0) && combination.key() != Qt::Key_unknown, qPrintable(sequence));
+        QTest::keyClick(QApplication::focusWidget(), combination.key(), combination.keyboardModifiers());
     }
 
-    void enter() { key(Qt::Key_Return); }
-    void altUp() { key(Qt::Key_Up, Qt::AltModifier); }
-    void altDown() { key(Qt::Key_Down, Qt::AltModifier); }
-    void clickCommand2() { QTest::mouseClick(Command2, Qt::LeftButton); }
-
-    // Loads the four-row file and walks to row k with a click on List1.
-    void onRowOfSeveral(int k)
+    // Steps a user takes, each "verb:argument": type:TEXT, key:Alt+Up,
+    // click1:ROW / click2:ROW (List1 / List2), double1:ROW, double1+:ROW (with
+    // a second press), paste:TEXT (through the clipboard), Command2, Text1 (a click).
+    void run(const QStringList &steps)
     {
-        load("several.cpp");
-        clickRow(List1, k);
+        for (const QString &step : steps) {
+            const QString verb = step.section(QLatin1Char(':'), 0, 0);
+            const QString argument = step.mid(verb.size() + 1);
+            if (verb == "type") {
+                type(argument);
+            } else if (verb == "key") {
+                key(argument);
+            } else if (verb == "click1" || verb == "click2") {
+                ListBox *list = verb == "click1" ? List1 : List2;
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, argument.toInt()));
+            } else if (verb.startsWith("double1")) {
+                doubleClickRow(List1, argument.toInt(), verb.endsWith('+'));
+            } else if (verb == "paste") {
+                QApplication::clipboard()->setText(argument);
+                key("Ctrl+V");
+            } else if (verb == "Command2") {
+                QTest::mouseClick(m_window.Command2, Qt::LeftButton);
+            } else if (verb == "Text1") {
+                QTest::mouseClick(Text1, Qt::LeftButton);
+            } else {
+                QFAIL(qPrintable("unknown step " + step));
+            }
+        }
     }
-
-    // ---- what the user sees ----
 
     EditorState state() const
     {
-        EditorState s;
-        for (int i = 0; i < List1->count(); ++i)
-            s.list1 << List1->item(i)->text();
-        for (int i = 0; i < List2->count(); ++i)
-            s.list2 << List2->item(i)->text();
-        s.row1 = List1->currentRow();
-        s.row2 = List2->currentRow();
-        s.text = Text1->text();
-        s.selected = Text1->selectedText();
-        s.selectionStart = Text1->selectionStart();
         QWidget *focus = QApplication::focusWidget();
-        s.focus = focus ? focus->objectName() : QString();
-        return s;
-    }
-
-    static EditorState expect(const QStringList &list1, const QStringList &list2, int row1, int row2,
-                              const QString &text, Sel selection, const QString &focus = "Text1")
-    {
-        EditorState s;
-        s.list1 = list1;
-        s.list2 = list2;
-        s.row1 = row1;
-        s.row2 = row2;
-        s.text = text;
-        const bool all = selection == Sel::All && !text.isEmpty();
-        s.selected = all ? text : QString();
-        s.selectionStart = all ? 0 : -1;
-        s.focus = focus;
-        return s;
-    }
-
-    // The four-row file with its List2 rows as given.
-    static EditorState several(const QStringList &list2, int row1, int row2, const QString &text,
-                               Sel selection, const QString &focus = "Text1")
-    {
-        return expect(SeveralRows, list2, row1, row2, text, selection, focus);
-    }
-
-    static EditorState single(const QStringList &list2, int row, const QString &text,
-                              Sel selection, const QString &focus = "Text1")
-    {
-        return expect(OneRow, list2, row, row, text, selection, focus);
+        return {MainWindowFixture::rowsOf(List1), MainWindowFixture::rowsOf(List2), List1->currentRow(),
+                List2->currentRow(), Text1->text(), Text1->selectedText(), Text1->selectionStart(),
+                focus ? focus->objectName() : QString()};
     }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        writeFile(m_dir.filePath("several.cpp"),
-                  "void f() { g(\"alpha\"); g(\"beta\"); g(\"gamma\"); g(\"你好\"); }\n");
-        writeFile(m_dir.filePath("one.cpp"), "int x = g(\"solo\");\n");
-        writeFile(m_dir.filePath("none.cpp"), "int main() { return 0; }\n");
-        writeFile(m_dir.filePath("save.cpp"), "g(\"first\"); g(\"second\");\n");
-
-        // File1 starts at the current folder.
-        m_startFolder = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        m_form = new Form1;
-        File1 = m_form->findChild<QListWidget *>("File1");
-        List1 = m_form->findChild<ListBox *>("List1");
-        List2 = m_form->findChild<ListBox *>("List2");
-        Text1 = m_form->findChild<EditBox *>("Text1");
-        Command2 = m_form->findChild<QPushButton *>("Command2");
-        Command3 = m_form->findChild<QPushButton *>("Command3");
-        QVERIFY(File1 && List1 && List2 && Text1 && Command2 && Command3);
-
-        closeNextModal(); // the start-up notice
-        m_form->show();
-        m_form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_form));
+        writeBytes(m_dir.filePath("several.cpp"), "void f() { g(\"alpha\"); g(\"beta\"); g(\"gamma\"); g(\"你好\"); }\n");
+        writeBytes(m_dir.filePath("one.cpp"), "int x = g(\"solo\");\n");
+        writeBytes(m_dir.filePath("none.cpp"), "int main() { return 0; }\n");
+        writeBytes(m_dir.filePath("save.cpp"), "g(\"first\"); g(\"second\");\n");
+        m_window.open(m_dir.path());
+        List1 = m_window.List1;
+        List2 = m_window.List2;
+        Text1 = m_window.Text1;
     }
 
-    void init()
+    void init() { m_window.activate(); }
+
+    // The editor's behaviour table: a file loaded, the user's steps, what shows.
+    void behaviour_data()
     {
-        m_form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_form));
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<EditorState>("expected");
+        const auto row = [](const char *name, const char *file, const QStringList &steps, const EditorState &expected) {
+            QTest::newRow(name) << QString::fromLatin1(file) << steps << expected;
+        };
+        const QStringList enterOnRow1 = {"click1:1", "type:B", "key:Return"};
+        const QStringList stored1 = withRow(SeveralRows, 1, "B");
+
+        // ---- lists of several rows ----
+        row("load puts row 0 into Text1", "several.cpp", {}, several(SeveralRows, 0, 0, "alpha", Sel::All));
+        row("Enter stores and moves to the next row", "several.cpp", enterOnRow1, several(stored1, 2, 2, "gamma", Sel::All));
+        row("Enter stores Chinese text", "several.cpp", {"click1:2", "type:再见", "key:Return"},
+            several(withRow(SeveralRows, 2, "再见"), 3, 3, "你好", Sel::All));
+        row("Enter on the last row stores and stays", "several.cpp", {"click1:3", "type:D", "key:Return"},
+            several(withRow(SeveralRows, 3, "D"), 3, 3, "D", Sel::None));
+        row("Alt+Up on row 0 changes nothing", "several.cpp", {"type:unstored", "key:Alt+Up"},
+            several(SeveralRows, 0, 0, "unstored", Sel::None));
+        row("Alt+Up moves up and drops the edit", "several.cpp", {"click1:2", "type:unstored", "key:Alt+Up"},
+            several(SeveralRows, 1, 1, "beta", Sel::All));
+        row("Alt+Down moves down and drops the edit", "several.cpp", {"click1:2", "type:unstored", "key:Alt+Down"},
+            several(SeveralRows, 3, 3, "你好", Sel::All));
+        row("Alt+Down stops at the last row", "several.cpp", {"click1:3", "type:kept", "key:Alt+Down"},
+            several(SeveralRows, 3, 3, "kept", Sel::None));
+        row("Enter on spaces stores nothing but moves", "several.cpp", {"click1:1", "key:Del", "type:   ", "key:Return"},
+            several(SeveralRows, 2, 2, "gamma", Sel::All));
+        row("Enter on nothing stores nothing but moves", "several.cpp", {"click1:1", "key:Del", "key:Return"},
+            several(SeveralRows, 2, 2, "gamma", Sel::All));
+        row("Enter on spaces on the last row changes nothing", "several.cpp", {"click1:3", "type:  ", "key:Return"},
+            several(SeveralRows, 3, 3, "  ", Sel::None));
+        row("double-click on List1 restores the row", "several.cpp", enterOnRow1 + QStringList{"double1:1"},
+            several(SeveralRows, 1, 1, "beta", Sel::All));
+        row("double-click with a second press restores the row", "several.cpp", enterOnRow1 + QStringList{"double1+:1"},
+            several(SeveralRows, 1, 1, "beta", Sel::All));
+        row("double-click on an unchanged row reloads Text1", "several.cpp", {"type:unstored", "double1:2"},
+            several(SeveralRows, 2, 2, "gamma", Sel::All));
+        row("Command2 stores and gives the focus back", "several.cpp", {"click1:1", "type:B", "Command2"},
+            several(stored1, 2, 2, "gamma", Sel::All));
+        row("Command2 on the last row keeps the focus", "several.cpp", {"click1:3", "type:D", "Command2"},
+            several(withRow(SeveralRows, 3, "D"), 3, 3, "D", Sel::None, "Command2"));
+
+        // ---- a list of one row ----
+        row("one row: click reloads", "one.cpp", {"type:unstored", "click1:0"}, single(OneRow, "solo", Sel::All));
+        row("one row: Enter stores and stays", "one.cpp", {"type:S", "key:Return"}, single({"S"}, "S", Sel::None));
+        row("one row: Alt+Up and Alt+Down move nothing", "one.cpp", {"type:unstored", "key:Alt+Up", "key:Alt+Down"},
+            single(OneRow, "unstored", Sel::None));
+        row("one row: Enter on a space changes nothing", "one.cpp", {"type: ", "key:Return"}, single(OneRow, " ", Sel::None));
+        row("one row: double-click restores", "one.cpp", {"type:S", "key:Return", "double1:0"},
+            single(OneRow, "solo", Sel::All));
+        row("one row: Command2 stores and keeps the focus", "one.cpp", {"type:S", "Command2"},
+            single({"S"}, "S", Sel::None, "Command2"));
+
+        // ---- no rows ----
+        const QStringList keysOnNone = {"Text1", "type:typed", "key:Return", "key:Alt+Up", "key:Alt+Down"};
+        row("no rows: the focus stays in File1", "none.cpp", {}, none("", "File1"));
+        row("no rows: keys change nothing", "none.cpp", keysOnNone, none("typed", "Text1"));
+        row("no rows: Command2 changes nothing", "none.cpp", keysOnNone + QStringList{"Command2"}, none("typed", "Command2"));
+        row("no rows: double-click changes nothing but Text1", "none.cpp", {"double1:-1"}, none("", "List1"));
+
+        // ---- edge cases ----
+        row("Enter stores the text untrimmed", "several.cpp", {"click1:0", "type:  x ", "key:Return"},
+            several(withRow(SeveralRows, 0, "  x "), 1, 1, "beta", Sel::All));
+        // Only U+0020 counts as blank: tabs and the ideographic space are stored.
+        row("other white space is stored", "several.cpp",
+            {"click1:0", "paste:\t\t", "key:Return", "type:\u3000", "key:Return"},
+            several({"\t\t", "\u3000", "gamma", "你好"}, 2, 2, "gamma", Sel::All));
+        for (const char *enter : {"Shift+Return", "Ctrl+Return", "Alt+Return", "Ctrl+Alt+Shift+Return", "Num+Enter"})
+            QTest::addRow("%s commits like Enter", enter)
+                << "several.cpp" << QStringList{"click1:1", "type:B", QStringLiteral("key:") + enter}
+                << several(stored1, 2, 2, "gamma", Sel::All);
+        row("click on List2 leaves List1 where it was", "several.cpp", {"click1:1", "click2:3"},
+            several(SeveralRows, 1, 3, "你好", Sel::All));
+        row("Enter then stores into List2's row and moves on from List1's", "several.cpp",
+            {"click1:1", "click2:3", "type:Z", "key:Return"}, several(withRow(SeveralRows, 3, "Z"), 2, 2, "gamma", Sel::All));
+        row("the same with List1 on the last row", "several.cpp", {"click1:3", "click2:0", "type:Z", "key:Return"},
+            several(withRow(SeveralRows, 0, "Z"), 3, 0, "Z", Sel::None));
+        row("arrow keys in List1 move only List1", "several.cpp", {"key:Tab", "key:Tab", "key:Down", "key:Down"},
+            several(SeveralRows, 2, 0, "alpha", Sel::None, "List1"));
+        row("arrow keys in List2 load Text1", "several.cpp", {"key:Tab", "key:Tab", "key:Tab", "key:Down"},
+            several(SeveralRows, 0, 1, "beta", Sel::All));
+        row("then a plain Down in Text1 moves nothing", "several.cpp",
+            {"key:Tab", "key:Tab", "key:Tab", "key:Down", "key:Down"}, several(SeveralRows, 0, 1, "beta", Sel::All));
     }
 
-    void cleanupTestCase()
+    void behaviour()
     {
-        delete m_form;
-        QDir::setCurrent(m_startFolder);
+        QFETCH(QString, file);
+        QFETCH(QStringList, steps);
+        QFETCH(EditorState, expected);
+        m_window.loadFile(file);
+        run(steps);
+        QCOMPARE(state(), expected);
     }
 
-    // ---- lists of several rows ----
-
-    void loadPutsRowZeroIntoText1()
+    // A press on List1 empties Text1 while the button is held; List2 follows
+    // the row under a left press, List1's row under a right one (which selects nothing).
+    void pressOnList1_data()
     {
-        load("several.cpp");
-        QCOMPARE(state(), several(SeveralRows, 0, 0, "alpha", Sel::All));
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("list2RowWhileHeld");
+        QTest::addColumn<EditorState>("expected");
+        QTest::newRow("left: loads that row and drops the edit") << "several.cpp" << QStringList{"type:unstored"}
+            << int(Qt::LeftButton) << 2 << 2 << several(SeveralRows, 2, 2, "gamma", Sel::All);
+        QTest::newRow("right: reloads from List2 in step with List1")
+            << "several.cpp" << QStringList{"click1:1", "click2:3", "type:unstored"} << int(Qt::RightButton) << 2 << 1
+            << several(SeveralRows, 1, 1, "beta", Sel::All);
+        QTest::newRow("no rows") << "none.cpp" << QStringList{"Text1", "type:typed"} << int(Qt::LeftButton) << -1
+                                 << -1 << none("", "List1");
     }
 
-    void clickOnList1LoadsThatRowAndDropsTheEdit()
+    void pressOnList1()
     {
-        load("several.cpp");
-        type("unstored");
-        const QPoint at = rowCentre(List1, 2);
-        QTest::mousePress(List1->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(Text1->text(), QString()); // empty while the button is held
-        QCOMPARE(List2->currentRow(), 2);
-        QTest::mouseRelease(List1->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(state(), several(SeveralRows, 2, 2, "gamma", Sel::All));
-    }
-
-    void enterStoresAndMovesToTheNextRow()
-    {
-        onRowOfSeveral(1);
-        type("B");
-        enter();
-        QCOMPARE(state(), several(withRow(SeveralRows, 1, "B"), 2, 2, "gamma", Sel::All));
-    }
-
-    void enterStoresChineseText()
-    {
-        onRowOfSeveral(2);
-        type("再见");
-        enter();
-        QCOMPARE(state(), several(withRow(SeveralRows, 2, "再见"), 3, 3, "你好", Sel::All));
-    }
-
-    void enterOnTheLastRowStoresAndStays()
-    {
-        onRowOfSeveral(3);
-        type("D");
-        enter();
-        QCOMPARE(state(), several(withRow(SeveralRows, 3, "D"), 3, 3, "D", Sel::None));
-    }
-
-    void altUpOnRowZeroChangesNothing()
-    {
-        load("several.cpp");
-        type("unstored");
-        altUp();
-        QCOMPARE(state(), several(SeveralRows, 0, 0, "unstored", Sel::None));
-    }
-
-    void altUpMovesUpAndDropsTheEdit()
-    {
-        onRowOfSeveral(2);
-        type("unstored");
-        altUp();
-        QCOMPARE(state(), several(SeveralRows, 1, 1, "beta", Sel::All));
-    }
-
-    void altDownMovesDownAndStopsAtTheLastRow()
-    {
-        onRowOfSeveral(2);
-        type("unstored");
-        altDown();
-        QCOMPARE(state(), several(SeveralRows, 3, 3, "你好", Sel::All));
-        type("kept");
-        altDown();
-        QCOMPARE(state(), several(SeveralRows, 3, 3, "kept", Sel::None));
-    }
-
-    void blankEnterStoresNothingButMoves_data()
-    {
-        QTest::addColumn<QString>("blank");
-        QTest::newRow("spaces") << "   ";
-        QTest::newRow("nothing") << "";
-    }
-
-    void blankEnterStoresNothingButMoves()
-    {
-        QFETCH(QString, blank);
-        onRowOfSeveral(1);
-        key(Qt::Key_Delete); // Text1 is all selected: empties it
-        type(blank);
-        enter();
-        QCOMPARE(state(), several(SeveralRows, 2, 2, "gamma", Sel::All));
-    }
-
-    void blankEnterOnTheLastRowChangesNothing()
-    {
-        onRowOfSeveral(3);
-        type("  ");
-        enter();
-        QCOMPARE(state(), several(SeveralRows, 3, 3, "  ", Sel::None));
-    }
-
-    void doubleClickOnList1RestoresTheRow_data()
-    {
-        QTest::addColumn<bool>("secondPress");
-        QTest::newRow("press, release, double-click, release") << false;
-        QTest::newRow("with a second press") << true;
-    }
-
-    void doubleClickOnList1RestoresTheRow()
-    {
-        QFETCH(bool, secondPress);
-        onRowOfSeveral(1);
-        type("B");
-        enter();
-        doubleClickRow(List1, 1, secondPress);
-        QCOMPARE(state(), several(SeveralRows, 1, 1, "beta", Sel::All));
-    }
-
-    void doubleClickOnAnUnchangedRowReloadsText1()
-    {
-        load("several.cpp");
-        type("unstored");
-        doubleClickRow(List1, 2);
-        QCOMPARE(state(), several(SeveralRows, 2, 2, "gamma", Sel::All));
-    }
-
-    void command2StoresAndGivesTheFocusBack()
-    {
-        onRowOfSeveral(1);
-        type("B");
-        clickCommand2();
-        QCOMPARE(state(), several(withRow(SeveralRows, 1, "B"), 2, 2, "gamma", Sel::All));
-    }
-
-    void command2OnTheLastRowKeepsTheFocus()
-    {
-        onRowOfSeveral(3);
-        type("D");
-        clickCommand2();
-        QCOMPARE(state(), several(withRow(SeveralRows, 3, "D"), 3, 3, "D", Sel::None, "Command2"));
-    }
-
-    // ---- a list of one row ----
-
-    void oneRowClickReloads()
-    {
-        load("one.cpp");
-        type("unstored");
-        clickRow(List1, 0);
-        QCOMPARE(state(), single(OneRow, 0, "solo", Sel::All));
-    }
-
-    void oneRowEnterStoresAndStays()
-    {
-        load("one.cpp");
-        type("S");
-        enter();
-        QCOMPARE(state(), single({"S"}, 0, "S", Sel::None));
-    }
-
-    void oneRowMovesNothing()
-    {
-        load("one.cpp");
-        type("unstored");
-        altUp();
-        altDown();
-        QCOMPARE(state(), single(OneRow, 0, "unstored", Sel::None));
-    }
-
-    void oneRowBlankEnterChangesNothing()
-    {
-        load("one.cpp");
-        type(" ");
-        enter();
-        QCOMPARE(state(), single(OneRow, 0, " ", Sel::None));
-    }
-
-    void oneRowDoubleClickRestores()
-    {
-        load("one.cpp");
-        type("S");
-        enter();
-        doubleClickRow(List1, 0);
-        QCOMPARE(state(), single(OneRow, 0, "solo", Sel::All));
-    }
-
-    void oneRowCommand2StoresAndKeepsTheFocus()
-    {
-        load("one.cpp");
-        type("S");
-        clickCommand2();
-        QCOMPARE(state(), single({"S"}, 0, "S", Sel::None, "Command2"));
-    }
-
-    // ---- no rows ----
-
-    void noRowsKeysAndCommand2ChangeNothing()
-    {
-        load("none.cpp");
-        QCOMPARE(state(), expect({}, {}, -1, -1, "", Sel::None, "File1"));
-        QTest::mouseClick(Text1, Qt::LeftButton);
-        type("typed");
-        enter();
-        altUp();
-        altDown();
-        QCOMPARE(state(), expect({}, {}, -1, -1, "typed", Sel::None));
-        clickCommand2();
-        QCOMPARE(state(), expect({}, {}, -1, -1, "typed", Sel::None, "Command2"));
-    }
-
-    void noRowsPressOnList1EmptiesText1()
-    {
-        load("none.cpp");
-        QTest::mouseClick(Text1, Qt::LeftButton);
-        type("typed");
-        const QPoint at = List1->viewport()->rect().center();
-        QTest::mousePress(List1->viewport(), Qt::LeftButton, {}, at);
+        QFETCH(QString, file);
+        QFETCH(QStringList, steps);
+        QFETCH(int, button);
+        QFETCH(int, row);
+        QFETCH(int, list2RowWhileHeld);
+        QFETCH(EditorState, expected);
+        m_window.loadFile(file);
+        run(steps);
+        const QPoint at = rowCentre(List1, row);
+        QTest::mousePress(List1->viewport(), Qt::MouseButton(button), {}, at);
         QCOMPARE(Text1->text(), QString());
-        QTest::mouseRelease(List1->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(state(), expect({}, {}, -1, -1, "", Sel::None, "List1"));
-    }
-
-    void noRowsDoubleClickChangesNothingButText1()
-    {
-        load("none.cpp");
-        const QPoint at = List1->viewport()->rect().center();
-        QTest::mouseClick(List1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(List1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(List1->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(state(), expect({}, {}, -1, -1, "", Sel::None, "List1"));
-    }
-
-    // ---- edge cases ----
-
-    void enterStoresTheTextUntrimmed()
-    {
-        onRowOfSeveral(0);
-        type("  x ");
-        enter();
-        QCOMPARE(List2->item(0)->text(), QString("  x "));
-    }
-
-    // Only U+0020 counts as blank: tabs and the ideographic space are stored.
-    void otherWhiteSpaceIsStored()
-    {
-        onRowOfSeveral(0);
-        QApplication::clipboard()->setText("\t\t");
-        key(Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(Text1->text(), QString("\t\t"));
-        enter();
-        type(QString(QChar(0x3000)));
-        enter();
-        QCOMPARE(state(), several({"\t\t", QString(QChar(0x3000)), "gamma", "你好"}, 2, 2, "gamma", Sel::All));
-    }
-
-    void enterCommitsWhateverTheModifiers_data()
-    {
-        QTest::addColumn<int>("k");
-        QTest::addColumn<int>("modifiers");
-        QTest::newRow("Shift+Return") << int(Qt::Key_Return) << int(Qt::ShiftModifier);
-        QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << int(Qt::ControlModifier);
-        QTest::newRow("Alt+Return") << int(Qt::Key_Return) << int(Qt::AltModifier);
-        QTest::newRow("Ctrl+Alt+Shift+Return")
-            << int(Qt::Key_Return) << int(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
-    }
-
-    void enterCommitsWhateverTheModifiers()
-    {
-        QFETCH(int, k);
-        QFETCH(int, modifiers);
-        onRowOfSeveral(1);
-        type("B");
-        key(Qt::Key(k), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(state(), several(withRow(SeveralRows, 1, "B"), 2, 2, "gamma", Sel::All));
+        QCOMPARE(List2->currentRow(), list2RowWhileHeld);
+        QTest::mouseRelease(List1->viewport(), Qt::MouseButton(button), {}, at);
+        QCOMPARE(state(), expected);
     }
 
     // Only Alt alone moves; Qt's codes for & and ( must not read as Up and Down.
     void onlyAltAloneMoves_data()
     {
-        QTest::addColumn<int>("k");
-        QTest::addColumn<int>("modifiers");
-        QTest::newRow("Alt+Shift+Up") << int(Qt::Key_Up) << int(Qt::AltModifier | Qt::ShiftModifier);
-        QTest::newRow("Ctrl+Alt+Down") << int(Qt::Key_Down) << int(Qt::AltModifier | Qt::ControlModifier);
-        QTest::newRow("Ctrl+Alt+Up") << int(Qt::Key_Up) << int(Qt::AltModifier | Qt::ControlModifier);
-        QTest::newRow("Up") << int(Qt::Key_Up) << 0;
-        QTest::newRow("Down") << int(Qt::Key_Down) << 0;
-        QTest::newRow("Alt+&") << int(Qt::Key_Ampersand) << int(Qt::AltModifier);
-        QTest::newRow("Alt+(") << int(Qt::Key_ParenLeft) << int(Qt::AltModifier);
+        QTest::addColumn<QString>("keys");
+        for (const char *keys : {"Alt+Shift+Up", "Ctrl+Alt+Down", "Ctrl+Alt+Up", "Up", "Down", "Alt+&", "Alt+("})
+            QTest::newRow(keys) << QString::fromLatin1(keys);
     }
 
     void onlyAltAloneMoves()
     {
-        QFETCH(int, k);
-        QFETCH(int, modifiers);
-        onRowOfSeveral(1);
-        type("x");
-        key(Qt::Key(k), Qt::KeyboardModifiers(modifiers));
+        QFETCH(QString, keys);
+        m_window.loadFile("several.cpp");
+        run({"click1:1", "type:x", "key:" + keys});
         QCOMPARE(List1->currentRow(), 1);
         QCOMPARE(List2->currentRow(), 1);
         QVERIFY2(Text1->text().startsWith("x"), qPrintable(Text1->text()));
         QCOMPARE(List2->item(1)->text(), QString("beta"));
     }
 
-    void clickOnList2LeavesList1WhereItWas()
-    {
-        onRowOfSeveral(1);
-        clickRow(List2, 3);
-        QCOMPARE(state(), several(SeveralRows, 1, 3, "你好", Sel::All));
-        // The next Enter stores into the List2 row, then moves on from List1's.
-        type("Z");
-        enter();
-        QCOMPARE(state(), several(withRow(SeveralRows, 3, "Z"), 2, 2, "gamma", Sel::All));
-    }
-
-    void clickOnList2WhenList1IsOnTheLastRow()
-    {
-        onRowOfSeveral(3);
-        clickRow(List2, 0);
-        type("Z");
-        enter();
-        QCOMPARE(state(), several(withRow(SeveralRows, 0, "Z"), 3, 0, "Z", Sel::None));
-    }
-
-    void arrowKeysInList1MoveOnlyList1()
-    {
-        load("several.cpp");
-        key(Qt::Key_Tab); // Command2
-        key(Qt::Key_Tab); // List1
-        QCOMPARE(QApplication::focusWidget(), List1);
-        key(Qt::Key_Down);
-        key(Qt::Key_Down);
-        QCOMPARE(state(), several(SeveralRows, 2, 0, "alpha", Sel::None, "List1"));
-    }
-
-    void arrowKeysInList2LoadText1()
-    {
-        load("several.cpp");
-        key(Qt::Key_Tab); // Command2
-        key(Qt::Key_Tab); // List1
-        key(Qt::Key_Tab); // List2
-        QCOMPARE(QApplication::focusWidget(), List2);
-        key(Qt::Key_Down);
-        QCOMPARE(state(), several(SeveralRows, 0, 1, "beta", Sel::All));
-        key(Qt::Key_Down); // now in Text1: a plain Down moves nothing
-        QCOMPARE(state(), several(SeveralRows, 0, 1, "beta", Sel::All));
-    }
-
-    void rightButtonOnList1ReloadsFromList2()
-    {
-        onRowOfSeveral(1);
-        clickRow(List2, 3);
-        type("unstored");
-        const QPoint at = rowCentre(List1, 2);
-        QTest::mousePress(List1->viewport(), Qt::RightButton, {}, at);
-        QCOMPARE(Text1->text(), QString());
-        QCOMPARE(List2->currentRow(), 1); // back in step with List1 at the press
-        QTest::mouseRelease(List1->viewport(), Qt::RightButton, {}, at);
-        // The right button does not select: List2 comes back in step with List1.
-        QCOMPARE(state(), several(SeveralRows, 1, 1, "beta", Sel::All));
-    }
-
     void focusIntoText1SelectsAll()
     {
-        load("several.cpp");
-        key(Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), Command2);
-        key(Qt::Key_Backtab);
+        m_window.loadFile("several.cpp");
+        key("Tab");
+        QCOMPARE(QApplication::focusWidget(), m_window.Command2);
+        key("Backtab");
         QCOMPARE(state(), several(SeveralRows, 0, 0, "alpha", Sel::All));
 
-        key(Qt::Key_Tab);
+        key("Tab");
         QTest::mouseClick(Text1, Qt::LeftButton, {}, QPoint(10, Text1->height() / 2));
         QCOMPARE(state(), several(SeveralRows, 0, 0, "alpha", Sel::All));
 
         // A shaky click that gives the focus keeps everything selected.
-        key(Qt::Key_Tab);
+        key("Tab");
         QTest::mousePress(Text1, Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mouseMove(Text1, QPoint(14, 10));
         QTest::mouseRelease(Text1, Qt::LeftButton, {}, QPoint(14, 10));
@@ -633,34 +350,26 @@ private slots:
 
     void uncommittedEditDoesNotReachTheFile()
     {
-        load("save.cpp");
-        type("FIRST");
-        enter();
-        type("SECOND"); // not stored
-        QString message;
-        closeNextModal(&message);
-        QTest::mouseClick(Command3, Qt::LeftButton);
-        QVERIFY2(message.startsWith("已经替换 save.cpp"), qPrintable(message));
-        QCOMPARE(readFile(m_dir.filePath("save.cpp")), QByteArray("g(\"FIRST\"); g(\"second\");\n"));
+        m_window.loadFile("save.cpp");
+        run({"type:FIRST", "key:Return", "type:SECOND"}); // the second is not stored
+        const Shown shown = m_window.press(m_window.Command3);
+        QVERIFY2(shown.text.startsWith("已经替换 save.cpp"), qPrintable(shown.text));
+        QCOMPARE(readBytes(m_dir.filePath("save.cpp")), QByteArray("g(\"FIRST\"); g(\"second\");\n"));
         // The replace leaves the lists and Text1 as they were.
-        m_form->activateWindow(); // offscreen, nothing gives the activation back
-        QVERIFY(QTest::qWaitForWindowActive(m_form));
-        QCOMPARE(state(), expect({"first", "second"}, {"FIRST", "second"}, 1, 1, "SECOND", Sel::None,
-                                 "Command3"));
+        QCOMPARE(state(), expect({"first", "second"}, {"FIRST", "second"}, 1, 1, "SECOND", Sel::None, "Command3"));
     }
 
     // Coming back from another window is no new focus for Text1: the user's
     // cursor stays where it was instead of everything being selected.
     void returningToTheWindowKeepsText1AsItWas()
     {
-        load("several.cpp");
+        m_window.loadFile("several.cpp");
         type("typed");
         QWidget other;
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
-        m_form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_form));
+        m_window.activate();
         QCOMPARE(state(), several(SeveralRows, 0, 0, "typed", Sel::None));
     }
 };
