@@ -1,5 +1,7 @@
 // The fast ApplyPairs must give exactly what applying each row in turn gives,
 // also with blocks and an index small enough for a short input to cross them.
+#include "support/ReferenceApplyPairs.h"
+
 #include "engine/ApplyPairsTuning.h"
 #include "engine/ReplaceAndSave.h"
 
@@ -8,20 +10,6 @@
 #include <cstdlib>
 
 namespace {
-
-// Each row replaces the first occurrence of its found text in the text the
-// rows before it left; an empty found text changes nothing.
-QString ApplyPairsOneByOne(QString text, const QStringList &found, const QStringList &replacements)
-{
-    for (qsizetype i = 0; i < qMin(found.size(), replacements.size()); ++i) {
-        if (found[i].isEmpty())
-            continue;
-        const qsizetype at = text.indexOf(found[i]);
-        if (at >= 0)
-            text = text.left(at) + replacements[i] + text.mid(at + found[i].size());
-    }
-    return text;
-}
 
 // A small alphabet makes found texts occur often; surrogate halves and a
 // CJK character keep code-unit comparisons honest.

@@ -1,3 +1,8 @@
+// The fast ApplyPairs, on its default path and on blocks small enough for
+// short texts to cross them, against the plain rule.
+
+#include "support/ReferenceApplyPairs.h"
+
 #include "engine/ApplyPairsTuning.h"
 #include "engine/FindText.h"
 #include "engine/ReplaceAndSave.h"
@@ -6,20 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-// The plain rule: each row in order replaces the first occurrence of its found
-// text in the text the rows before it left.
-QString ApplyOneByOne(QString text, const QStringList &found, const QStringList &replacements)
-{
-    for (qsizetype i = 0; i < qMin(found.size(), replacements.size()); ++i) {
-        if (found[i].isEmpty())
-            continue;
-        const qsizetype at = text.indexOf(found[i]);
-        if (at >= 0)
-            text = text.left(at) + replacements[i] + text.mid(at + found[i].size());
-    }
-    return text;
-}
 
 // Blocks from the first row, small enough that occurrences span them, every
 // find looked up through the gram indexes.
@@ -142,158 +133,150 @@ private:
 class TestApplyPairs : public QObject
 {
     Q_OBJECT
+
 private slots:
-    void firstOccurrenceRules_data();
-    void firstOccurrenceRules();
-    void matchesPlainRuleOnRandomRows_data();
-    void matchesPlainRuleOnRandomRows();
-    void matchesPlainRuleOnLargeText();
-    void occurrencesAcrossBlocks();
-    void repeatedTextsLandInOrder();
-    void findTextMatchesIndexOf();
-};
-
-void TestApplyPairs::firstOccurrenceRules_data()
-{
-    QTest::addColumn<qsizetype>("blockChars"); // 0: the default path
-    QTest::addColumn<bool>("indexed");
-    QTest::newRow("default") << qsizetype(0) << false;
-    for (qsizetype size : {1, 2, 3, 7}) {
-        QTest::addRow("blocks of %lld", qlonglong(size)) << size << true;
-        QTest::addRow("blocks of %lld, read in order", qlonglong(size)) << size << false;
+    void firstOccurrenceRules_data()
+    {
+        QTest::addColumn<qsizetype>("blockChars"); // 0: the default path
+        QTest::addColumn<bool>("indexed");
+        QTest::newRow("default") << qsizetype(0) << false;
+        for (qsizetype size : {1, 2, 3, 7}) {
+            QTest::addRow("blocks of %lld", qlonglong(size)) << size << true;
+            QTest::addRow("blocks of %lld, read in order", qlonglong(size)) << size << false;
+        }
     }
-}
 
-void TestApplyPairs::firstOccurrenceRules()
-{
-    QFETCH(qsizetype, blockChars);
-    QFETCH(bool, indexed);
-    auto apply = [&](const QString &text, const QStringList &found, const QStringList &replacements) {
-        if (blockChars == 0)
-            return ApplyPairs(text, found, replacements);
-        return ApplyPairsTuned(text, found, replacements,
-                               indexed ? Blocked(blockChars) : BlockedUnindexed(blockChars));
-    };
-    const QString twice = QStringLiteral("a = \"ok\"; b = \"ok\";");
-    // Only the second row edited: the edit lands on the first occurrence.
-    QCOMPARE(apply(twice, {"ok", "ok"}, {"ok", "好"}), QStringLiteral("a = \"好\"; b = \"ok\";"));
-    // Both edited to texts without the original: they land in order.
-    QCOMPARE(apply(twice, {"ok", "ok"}, {"好", "行"}), QStringLiteral("a = \"好\"; b = \"行\";"));
-    // An earlier place outside any literal changes, the literal stays.
-    QCOMPARE(apply(QStringLiteral("int ok = 1; s = \"ok\";"), {"ok"}, {"X"}), QStringLiteral("int X = 1; s = \"ok\";"));
-    // A replacement that begins with its original is found again in place.
-    QCOMPARE(apply(twice, {"ok", "ok"}, {"ok!", "好"}), QStringLiteral("a = \"好!\"; b = \"ok\";"));
-    // A replacement can create the text a later row finds, across its junction.
-    QCOMPARE(apply(QStringLiteral("xaby"), {"ab", "xcy"}, {"c", "Z"}), QStringLiteral("Z"));
-    // An empty replacement removes the text and leaves the quotes.
-    QCOMPARE(apply(twice, {"ok"}, {""}), QStringLiteral("a = \"\"; b = \"ok\";"));
-    // A missing text and an empty found text change nothing.
-    QCOMPARE(apply(twice, {"no", ""}, {"X", "Y"}), twice);
-    // Astral characters compare by code unit: a lone half matches inside a pair.
-    QCOMPARE(apply(Smile + Laugh, {QStringLiteral("\xDE02")}, {"z"}), Smile + QStringLiteral("\xD83Dz"));
-    QCOMPARE(apply(QStringLiteral("x") + Laugh + Smile, {Smile}, {"y"}), QStringLiteral("x") + Laugh + "y");
-    // More replacements than found texts: the extra rows are ignored.
-    QCOMPARE(apply(twice, {"ok"}, {"1", "2"}), QStringLiteral("a = \"1\"; b = \"ok\";"));
-}
-
-void TestApplyPairs::matchesPlainRuleOnRandomRows_data()
-{
-    QTest::addColumn<qsizetype>("blockChars");
-    QTest::addColumn<quint32>("seed");
-    for (qsizetype size : {1, 2, 3, 4, 5, 8, 16, 61}) {
-        QTest::addRow("blocks of %lld", qlonglong(size)) << size << quint32(1000 + size);
+    void firstOccurrenceRules()
+    {
+        QFETCH(qsizetype, blockChars);
+        QFETCH(bool, indexed);
+        auto apply = [&](const QString &text, const QStringList &found, const QStringList &replacements) {
+            if (blockChars == 0)
+                return ApplyPairs(text, found, replacements);
+            return ApplyPairsTuned(text, found, replacements,
+                                   indexed ? Blocked(blockChars) : BlockedUnindexed(blockChars));
+        };
+        const QString twice = QStringLiteral("a = \"ok\"; b = \"ok\";");
+        // Only the second row edited: the edit lands on the first occurrence.
+        QCOMPARE(apply(twice, {"ok", "ok"}, {"ok", "好"}), QStringLiteral("a = \"好\"; b = \"ok\";"));
+        // Both edited to texts without the original: they land in order.
+        QCOMPARE(apply(twice, {"ok", "ok"}, {"好", "行"}), QStringLiteral("a = \"好\"; b = \"行\";"));
+        // An earlier place outside any literal changes, the literal stays.
+        QCOMPARE(apply(QStringLiteral("int ok = 1; s = \"ok\";"), {"ok"}, {"X"}), QStringLiteral("int X = 1; s = \"ok\";"));
+        // A replacement that begins with its original is found again in place.
+        QCOMPARE(apply(twice, {"ok", "ok"}, {"ok!", "好"}), QStringLiteral("a = \"好!\"; b = \"ok\";"));
+        // A replacement can create the text a later row finds, across its junction.
+        QCOMPARE(apply(QStringLiteral("xaby"), {"ab", "xcy"}, {"c", "Z"}), QStringLiteral("Z"));
+        // An empty replacement removes the text and leaves the quotes.
+        QCOMPARE(apply(twice, {"ok"}, {""}), QStringLiteral("a = \"\"; b = \"ok\";"));
+        // A missing text and an empty found text change nothing.
+        QCOMPARE(apply(twice, {"no", ""}, {"X", "Y"}), twice);
+        // Astral characters compare by code unit: a lone half matches inside a pair.
+        QCOMPARE(apply(Smile + Laugh, {QStringLiteral("\xDE02")}, {"z"}), Smile + QStringLiteral("\xD83Dz"));
+        QCOMPARE(apply(QStringLiteral("x") + Laugh + Smile, {Smile}, {"y"}), QStringLiteral("x") + Laugh + "y");
+        // More replacements than found texts: the extra rows are ignored.
+        QCOMPARE(apply(twice, {"ok"}, {"1", "2"}), QStringLiteral("a = \"1\"; b = \"ok\";"));
     }
-}
 
-void TestApplyPairs::matchesPlainRuleOnRandomRows()
-{
-    QFETCH(qsizetype, blockChars);
-    QFETCH(quint32, seed);
-    RowMaker maker(seed);
-    for (int round = 0; round < 600; ++round) {
-        const QString text = maker.text(round % 50 == 0 ? 0 : 1 + round % 200);
-        QStringList found, replacements;
-        maker.rows(text, 1 + round % 40, found, replacements);
-        const QString expected = ApplyOneByOne(text, found, replacements);
-        const ApplyPairsTuning tuning = round % 4 ? Blocked(blockChars) : BlockedUnindexed(blockChars);
-        const QString actual = ApplyPairsTuned(text, found, replacements, tuning);
-        if (actual != expected)
-            qWarning() << "round" << round << "text" << text << "found" << found << "replacements" << replacements;
-        QCOMPARE(actual, expected);
+    void matchesPlainRuleOnRandomRows_data()
+    {
+        QTest::addColumn<qsizetype>("blockChars");
+        QTest::addColumn<quint32>("seed");
+        for (qsizetype size : {1, 2, 3, 4, 5, 8, 16, 61}) {
+            QTest::addRow("blocks of %lld", qlonglong(size)) << size << quint32(1000 + size);
+        }
     }
-}
 
-// Texts of ten blocks of the real size: the default choice of path, and each
-// of the two blocked lookups throughout.
-void TestApplyPairs::matchesPlainRuleOnLargeText()
-{
-    RowMaker maker(77);
-    for (int round = 0; round < 3; ++round) {
-        const QString text = maker.text(20000);
-        QStringList found, replacements;
-        maker.rows(text, 600, found, replacements);
-        const QString expected = ApplyOneByOne(text, found, replacements);
-        QCOMPARE(ApplyPairs(text, found, replacements), expected);
-        QCOMPARE(ApplyPairsTuned(text, found, replacements, Blocked(2048)), expected);
-        QCOMPARE(ApplyPairsTuned(text, found, replacements, BlockedUnindexed(2048)), expected);
+    void matchesPlainRuleOnRandomRows()
+    {
+        QFETCH(qsizetype, blockChars);
+        QFETCH(quint32, seed);
+        RowMaker maker(seed);
+        for (int round = 0; round < 600; ++round) {
+            const QString text = maker.text(round % 50 == 0 ? 0 : 1 + round % 200);
+            QStringList found, replacements;
+            maker.rows(text, 1 + round % 40, found, replacements);
+            const QString expected = ApplyPairsOneByOne(text, found, replacements);
+            const ApplyPairsTuning tuning = round % 4 ? Blocked(blockChars) : BlockedUnindexed(blockChars);
+            const QString actual = ApplyPairsTuned(text, found, replacements, tuning);
+            if (actual != expected)
+                qWarning() << "round" << round << "text" << text << "found" << found << "replacements" << replacements;
+            QCOMPARE(actual, expected);
+        }
     }
-}
 
-// Literal-like rows whose texts straddle block ends, on blocks of every small size.
-void TestApplyPairs::occurrencesAcrossBlocks()
-{
-    QString text;
-    QStringList found, replacements;
-    for (int i = 0; i < 60; ++i) {
-        const QString literal = QStringLiteral("lit%1").arg(i % 7);
-        text += QStringLiteral("f(\"%1\");\n").arg(literal);
-        found.append(literal);
-        replacements.append(i % 3 ? QStringLiteral("译%1").arg(i) : literal + QStringLiteral("+"));
+    // Texts of ten blocks of the real size: the default choice of path, and each
+    // of the two blocked lookups throughout.
+    void matchesPlainRuleOnLargeText()
+    {
+        RowMaker maker(77);
+        for (int round = 0; round < 3; ++round) {
+            const QString text = maker.text(20000);
+            QStringList found, replacements;
+            maker.rows(text, 600, found, replacements);
+            const QString expected = ApplyPairsOneByOne(text, found, replacements);
+            QCOMPARE(ApplyPairs(text, found, replacements), expected);
+            QCOMPARE(ApplyPairsTuned(text, found, replacements, Blocked(2048)), expected);
+            QCOMPARE(ApplyPairsTuned(text, found, replacements, BlockedUnindexed(2048)), expected);
+        }
     }
-    found.append(QStringLiteral("\");\nf(\""));
-    replacements.append(QStringLiteral("|"));
-    const QString expected = ApplyOneByOne(text, found, replacements);
-    for (qsizetype size = 1; size <= 40; ++size) {
-        QCOMPARE(ApplyPairsTuned(text, found, replacements, Blocked(size)), expected);
-        QCOMPARE(ApplyPairsTuned(text, found, replacements, BlockedUnindexed(size)), expected);
-    }
-}
 
-// Many rows of one text, each translated: every row must take the next
-// occurrence, although earlier blocks still list the text's grams.
-void TestApplyPairs::repeatedTextsLandInOrder()
-{
-    QString text;
-    QStringList found, replacements;
-    for (int i = 0; i < 400; ++i) {
-        const QString literal = i % 2 ? QStringLiteral("OK") : QStringLiteral("Cannot open file");
-        text += QStringLiteral("show(\"%1\"); // %2\n").arg(literal).arg(i);
-        found.append(literal);
-        replacements.append(QStringLiteral("译%1").arg(i));
-    }
-    const QString expected = ApplyOneByOne(text, found, replacements);
-    QVERIFY(!expected.contains(QStringLiteral("OK")));
-    QCOMPARE(ApplyPairs(text, found, replacements), expected);
-    QCOMPARE(ApplyPairsTuned(text, found, replacements, Blocked(64)), expected);
-}
-
-void TestApplyPairs::findTextMatchesIndexOf()
-{
-    const char16_t alphabet[] = {u'a', u'b', u'a', u'"', 0xD83D, 0xDE00, u'\0', 0xFFFF};
-    QRandomGenerator random(4242);
-    auto randomText = [&](int length) {
+    // Literal-like rows whose texts straddle block ends, on blocks of every small size.
+    void occurrencesAcrossBlocks()
+    {
         QString text;
-        for (int i = 0; i < length; ++i)
-            text.append(QChar(alphabet[random.bounded(int(std::size(alphabet)))]));
-        return text;
-    };
-    for (int round = 0; round < 20000; ++round) {
-        const QString haystack = randomText(random.bounded(70));
-        const QString needle = randomText(1 + random.bounded(round % 3 ? 3 : 12));
-        const qsizetype from = random.bounded(int(haystack.size()) + 1);
-        QCOMPARE(FindText(haystack, needle, from), QStringView(haystack).indexOf(needle, from));
+        QStringList found, replacements;
+        for (int i = 0; i < 60; ++i) {
+            const QString literal = QStringLiteral("lit%1").arg(i % 7);
+            text += QStringLiteral("f(\"%1\");\n").arg(literal);
+            found.append(literal);
+            replacements.append(i % 3 ? QStringLiteral("译%1").arg(i) : literal + QStringLiteral("+"));
+        }
+        found.append(QStringLiteral("\");\nf(\""));
+        replacements.append(QStringLiteral("|"));
+        const QString expected = ApplyPairsOneByOne(text, found, replacements);
+        for (qsizetype size = 1; size <= 40; ++size) {
+            QCOMPARE(ApplyPairsTuned(text, found, replacements, Blocked(size)), expected);
+            QCOMPARE(ApplyPairsTuned(text, found, replacements, BlockedUnindexed(size)), expected);
+        }
     }
-}
+
+    // Many rows of one text, each translated: every row must take the next
+    // occurrence, although earlier blocks still list the text's grams.
+    void repeatedTextsLandInOrder()
+    {
+        QString text;
+        QStringList found, replacements;
+        for (int i = 0; i < 400; ++i) {
+            const QString literal = i % 2 ? QStringLiteral("OK") : QStringLiteral("Cannot open file");
+            text += QStringLiteral("show(\"%1\"); // %2\n").arg(literal).arg(i);
+            found.append(literal);
+            replacements.append(QStringLiteral("译%1").arg(i));
+        }
+        const QString expected = ApplyPairsOneByOne(text, found, replacements);
+        QVERIFY(!expected.contains(QStringLiteral("OK")));
+        QCOMPARE(ApplyPairs(text, found, replacements), expected);
+        QCOMPARE(ApplyPairsTuned(text, found, replacements, Blocked(64)), expected);
+    }
+
+    void findTextMatchesIndexOf()
+    {
+        const char16_t alphabet[] = {u'a', u'b', u'a', u'"', 0xD83D, 0xDE00, u'\0', 0xFFFF};
+        QRandomGenerator random(4242);
+        auto randomText = [&](int length) {
+            QString text;
+            for (int i = 0; i < length; ++i)
+                text.append(QChar(alphabet[random.bounded(int(std::size(alphabet)))]));
+            return text;
+        };
+        for (int round = 0; round < 20000; ++round) {
+            const QString haystack = randomText(random.bounded(70));
+            const QString needle = randomText(1 + random.bounded(round % 3 ? 3 : 12));
+            const qsizetype from = random.bounded(int(haystack.size()) + 1);
+            QCOMPARE(FindText(haystack, needle, from), QStringView(haystack).indexOf(needle, from));
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestApplyPairs)
 #include "test_apply_pairs.moc"
