@@ -42,47 +42,42 @@ class TestAppIcon : public QObject
     Q_OBJECT
 
 private slots:
-    void holdsTheThreeImages();
-    void smallImagesAreTwoColours_data();
-    void smallImagesAreTwoColours();
-    void largeImageIsFullColourWithTransparency();
+    void holdsTheThreeImages()
+    {
+        const QIcon icon = AppIcon();
+        QVERIFY(!icon.isNull());
+        QCOMPARE(icon.availableSizes(),
+                 (QList<QSize>{QSize(16, 16), QSize(32, 32), QSize(256, 256)}));
+    }
+
+    void smallImagesAreTwoColours_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("16 px") << 16;
+        QTest::newRow("32 px") << 32;
+    }
+
+    void smallImagesAreTwoColours()
+    {
+        QFETCH(int, size);
+        const QImage image = imageAt(AppIcon(), size);
+        QCOMPARE(image.size(), QSize(size, size));
+        // Exactly two opaque colours and nothing half transparent: a scaled-down
+        // drawing would bring in blended edge pixels.
+        QCOMPARE(opaqueColours(image).size(), 2);
+        QVERIFY(!hasAlpha(image, 1, 254));
+        QVERIFY(hasAlpha(image, 0, 0));
+    }
+
+    void largeImageIsFullColourWithTransparency()
+    {
+        const QImage image = imageAt(AppIcon(), 256);
+        QCOMPARE(image.size(), QSize(256, 256));
+        QVERIFY(opaqueColours(image).size() > 16);
+        QVERIFY(hasAlpha(image, 0, 0));
+        QVERIFY(hasAlpha(image, 1, 254));
+    }
 };
-
-void TestAppIcon::holdsTheThreeImages()
-{
-    const QIcon icon = AppIcon();
-    QVERIFY(!icon.isNull());
-    QCOMPARE(icon.availableSizes(),
-             (QList<QSize>{QSize(16, 16), QSize(32, 32), QSize(256, 256)}));
-}
-
-void TestAppIcon::smallImagesAreTwoColours_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::newRow("16 px") << 16;
-    QTest::newRow("32 px") << 32;
-}
-
-void TestAppIcon::smallImagesAreTwoColours()
-{
-    QFETCH(int, size);
-    const QImage image = imageAt(AppIcon(), size);
-    QCOMPARE(image.size(), QSize(size, size));
-    // Exactly two opaque colours and nothing half transparent: a scaled-down
-    // drawing would bring in blended edge pixels.
-    QCOMPARE(opaqueColours(image).size(), 2);
-    QVERIFY(!hasAlpha(image, 1, 254));
-    QVERIFY(hasAlpha(image, 0, 0));
-}
-
-void TestAppIcon::largeImageIsFullColourWithTransparency()
-{
-    const QImage image = imageAt(AppIcon(), 256);
-    QCOMPARE(image.size(), QSize(256, 256));
-    QVERIFY(opaqueColours(image).size() > 16);
-    QVERIFY(hasAlpha(image, 0, 0));
-    QVERIFY(hasAlpha(image, 1, 254));
-}
 
 QTEST_MAIN(TestAppIcon)
 #include "test_app_icon.moc"

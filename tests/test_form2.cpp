@@ -14,18 +14,6 @@ class TestForm2 : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase() { RegisterFontSubstitutes(); }
-    void look();
-    void nothingTakesFocus();
-    void closesAtThirdTickNotSecond();
-    void closesAfterAboutThreeSeconds();
-    void doubleClickCloses_data();
-    void doubleClickCloses();
-    void singleClickDoesNothing();
-    void escapeDoesNotClose();
-
-private:
     static void tick(Form2 &form) { QVERIFY(QMetaObject::invokeMethod(form.timer1(), "timeout")); }
     static QWidget *client(Form2 &form) { return form.findChild<QWidget *>(QStringLiteral("Form2Client")); }
     static void openShown(Form2 &form)
@@ -33,155 +21,158 @@ private:
         form.open(); // modal, without blocking the test
         QVERIFY(QTest::qWaitForWindowExposed(&form));
     }
-};
 
-void TestForm2::look()
-{
-    Form2 form;
-    QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(form.parentWidget(), nullptr); // no owner
-    QCOMPARE(form.minimumSize(), form.maximumSize());
-    QWidget *area = client(form);
-    QVERIFY(area);
-    // A client at least 388 x 86 inside a 1 px border, wide enough to show the site's address whole.
-    QCOMPARE(area->geometry().topLeft(), QPoint(1, 1));
-    QCOMPARE(area->height(), 86);
-    QVERIFY(area->width() >= 388);
-    QCOMPARE(form.size(), area->size() + QSize(2, 2));
-    QVERIFY(!form.windowIcon().isNull());
+private slots:
+    void initTestCase() { RegisterFontSubstitutes(); }
 
-    auto *label0 = form.findChild<QLabel *>(QStringLiteral("Label1_0"));
-    auto *label1 = form.findChild<QLabel *>(QStringLiteral("Label1_1"));
-    QVERIFY(label0 && label1);
-    QCOMPARE(label0, form.label1(0));
-    QCOMPARE(label1, form.label1(1));
-    QCOMPARE(label0->parentWidget(), area);
-    QCOMPARE(label0->text(), QStringLiteral("本程序唯一发布地址："));
-    QCOMPARE(label1->text(), QStringLiteral("Zelvane 发布页 (https://zelvane.example.org) "));
-    QCOMPARE(label1->text(), QString::fromUtf16(Form2::SiteText));
-    QCOMPARE(label0->pos(), QPoint(8, 12));
-    QCOMPARE(label1->pos(), QPoint(4, 40));
-    QCOMPARE(label0->size(), label0->sizeHint()); // sized to their text
-    QCOMPARE(label1->size(), label1->sizeHint());
-    QVERIFY(area->rect().contains(label0->geometry()));
-    QVERIFY(area->rect().contains(label1->geometry()));
+    void look()
+    {
+        Form2 form;
+        QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(form.parentWidget(), nullptr); // no owner
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QWidget *area = client(form);
+        QVERIFY(area);
+        // A client at least 388 x 86 inside a 1 px border, wide enough to show the site's address whole.
+        QCOMPARE(area->geometry().topLeft(), QPoint(1, 1));
+        QCOMPARE(area->height(), 86);
+        QVERIFY(area->width() >= 388);
+        QCOMPARE(form.size(), area->size() + QSize(2, 2));
+        QVERIFY(!form.windowIcon().isNull());
 
-    QCOMPARE(label0->font().family(), QStringLiteral("微软雅黑"));
-    QCOMPARE(label0->font().pointSizeF(), 12.0);
-    QCOMPARE(label0->font().weight(), QFont::Normal);
-    QVERIFY(!label0->font().italic());
-    QCOMPARE(label1->font().family(), QStringLiteral("微软雅黑"));
-    QCOMPARE(label1->font().pointSizeF(), 21.75);
-    QCOMPARE(label1->font().weight(), QFont::Bold);
-    QVERIFY(label1->font().italic());
-    QCOMPARE(label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        auto *label0 = form.findChild<QLabel *>(QStringLiteral("Label1_0"));
+        auto *label1 = form.findChild<QLabel *>(QStringLiteral("Label1_1"));
+        QVERIFY(label0 && label1);
+        QCOMPARE(label0, form.label1(0));
+        QCOMPARE(label1, form.label1(1));
+        QCOMPARE(label0->parentWidget(), area);
+        QCOMPARE(label0->text(), QStringLiteral("本程序唯一发布地址："));
+        QCOMPARE(label1->text(), QStringLiteral("Zelvane 发布页 (https://zelvane.example.org) "));
+        QCOMPARE(label1->text(), QString::fromUtf16(Form2::SiteText));
+        QCOMPARE(label0->pos(), QPoint(8, 12));
+        QCOMPARE(label1->pos(), QPoint(4, 40));
+        QCOMPARE(label0->size(), label0->sizeHint()); // sized to their text
+        QCOMPARE(label1->size(), label1->sizeHint());
+        QVERIFY(area->rect().contains(label0->geometry()));
+        QVERIFY(area->rect().contains(label1->geometry()));
 
-    QTimer *timer = form.findChild<QTimer *>(QStringLiteral("Timer1"));
-    QCOMPARE(timer, form.timer1());
-    QCOMPARE(timer->interval(), 1000);
-    QVERIFY(timer->isActive()); // running from Load
-    QCOMPARE(form.countdown(), 3);
-}
+        QCOMPARE(label0->font().family(), QStringLiteral("微软雅黑"));
+        QCOMPARE(label0->font().pointSizeF(), 12.0);
+        QCOMPARE(label0->font().weight(), QFont::Normal);
+        QVERIFY(!label0->font().italic());
+        QCOMPARE(label1->font().family(), QStringLiteral("微软雅黑"));
+        QCOMPARE(label1->font().pointSizeF(), 21.75);
+        QCOMPARE(label1->font().weight(), QFont::Bold);
+        QVERIFY(label1->font().italic());
+        QCOMPARE(label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 
-void TestForm2::nothingTakesFocus()
-{
-    Form2 form;
-    openShown(form);
-    for (QWidget *widget : form.findChildren<QWidget *>())
-        QCOMPARE(widget->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(form.focusPolicy(), Qt::NoFocus);
-    form.close();
-}
-
-void TestForm2::closesAtThirdTickNotSecond()
-{
-    Form2 form;
-    openShown(form);
-    tick(form);
-    QCOMPARE(form.countdown(), 2);
-    QVERIFY(form.isVisible());
-    tick(form);
-    QCOMPARE(form.countdown(), 1); // closes at 0, not at 1
-    QVERIFY(form.isVisible());
-    QVERIFY(form.timer1()->isActive());
-    tick(form);
-    QCOMPARE(form.countdown(), 0);
-    QVERIFY(!form.isVisible());
-    QVERIFY(!form.timer1()->isActive()); // unloading stops the timer
-    QCOMPARE(form.result(), int(QDialog::Accepted));
-}
-
-void TestForm2::closesAfterAboutThreeSeconds()
-{
-    // The real timer, through a real modal show.
-    Form2 form;
-    QElapsedTimer clock;
-    clock.start();
-    QList<int> seenAt; // countdown seen each half second
-    QTimer watch;
-    watch.setInterval(500);
-    connect(&watch, &QTimer::timeout, this, [&] { seenAt << form.countdown(); });
-    watch.start();
-    form.exec();
-    const qint64 elapsed = clock.elapsed();
-    QVERIFY2(elapsed >= 2800 && elapsed < 4500, qPrintable(QString::number(elapsed)));
-    QCOMPARE(form.countdown(), 0);
-    QVERIFY(seenAt.contains(1)); // it was still open after the second tick
-}
-
-void TestForm2::doubleClickCloses_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::newRow("background") << QStringLiteral("Form2Client");
-    QTest::newRow("Label1(0)") << QStringLiteral("Label1_0");
-    QTest::newRow("Label1(1)") << QStringLiteral("Label1_1");
-}
-
-void TestForm2::doubleClickCloses()
-{
-    QFETCH(QString, target);
-    Form2 form;
-    openShown(form);
-    QWidget *widget = form.findChild<QWidget *>(target);
-    QVERIFY(widget);
-    // Background: a point of the client area that no label covers.
-    const QPoint at = target == QLatin1String("Form2Client") ? QPoint(370, 6) : widget->rect().center();
-    if (target == QLatin1String("Form2Client")) {
-        QCOMPARE(widget->childAt(at), nullptr);
+        QTimer *timer = form.findChild<QTimer *>(QStringLiteral("Timer1"));
+        QCOMPARE(timer, form.timer1());
+        QCOMPARE(timer->interval(), 1000);
+        QVERIFY(timer->isActive()); // running from Load
+        QCOMPARE(form.countdown(), 3);
     }
-    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at);
-    QVERIFY(form.isVisible());
-    QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, at);
-    QVERIFY(!form.isVisible());
-    QCOMPARE(form.countdown(), 3); // before the countdown ended
-    QVERIFY(!form.timer1()->isActive());
-}
 
-void TestForm2::singleClickDoesNothing()
-{
-    Form2 form;
-    openShown(form);
-    QTest::mouseClick(client(form), Qt::LeftButton, Qt::NoModifier, QPoint(370, 6));
-    QTest::mouseClick(form.label1(0), Qt::LeftButton, Qt::NoModifier, form.label1(0)->rect().center());
-    QTest::mouseClick(form.label1(1), Qt::LeftButton, Qt::NoModifier, form.label1(1)->rect().center());
-    QTest::mouseClick(&form, Qt::LeftButton, Qt::NoModifier, QPoint(0, 0));
-    QTest::qWait(50);
-    QVERIFY(form.isVisible());
-    QVERIFY(form.timer1()->isActive());
-    QCOMPARE(form.countdown(), 3);
-    tick(form); // the countdown goes on
-    QCOMPARE(form.countdown(), 2);
-    form.close();
-}
+    void nothingTakesFocus()
+    {
+        Form2 form;
+        openShown(form);
+        for (QWidget *widget : form.findChildren<QWidget *>())
+            QCOMPARE(widget->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(form.focusPolicy(), Qt::NoFocus);
+        form.close();
+    }
 
-void TestForm2::escapeDoesNotClose()
-{
-    Form2 form;
-    openShown(form);
-    QTest::keyClick(&form, Qt::Key_Escape);
-    QVERIFY(form.isVisible());
-    form.close();
-}
+    void closesAtThirdTickNotSecond()
+    {
+        Form2 form;
+        openShown(form);
+        tick(form);
+        QCOMPARE(form.countdown(), 2);
+        QVERIFY(form.isVisible());
+        tick(form);
+        QCOMPARE(form.countdown(), 1); // closes at 0, not at 1
+        QVERIFY(form.isVisible());
+        QVERIFY(form.timer1()->isActive());
+        tick(form);
+        QCOMPARE(form.countdown(), 0);
+        QVERIFY(!form.isVisible());
+        QVERIFY(!form.timer1()->isActive()); // unloading stops the timer
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+    }
+
+    void closesAfterAboutThreeSeconds()
+    {
+        // The real timer, through a real modal show.
+        Form2 form;
+        QElapsedTimer clock;
+        clock.start();
+        QList<int> seenAt; // countdown seen each half second
+        QTimer watch;
+        watch.setInterval(500);
+        connect(&watch, &QTimer::timeout, this, [&] { seenAt << form.countdown(); });
+        watch.start();
+        form.exec();
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed >= 2800 && elapsed < 4500, qPrintable(QString::number(elapsed)));
+        QCOMPARE(form.countdown(), 0);
+        QVERIFY(seenAt.contains(1)); // it was still open after the second tick
+    }
+
+    void doubleClickCloses_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("background") << QStringLiteral("Form2Client");
+        QTest::newRow("Label1(0)") << QStringLiteral("Label1_0");
+        QTest::newRow("Label1(1)") << QStringLiteral("Label1_1");
+    }
+
+    void doubleClickCloses()
+    {
+        QFETCH(QString, target);
+        Form2 form;
+        openShown(form);
+        QWidget *widget = form.findChild<QWidget *>(target);
+        QVERIFY(widget);
+        // Background: a point of the client area that no label covers.
+        const QPoint at = target == QLatin1String("Form2Client") ? QPoint(370, 6) : widget->rect().center();
+        if (target == QLatin1String("Form2Client")) {
+            QCOMPARE(widget->childAt(at), nullptr);
+        }
+        QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at);
+        QVERIFY(form.isVisible());
+        QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, at);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.countdown(), 3); // before the countdown ended
+        QVERIFY(!form.timer1()->isActive());
+    }
+
+    void singleClickDoesNothing()
+    {
+        Form2 form;
+        openShown(form);
+        QTest::mouseClick(client(form), Qt::LeftButton, Qt::NoModifier, QPoint(370, 6));
+        QTest::mouseClick(form.label1(0), Qt::LeftButton, Qt::NoModifier, form.label1(0)->rect().center());
+        QTest::mouseClick(form.label1(1), Qt::LeftButton, Qt::NoModifier, form.label1(1)->rect().center());
+        QTest::mouseClick(&form, Qt::LeftButton, Qt::NoModifier, QPoint(0, 0));
+        QTest::qWait(50);
+        QVERIFY(form.isVisible());
+        QVERIFY(form.timer1()->isActive());
+        QCOMPARE(form.countdown(), 3);
+        tick(form); // the countdown goes on
+        QCOMPARE(form.countdown(), 2);
+        form.close();
+    }
+
+    void escapeDoesNotClose()
+    {
+        Form2 form;
+        openShown(form);
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QVERIFY(form.isVisible());
+        form.close();
+    }
+};
 
 QTEST_MAIN(TestForm2)
 #include "test_form2.moc"
