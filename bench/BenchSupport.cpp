@@ -63,6 +63,12 @@ QString fillerLine(QRandomGenerator &random, int n)
 
 } // namespace
 
+double Median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
 double MedianMs(int runs, const std::function<void()> &measured, const std::function<void()> &prepare)
 {
     std::vector<double> times;
@@ -74,8 +80,7 @@ double MedianMs(int runs, const std::function<void()> &measured, const std::func
         measured();
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return Median(times);
 }
 
 std::pair<double, double> AlternatingMedianMs(int runs, const std::function<void()> &first,
@@ -87,9 +92,7 @@ std::pair<double, double> AlternatingMedianMs(int runs, const std::function<void
         firstTimes.push_back(MedianMs(1, first, prepare));
         secondTimes.push_back(MedianMs(1, second));
     }
-    std::sort(firstTimes.begin(), firstTimes.end());
-    std::sort(secondTimes.begin(), secondTimes.end());
-    return {firstTimes[firstTimes.size() / 2], secondTimes[secondTimes.size() / 2]};
+    return {Median(firstTimes), Median(secondTimes)};
 }
 
 QString GeneratedSource(qsizetype literals, qsizetype charsPerLiteral, quint32 seed)
@@ -125,18 +128,6 @@ QStringList Translations(const QStringList &found, qsizetype stride)
     for (qsizetype i = 0; i < found.size(); ++i)
         replacements.append(i % stride == 0 ? Translated(found[i]) : found[i]);
     return replacements;
-}
-
-QString ApplyPairsPlainly(QString text, const QStringList &found, const QStringList &replacements)
-{
-    for (qsizetype i = 0; i < qMin(found.size(), replacements.size()); ++i) {
-        if (found[i].isEmpty() || found[i] == replacements[i])
-            continue;
-        const qsizetype at = text.indexOf(found[i]);
-        if (at >= 0)
-            text.replace(at, found[i].size(), replacements[i]);
-    }
-    return text;
 }
 
 QByteArray InstalledCppSource(qsizetype bytes)
@@ -179,6 +170,18 @@ qsizetype CountQuotes(const QByteArray &bytes)
 double MegabytesPerSecond(qsizetype bytes, double ms)
 {
     return bytes / 1e6 / (ms / 1e3);
+}
+
+QString Ms(double value)
+{
+    return QString::asprintf("%.1f ms", value);
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
 }
 
 void PrintHeader(const char *title, int runs)

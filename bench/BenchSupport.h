@@ -5,12 +5,16 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 namespace Bench {
 
 // Median wall time in milliseconds of `runs` runs of `measured`; `prepare`
 // runs before each one, outside the timing.
 double MedianMs(int runs, const std::function<void()> &measured, const std::function<void()> &prepare = {});
+
+// The middle of the times (the upper one of an even count).
+double Median(std::vector<double> times);
 
 // Medians of two passes run by turns, so that each starts where the other
 // left the caches, as in a program that does other work between them.
@@ -28,10 +32,6 @@ QString Translated(const QString &literal);
 // Every row translated, or only every `stride`-th row (the rest left as found).
 QStringList Translations(const QStringList &found, qsizetype stride = 1);
 
-// The straightforward replace: each changed row searched from the start of the
-// text, the text rebuilt around it.
-QString ApplyPairsPlainly(QString text, const QStringList &found, const QStringList &replacements);
-
 // About `bytes` bytes of C++ headers found on this machine (whole files, valid
 // UTF-8 only), concatenated in a fixed order.
 QByteArray InstalledCppSource(qsizetype bytes);
@@ -40,6 +40,10 @@ QByteArray InstalledCppSource(qsizetype bytes);
 qsizetype CountQuotes(const QByteArray &bytes);
 
 double MegabytesPerSecond(qsizetype bytes, double ms);
+QString Ms(double value); // "12.3 ms"
+
+// Writes the whole file or stops the program.
+void WriteFile(const QString &path, const QByteArray &bytes);
 
 // One line of the figures table.
 void PrintRow(const QString &what, const QString &input, const QString &figure,

@@ -2,6 +2,8 @@
 // The straightforward replace of the largest case runs once, in full (several
 // seconds). --smoke runs every step once on tiny inputs (for CTest).
 #include "BenchSupport.h"
+#include "support/FakeWindow.h"
+#include "support/ReferenceApplyPairs.h"
 
 #include "engine/ReplaceAndSave.h"
 #include "engine/ScanLiterals.h"
@@ -27,54 +29,27 @@ struct Sizes
     int runs = 7;
 };
 
-// A replace host with no window: the rows and the file, messages counted.
-class BenchHost : public ReplaceHost
-{
-public:
-    QString text, folder, fileName;
-    QStringList found, replacements;
-    int messages = 0;
-
-    QString sourceText() const override { return text; }
-    void setSourceText(const QString &t) override { text = t; }
-    void setCurrentPath(const QString &) override {}
-    QStringList foundRows() const override { return found; }
-    QStringList replacementRows() const override { return replacements; }
-    QString fileFolder() const override { return folder; }
-    QString selectedFileName() const override { return fileName; }
-    QString loadedFilePath() const override { return folder + QLatin1Char('/') + fileName; }
-    void showMessage(const QString &, const QString &, MessageIcon) override { ++messages; }
-};
-
-QString ms(double value) { return QString::asprintf("%.1f ms", value); }
 QString rate(qsizetype bytes, double value) { return QString::asprintf("%.0f MB/s", MegabytesPerSecond(bytes, value)); }
 QString ratio(double figure, double baseline) { return QString::asprintf("%.1fx", figure / baseline); }
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 void readAndScan(const Sizes &sizes, const QString &folder)
 {
     const QString text = GeneratedSource(sizes.bigLiterals, sizes.charsPerLiteral);
     const QByteArray bytes = text.toUtf8();
     const QString path = folder + QStringLiteral("/big.cpp");
-    writeFile(path, bytes);
+    WriteFile(path, bytes);
     const QString input = QString::asprintf("%.1f MB generated, %lld literals", bytes.size() / 1e6,
                                             qlonglong(ScanLiterals(text).size()));
 
     const double readOnly = MedianMs(sizes.runs, [&] { QFile f(path); f.open(QIODevice::ReadOnly); (void)f.readAll(); });
     const double readDecode = MedianMs(sizes.runs, [&] { (void)Utf8NoBomFile::ReadUtf8Text(path); });
-    PrintRow("ReadUtf8Text (read and decode)", input, rate(bytes.size(), readDecode) + " (" + ms(readDecode) + ")",
+    PrintRow("ReadUtf8Text (read and decode)", input, rate(bytes.size(), readDecode) + " (" + Ms(readDecode) + ")",
              "read only: " + rate(bytes.size(), readOnly), "-");
 
     QStringList rows;
     const double scan = MedianMs(sizes.runs, [&] { rows = ScanLiterals(text); }, [&] { rows = QStringList(); });
     const double quotes = MedianMs(sizes.runs, [&] { (void)CountQuotes(bytes); });
-    PrintRow("ScanLiterals", input, rate(bytes.size(), scan) + " (" + ms(scan) + ")",
+    PrintRow("ScanLiterals", input, rate(bytes.size(), scan) + " (" + Ms(scan) + ")",
              "memchr quote count: " + rate(bytes.size(), quotes) + "; scan is " + ratio(scan, quotes), "-");
 }
 
@@ -92,13 +67,13 @@ void scanRealSource(const Sizes &sizes)
     const QString input = QString::asprintf("%.1f MB of installed C++ headers, %lld rows", bytes.size() / 1e6,
                                             qlonglong(rows.size()));
     PrintRow("ScanLiterals, text in memory (runs alternating with the quote count)", input,
-             rate(bytes.size(), scan) + " (" + ms(scan) + ")",
-             "memchr quote count: " + rate(bytes.size(), quotes) + " (" + ms(quotes) + "); scan is "
+             rate(bytes.size(), scan) + " (" + Ms(scan) + ")",
+             "memchr quote count: " + rate(bytes.size(), quotes) + " (" + Ms(quotes) + "); scan is "
                  + ratio(scan, quotes),
              "within 5x");
     PrintRow("The same, each pass repeated on its own (caches warm)", input,
-             rate(bytes.size(), hotScan) + " (" + ms(hotScan) + ")",
-             "memchr quote count: " + rate(bytes.size(), hotQuotes) + " (" + ms(hotQuotes) + "); scan is "
+             rate(bytes.size(), hotScan) + " (" + Ms(hotScan) + ")",
+             "memchr quote count: " + rate(bytes.size(), hotQuotes) + " (" + Ms(hotQuotes) + "); scan is "
                  + ratio(hotScan, hotQuotes),
              "-");
 }
@@ -109,7 +84,7 @@ QString plainBaseline(const QString &text, const QStringList &found, const QStri
                       const QString &fastResult, int runs, double *plain)
 {
     QString result;
-    *plain = MedianMs(runs, [&] { result = ApplyPairsPlainly(text, found, replacements); });
+    *plain = MedianMs(runs, [&] { result = ApplyPairsOneByOne(text, found, replacements); });
     return QString::asprintf("straightforward: %.0f ms%s; %s", *plain, runs == 1 ? " (one run)" : "",
                              result == fastResult ? "same text" : "DIFFERENT TEXT");
 }
@@ -131,7 +106,7 @@ double applyPairs(const Sizes &sizes, qsizetype literals, qsizetype stride, cons
     const int plainRuns = changed > sizes.smallLiterals ? 1 : 3;
     double plain = 0;
     const QString baseline = plainBaseline(text, found, replacements, result, plainRuns, &plain);
-    PrintRow(stride == 1 ? "ApplyPairs, every row changed" : "ApplyPairs, few rows changed", input, ms(fast),
+    PrintRow(stride == 1 ? "ApplyPairs, every row changed" : "ApplyPairs, few rows changed", input, Ms(fast),
              baseline + QString::asprintf(" (%.0fx faster)", plain / fast), target);
     return plain;
 }
@@ -139,25 +114,26 @@ double applyPairs(const Sizes &sizes, qsizetype literals, qsizetype stride, cons
 // The same text and rows as the largest replace above, whose straightforward time is given.
 void wholeReplace(const Sizes &sizes, const QString &folder, double plainApply)
 {
-    BenchHost host;
+    FakeWindow host;
     host.folder = folder;
-    host.fileName = QStringLiteral("replace.cpp");
+    host.selected = QStringLiteral("replace.cpp");
     const QString original = GeneratedSource(sizes.bigLiterals, sizes.charsPerLiteral, quint32(sizes.bigLiterals));
     host.found = ScanLiterals(original);
     host.replacements = Translations(host.found);
-    const QString path = folder + QLatin1Char('/') + host.fileName;
+    const QString path = folder + QLatin1Char('/') + host.selected;
+    host.loaded = path;
     const double whole = MedianMs(
         sizes.runs, [&] { ReplaceAndSave(host); },
         [&] {
-            writeFile(path, original.toUtf8());
+            WriteFile(path, original.toUtf8());
             host.text = original;
         });
     const double apply = MedianMs(sizes.runs, [&] { (void)ApplyPairs(original, host.found, host.replacements); });
     PrintRow("The whole replace: pairs, backup, write (engine, no window)",
              QString::asprintf("%lld changed rows over %.1f MB", qlonglong(host.found.size()),
                                original.toUtf8().size() / 1e6),
-             ms(whole),
-             "ApplyPairs alone: " + ms(apply) + QString::asprintf("; straightforward ApplyPairs alone: %.0f ms", plainApply),
+             Ms(whole),
+             "ApplyPairs alone: " + Ms(apply) + QString::asprintf("; straightforward ApplyPairs alone: %.0f ms", plainApply),
              "at most 400 ms");
 }
 

@@ -5,6 +5,7 @@
 // --smoke runs once on tiny inputs (for CTest); --peak-memory is the child
 // that reports its peak resident memory after a load.
 #include "BenchSupport.h"
+#include "support/ReferenceApplyPairs.h"
 
 #include "engine/ReplaceAndSave.h"
 #include "engine/ScanLiterals.h"
@@ -38,15 +39,6 @@ struct Sizes
     qsizetype charsPerLiteral = 100;
     int runs = 5;
 };
-
-QString ms(double value) { return QString::asprintf("%.1f ms", value); }
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 // Closes every modal window as soon as it shows (the start-up notice, the
 // replace's confirmation), noting when the first one appeared.
@@ -145,7 +137,7 @@ void load(const Sizes &sizes, const QString &folder, ModalCloser &closer, qsizet
     const QString fileName = QStringLiteral("load%1.cpp").arg(literals);
     const QString text = GeneratedSource(literals, sizes.charsPerLiteral, quint32(literals));
     const QByteArray bytes = text.toUtf8();
-    writeFile(folder + QLatin1Char('/') + fileName, bytes);
+    WriteFile(folder + QLatin1Char('/') + fileName, bytes);
 
     std::vector<double> handled, painted;
     QFont font;
@@ -159,11 +151,9 @@ void load(const Sizes &sizes, const QString &folder, ModalCloser &closer, qsizet
         handled.push_back(h);
         painted.push_back(p);
     }
-    std::sort(handled.begin(), handled.end());
-    std::sort(painted.begin(), painted.end());
     PrintRow("The load as a user sees it (double-click in File1)",
              QString::asprintf("%.1f MB generated .cpp, %lld literals", bytes.size() / 1e6, qlonglong(literals)),
-             ms(handled[handled.size() / 2]) + " handled; " + ms(painted[painted.size() / 2]) + " painted",
+             Ms(Median(handled)) + " handled; " + Ms(Median(painted)) + " painted",
              loadSteps(folder + QLatin1Char('/') + fileName, font, sizes.runs), target);
 }
 
@@ -177,7 +167,7 @@ void replace(const Sizes &sizes, const QString &folder, ModalCloser &closer)
 
     std::vector<double> times;
     for (int run = 0; run < sizes.runs; ++run) {
-        writeFile(path, text.toUtf8());
+        WriteFile(path, text.toUtf8());
         QFile::remove(path + QStringLiteral(".backup"));
         std::unique_ptr<Form1> window = openWindow(folder, closer);
         loadByDoubleClick(*window, fileName);
@@ -192,13 +182,12 @@ void replace(const Sizes &sizes, const QString &folder, ModalCloser &closer)
             qFatal("the replace did not confirm or wrote another text");
         times.push_back(closer.shownAt());
     }
-    std::sort(times.begin(), times.end());
 
     // One full run: its later rows search further, so a prefix would not scale up honestly.
-    const double plain = MedianMs(1, [&] { (void)ApplyPairsPlainly(text, found, translations); });
+    const double plain = MedianMs(1, [&] { (void)ApplyPairsOneByOne(text, found, translations); });
     PrintRow("The whole replace: pairs, backup, write (click on 替换文件 until the confirmation shows)",
              QString::asprintf("%lld changed rows over %.1f MB", qlonglong(found.size()), text.toUtf8().size() / 1e6),
-             ms(times[times.size() / 2]),
+             Ms(Median(times)),
              QString::asprintf("straightforward ApplyPairs alone: %.0f ms (one run)", plain), "at most 400 ms");
 }
 
