@@ -78,9 +78,10 @@ class TestEditor : public QObject
 
     QTemporaryDir m_dir;
     MainWindowFixture m_window;
-    ListBox *List1 = nullptr;
-    ListBox *List2 = nullptr;
-    EditBox *Text1 = nullptr;
+    // The fixture's controls, under their designer names.
+    ListBox *&List1 = m_window.List1;
+    ListBox *&List2 = m_window.List2;
+    EditBox *&Text1 = m_window.Text1;
 
     QPoint rowCentre(QListWidget *list, int row) const
     {
@@ -164,9 +165,6 @@ private slots:
         writeBytes(m_dir.filePath("none.cpp"), "int main() { return 0; }\n");
         writeBytes(m_dir.filePath("save.cpp"), "g(\"first\"); g(\"second\");\n");
         m_window.open(m_dir.path());
-        List1 = m_window.List1;
-        List2 = m_window.List2;
-        Text1 = m_window.Text1;
     }
 
     void init() { m_window.activate(); }

@@ -54,9 +54,10 @@ class TestOddFiles : public QObject
 
     QTemporaryDir m_dir;
     MainWindowFixture m_window;
-    ListBox *List1 = nullptr;
-    ListBox *List2 = nullptr;
-    EditBox *Text1 = nullptr;
+    // The fixture's controls, under their designer names.
+    ListBox *&List1 = m_window.List1;
+    ListBox *&List2 = m_window.List2;
+    EditBox *&Text1 = m_window.Text1;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
     static QStringList rows(const ListBox *list) { return MainWindowFixture::rowsOf(list); }
@@ -93,9 +94,6 @@ private slots:
         writeBytes(path("quotes.cpp"), QByteArray(1 << 20, '"'));
         writeBytes(path("binary.cpp"), binary());
         m_window.open(m_dir.path());
-        List1 = m_window.List1;
-        List2 = m_window.List2;
-        Text1 = m_window.Text1;
     }
 
     // Every test starts from a small file loaded, to see what a refusal keeps.
