@@ -9,23 +9,11 @@ constexpr char16_t Backslash = u'\\';
 constexpr char16_t Space = u' ';
 constexpr char16_t Tab = u'\t';
 
-// The text between two marks without its leading and trailing U+0020.
-QStringView trimSpaces(QStringView inside)
-{
-    qsizetype begin = 0;
-    qsizetype end = inside.size();
-    while (begin < end && inside[begin] == Space)
-        ++begin;
-    while (end > begin && inside[end - 1] == Space)
-        --end;
-    return inside.sliced(begin, end - begin);
-}
-
 } // namespace
 
-QStringList ScanLiterals(QStringView text)
+QList<LiteralSpan> ScanLiteralSpans(QStringView text)
 {
-    QStringList result;
+    QList<LiteralSpan> spans;
     qsizetype cursor = 0; // index just after the last mark consumed
     for (;;) {
         const qsizetype opening = FindChar(text, Quote, cursor);
@@ -38,10 +26,25 @@ QStringList ScanLiterals(QStringView text)
 
         if (opening > 0 && text[opening - 1] == Backslash)
             continue; // the pair opens on an escaped mark
-        const QStringView literal = trimSpaces(text.sliced(opening + 1, closing - opening - 1));
-        if (literal.isEmpty() || FindChar(literal, Tab) >= 0)
+        qsizetype begin = opening + 1;
+        qsizetype end = closing;
+        while (begin < end && text[begin] == Space)
+            ++begin;
+        while (end > begin && text[end - 1] == Space)
+            --end;
+        if (begin == end || FindChar(text.sliced(begin, end - begin), Tab) >= 0)
             continue;
-        result.append(literal.toString());
+        spans.append({begin, end - begin});
     }
-    return result;
+    return spans;
+}
+
+QStringList ScanLiterals(QStringView text)
+{
+    const QList<LiteralSpan> spans = ScanLiteralSpans(text);
+    QStringList rows;
+    rows.reserve(spans.size());
+    for (const LiteralSpan &span : spans)
+        rows.append(text.sliced(span.start, span.length).toString());
+    return rows;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -9,3 +10,7 @@
 // a backslash, an empty or all-space pair, and a pair holding a TAB give no row.
 // Each row is trimmed of leading and trailing U+0020 spaces only.
 QStringList ScanLiterals(QStringView text);
+
+// Where each row of ScanLiterals lies in the text.
+struct LiteralSpan { qsizetype start = 0; qsizetype length = 0; }; // 0-based UTF-16 index of the trimmed literal
+QList<LiteralSpan> ScanLiteralSpans(QStringView text); // row i: text.mid(start, length) == ScanLiterals(text)[i]
