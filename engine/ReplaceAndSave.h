@@ -1,42 +1,45 @@
 #pragma once
 
+#include "engine/ApplyPairs.h"
+
 #include <QString>
 #include <QStringList>
 
-// Applies each (found, replacement) row in order, each to the first occurrence
-// of its found text in the text the rows before it left. Rows whose found text
-// does not occur change nothing.
-QString ApplyPairs(QString text, const QStringList &found, const QStringList &replacements);
+#include <functional>
 
-enum class MessageIcon { Information, Warning };
-
-// What the replace reads and writes of the main window. Form1 implements it;
-// tests implement it without any widget.
-class ReplaceHost
+// What the replace reads of the main window when "替换文件(&R)" is pressed.
+struct ReplaceRequest
 {
-public:
-    virtual ~ReplaceHost() = default;
-
-    virtual QString sourceText() const = 0;
-    virtual void setSourceText(const QString &text) = 0;
-    virtual void setCurrentPath(const QString &path) = 0;
-
-    virtual QStringList foundRows() const = 0;        // List1, row by row
-    virtual QStringList replacementRows() const = 0;  // List2, row by row
-
-    virtual QString fileFolder() const = 0;        // the folder File1 shows
-    virtual QString selectedFileName() const = 0;  // File1's selected name, empty when none
-    virtual QString loadedFilePath() const = 0;    // path of the file last loaded, empty when none
-
-    // A modal message box with one OK button.
-    virtual void showMessage(const QString &text, const QString &title, MessageIcon icon) = 0;
+    QString sourceText;       // the text loaded last, or last written
+    QStringList found;        // List1, row by row
+    QStringList replacements; // List2, row by row
+    QString folder;           // the folder File1 shows
+    QString fileName;         // File1's selected name, empty when none
+    QString loadedPath;       // the file sourceText was read from, empty before the first load
 };
+
+// The places between the replace's steps on disk, in order. A hook given to
+// ReplaceAndSave runs at each: tests look at the disk there as a program that
+// stops there would leave it, and throw to make the next step fail.
+enum class ReplaceStep {
+    OldBackupSetAside, // an older NAME.backup renamed to a hidden name
+    BackupWritten,     // NAME's bytes in a temporary file beside NAME.backup
+    BackupInPlace,     // ... renamed to NAME.backup
+    FileWritten,       // the new text in a temporary file beside NAME
+    FileInPlace,       // ... renamed over NAME; the older backup is deleted next
+};
+using ReplaceHook = std::function<void(ReplaceStep)>;
+
+// The work of "替换文件(&R)": applies the rows to the source text, keeps NAME's
+// current bytes as NAME.backup and writes the new text over NAME as UTF-8;
+// returns the text written. At every moment NAME holds a whole version, old or
+// new; a symbolic link stays a link and its target gets the new text. Refusals
+// and failures are thrown as FileError, with NAME and NAME.backup as they were.
+QString ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook = {});
+
+// The message that confirms a replace, or an empty string when the backup is no
+// ordinary file (a hidden one) and nothing is shown.
+QString ReplaceConfirmation(const ReplaceRequest &request);
 
 // The title of every message the replace shows.
 inline QString ReplaceTitle() { return QStringLiteral("替换文件"); }
-
-// The work of "替换文件(&R)": applies the rows to the source text, keeps the file's
-// current version as NAME.backup, writes the new text as UTF-8 without a mark and
-// confirms. Refusals and failures are thrown as FileError; whatever happens, the
-// file is never left missing or partly written.
-void ReplaceAndSave(ReplaceHost &host);

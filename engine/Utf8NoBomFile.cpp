@@ -1,13 +1,11 @@
 #include "engine/Utf8NoBomFile.h"
 
 #include "engine/ErrorText.h"
-#include "engine/FaultInjection.h"
 #include "engine/FileError.h"
 
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 namespace Utf8NoBomFile {
 namespace {
@@ -22,7 +20,7 @@ QString readFailure(const QString &path, const QString &reason)
 
 QString writeFailure(const QString &path, const QString &reason)
 {
-    return QStringLiteral("无法写入文件 %1：%2").arg(path, reason);
+    return QStringLiteral("无法写入文件 %1：%2\r\n文件没有被修改。").arg(path, reason);
 }
 
 // Offset of the first byte that does not belong to a well-formed UTF-8 sequence.
@@ -54,44 +52,6 @@ qsizetype firstInvalidUtf8Byte(const QByteArray &bytes)
     return -1;
 }
 
-// Writes the bytes to a temporary file beside the path and renames it into
-// place, so the path never holds a partly written file.
-void writeBytesAtomically(const QByteArray &bytes, const QString &path)
-{
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(writeFailure(path, FileErrorReason(file)));
-    if (FaultInjection::IsArmed(FaultInjection::Point::DiskFull)) {
-        file.write(bytes.left(bytes.size() / 2));
-        throw FileError(writeFailure(path, FileErrorReason(QFileDevice::ResourceError,
-                                                           QStringLiteral("No space left on device"))));
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(writeFailure(path, FileErrorReason(file)));
-}
-
-void writeUtf8(const QString &text, const QString &path)
-{
-    if (FaultInjection::IsArmed(FaultInjection::Point::StreamWrite))
-        throw FileError(writeFailure(path, QStringLiteral("UTF-8 写入失败")));
-    writeBytesAtomically(text.toUtf8(), path);
-}
-
-// The fallback: the system's 8-bit encoding, refused when it would lose characters.
-void writeFallback(const QString &text, const QString &path)
-{
-    const auto encoding = FaultInjection::FallbackEncoding().value_or(QStringConverter::System);
-    QStringEncoder encoder(encoding, QStringConverter::Flag::Stateless);
-    const QByteArray bytes = encoder.encode(text);
-    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    const QString decoded = decoder.decode(bytes);
-    if (encoder.hasError() || decoder.hasError() || decoded != text)
-        throw FileError(writeFailure(path, QStringLiteral("系统编码 %1 无法表示文本中的全部字符")
-                                               .arg(QString::fromLatin1(encoder.name()))));
-    writeBytesAtomically(bytes, path);
-}
-
 } // namespace
 
 QString ReadUtf8Text(const QString &path)
@@ -117,17 +77,28 @@ QString ReadUtf8Text(const QString &path)
     return text;
 }
 
-void WriteUtf8NoBom(const QString &text, const QString &path)
+QByteArray EncodeUtf8(const QString &text, const QString &path)
 {
     if (!QStringView(text).isValidUtf16())
         throw FileError(writeFailure(path, QStringLiteral("文本含有无法编码的字符（孤立的代理项）")));
-    try {
-        writeUtf8(text, path);
-        return;
-    } catch (const FileError &) {
-        // The UTF-8 write failed: try the fallback, which reports its own failure.
-    }
-    writeFallback(text, path);
+    return text.toUtf8();
+}
+
+void WriteAtomically(const QByteArray &bytes, const QString &path, const std::function<void()> &beforeRename)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        throw FileError(writeFailure(path, FileErrorReason(file)));
+    if (beforeRename)
+        beforeRename();
+    if (!file.commit())
+        throw FileError(writeFailure(path, FileErrorReason(file)));
+}
+
+void WriteUtf8NoBom(const QString &text, const QString &path)
+{
+    WriteAtomically(EncodeUtf8(text, path), path);
 }
 
 } // namespace Utf8NoBomFile

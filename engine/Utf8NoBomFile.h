@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <functional>
 
 namespace Utf8NoBomFile {
 
@@ -9,11 +12,19 @@ namespace Utf8NoBomFile {
 // file cannot be read or is not valid UTF-8.
 QString ReadUtf8Text(const QString &path);
 
-// Writes the text as UTF-8 without a byte-order mark, atomically (a temporary
-// file beside the path is renamed into place). If that fails, falls back to the
-// system's 8-bit encoding, but only when it represents the text exactly.
-// Throws FileError when both ways fail, or before touching the disk when the
-// text holds a lone surrogate.
+// Writes the text as UTF-8, adding no byte-order mark (a text that starts with
+// U+FEFF keeps it), in one atomic step: the path holds either what it held or
+// the whole new text. Throws FileError, having changed nothing, when the text
+// holds a lone surrogate or the write fails.
 void WriteUtf8NoBom(const QString &text, const QString &path);
+
+// The text's UTF-8 bytes; throws FileError naming the path for a lone surrogate.
+QByteArray EncodeUtf8(const QString &text, const QString &path);
+
+// Writes the bytes to a temporary file beside the path and renames it over the
+// path (a symbolic link's target, for a link), keeping the file's permissions.
+// `beforeRename` runs once the temporary file is complete; what it throws
+// abandons the write. Throws FileError when the write fails.
+void WriteAtomically(const QByteArray &bytes, const QString &path, const std::function<void()> &beforeRename = {});
 
 } // namespace Utf8NoBomFile

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "engine/ReplaceAndSave.h"
+#include <QString>
 
 class QWidget;
+
+enum class MessageIcon { Information, Warning };
 
 namespace Platform {
 
