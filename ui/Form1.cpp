@@ -14,6 +14,7 @@
 #include "ui/EditBox.h"
 #include "ui/EventGuard.h"
 #include "ui/Form2.h"
+#include "ui/LandingMarks.h"
 #include "ui/ListBox.h"
 #include "ui/ListBoxWiden.h"
 
@@ -22,8 +23,18 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 
 namespace {
+
+QStringList rowsOf(const ListBox *list)
+{
+    QStringList rows;
+    rows.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        rows.append(list->item(i)->text());
+    return rows;
+}
 
 QFont uiFont(qreal points)
 {
@@ -51,8 +62,11 @@ Form1::Form1()
     setFixedSize(897, 593); // fixed border: no resizing, no maximising
 
     createControls();
+    Marks = new LandingMarks; // created after the lists, deleted after them
+    Marks->setParent(this);
     connectBrowser();
     connectEditor();
+    connectMarks();
 
     connect(Command3, &QPushButton::clicked, this, [this] {
         RunEvent(this, ReplaceTitle(), [this] { Command3_Click(); });
@@ -60,9 +74,29 @@ Form1::Form1()
     connect(Command4, &QPushButton::clicked, this, [this] {
         RunEvent(this, QStringLiteral("打开文件"), [this] { Command4_Click(); });
     });
-    connect(Check1, &QCheckBox::stateChanged, this, [this] {
+    connect(Check1, &QCheckBox::toggled, this, [this] {
         RunEvent(this, QStringLiteral("置顶窗口"), [this] { Check1_Click(); });
     });
+}
+
+void Form1::connectMarks()
+{
+    List1->setNotes([this](int row, int role) {
+        return role == Qt::ToolTipRole ? QVariant(Marks->sourceTip(row)) : QVariant();
+    });
+    List2->setNotes([this](int row, int role) {
+        if (role == Qt::ToolTipRole)
+            return QVariant(Marks->landingTip(row));
+        static const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return Marks->marked(row) ? QVariant(warning) : QVariant();
+    });
+    List2->setIconRoom(true);
+    connect(Marks, &LandingMarks::marksChanged, List2, &ListBox::notesChanged);
+}
+
+void Form1::UpdateMarks()
+{
+    Marks->update(rowsOf(List1), rowsOf(List2));
 }
 
 void Form1::createControls()
@@ -157,46 +191,6 @@ void Form1::Form1_Load()
     notice.exec();
 }
 
-// ---- ReplaceHost ----
-
-namespace {
-
-QStringList rowsOf(const ListBox *list)
-{
-    QStringList rows;
-    rows.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        rows.append(list->item(i)->text());
-    return rows;
-}
-
-} // namespace
-
-QStringList Form1::foundRows() const
-{
-    return rowsOf(List1);
-}
-
-QStringList Form1::replacementRows() const
-{
-    return rowsOf(List2);
-}
-
-QString Form1::fileFolder() const
-{
-    return File1->folder();
-}
-
-QString Form1::selectedFileName() const
-{
-    return File1->fileName();
-}
-
-void Form1::showMessage(const QString &text, const QString &title, MessageIcon icon)
-{
-    ShowMessageUnbusy(this, text, title, icon);
-}
-
 QString Form1::SelectedFilePath() const
 {
     return SourcePaths::JoinSelectedPath(File1->folder(), File1->fileName());
@@ -225,8 +219,10 @@ void Form1::File1_DblClick()
     List2->clearRows();
     Text1->setText(QString());
 
-    List1->addItems(literals);
-    List2->addItems(literals);
+    Marks->setText(SourceText);
+    List1->addRows(literals);
+    List2->addRows(literals);
+    UpdateMarks();
 
     WidenListBox(this, List1);
     WidenListBox(this, List2);
@@ -240,11 +236,22 @@ void Form1::File1_DblClick()
 void Form1::Command3_Click()
 {
     BusyCursor busy;
-    try {
-        ReplaceAndSave(*this);
-    } catch (const FileError &error) {
-        ShowFailure(this, error.message(), ReplaceTitle());
-    }
+    ReplaceAndSave();
+}
+
+void Form1::ReplaceAndSave()
+{
+    const ReplaceRequest request{SourceText, rowsOf(List1), rowsOf(List2),
+                                 File1->folder(), File1->fileName(), LoadedPath};
+    CurrentPath = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
+    SourceText = ::ReplaceAndSave(request);
+    // The next press applies the rows to the text written: a changed row whose
+    // find still occurs further on would change it.
+    Marks->setText(SourceText);
+    UpdateMarks();
+    const QString confirmation = ReplaceConfirmation(request);
+    if (!confirmation.isEmpty())
+        ShowMessageUnbusy(this, confirmation, ReplaceTitle(), MessageIcon::Information);
 }
 
 void Form1::Command4_Click()

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/ReplaceAndSave.h"
-
 #include <QWidget>
 
 class QCheckBox;
@@ -12,28 +10,20 @@ class DriveList;
 class EditBox;
 class FileList;
 class FolderList;
+class LandingMarks;
 class ListBox;
 
 // The main window: the file browser, the two paired lists of literals with
 // their edit box, and the file buttons. Event procedures are named by control
 // and event; the list editor's live in Form1Editor.cpp, the browser's in
 // Form1Browser.cpp.
-class Form1 : public QWidget, public ReplaceHost
+class Form1 : public QWidget
 {
     Q_OBJECT
 public:
     Form1(); // Initialize: creates the controls; Load runs when first shown
 
-    // ReplaceHost: what the replace reads and writes of this window.
-    QString sourceText() const override { return SourceText; }
-    void setSourceText(const QString &text) override { SourceText = text; }
-    void setCurrentPath(const QString &path) override { CurrentPath = path; }
-    QStringList foundRows() const override;
-    QStringList replacementRows() const override;
-    QString fileFolder() const override;
-    QString selectedFileName() const override;
-    QString loadedFilePath() const override { return LoadedPath; }
-    void showMessage(const QString &text, const QString &title, MessageIcon icon) override;
+    const QString &sourceText() const { return SourceText; }
 
     void setVisible(bool visible) override; // runs Form1 Load before the first show
 
@@ -41,6 +31,12 @@ private:
     void createControls();
     void connectBrowser(); // Form1Browser.cpp
     void connectEditor();  // Form1Editor.cpp
+    void connectMarks();
+
+    // Applies the rows to the file selected in File1, keeping a backup, and confirms.
+    void ReplaceAndSave();
+    // Works out again where each stored row will land (after a load, commit, restore or replace).
+    void UpdateMarks();
 
     // Path of the file selected in File1: folder, "/", name, joined as they are.
     QString SelectedFilePath() const;
@@ -71,6 +67,7 @@ private:
     QString CurrentPath; // folder last picked; during a replace, the file being replaced
     QString LoadedPath;  // the file whose text SourceText holds, empty before the first load
     bool m_loaded = false; // Form1 Load has run
+    LandingMarks *Marks = nullptr;
 
     // Controls, by their designer names.
     QGroupBox *Frame1 = nullptr;

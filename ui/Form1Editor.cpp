@@ -4,6 +4,7 @@
 // these controls. Handlers call one another directly, as nested calls.
 
 #include "ui/EditBox.h"
+#include "ui/EventGuard.h"
 #include "ui/Form1.h"
 #include "ui/ListBox.h"
 
@@ -44,13 +45,19 @@ bool IsBlank(const QString &text)
 
 void Form1::connectEditor()
 {
-    connect(List2, &QListWidget::currentRowChanged, this, [this] { List2_Click(); });
-    connect(List1, &ListBox::mouseDown, this, &Form1::List1_MouseDown);
-    connect(List1, &ListBox::mouseUp, this, &Form1::List1_MouseUp);
-    connect(List1, &ListBox::dblClick, this, &Form1::List1_DblClick);
-    connect(Text1, &EditBox::keyDown, this, &Form1::Text1_KeyDown);
-    connect(Text1, &EditBox::gotFocus, this, &Form1::Text1_GotFocus);
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    // Each runs under the guard: what fails is shown, and the program goes on.
+    const auto guarded = [this](auto procedure) {
+        return [this, procedure](auto... arguments) {
+            RunEvent(this, QStringLiteral("字符串修改"), [&] { (this->*procedure)(arguments...); });
+        };
+    };
+    connect(List2, &QListWidget::currentRowChanged, this, [guarded](int) { guarded(&Form1::List2_Click)(); });
+    connect(List1, &ListBox::mouseDown, this, guarded(&Form1::List1_MouseDown));
+    connect(List1, &ListBox::mouseUp, this, guarded(&Form1::List1_MouseUp));
+    connect(List1, &ListBox::dblClick, this, guarded(&Form1::List1_DblClick));
+    connect(Text1, &EditBox::keyDown, this, guarded(&Form1::Text1_KeyDown));
+    connect(Text1, &EditBox::gotFocus, this, guarded(&Form1::Text1_GotFocus));
+    connect(Command2, &QPushButton::clicked, this, [guarded] { guarded(&Form1::Command2_Click)(); });
 }
 
 void Form1::Command2_Click()
@@ -86,9 +93,10 @@ void Form1::CommitEdit()
 {
     const QString text = Text1->text();
     const int row = SelectedRow(List2);
-    if (IsBlank(text) || row < 0)
+    if (IsBlank(text) || row < 0 || List2->item(row)->text() == text)
         return;
     List2->item(row)->setText(text);
+    UpdateMarks();
 }
 
 void Form1::List1_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int /*y*/)
@@ -110,9 +118,10 @@ void Form1::List1_MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/)
 void Form1::List1_DblClick()
 {
     const int row = SelectedRow(List1);
-    if (List1->count() == 0 || row < 0)
+    if (List1->count() == 0 || row < 0 || List2->item(row)->text() == List1->item(row)->text())
         return;
     List2->item(row)->setText(List1->item(row)->text());
+    UpdateMarks();
 }
 
 // Loads the selected replacement into Text1 for editing, all selected.

@@ -28,12 +28,41 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setWidth(m_list->horizontalExtent());
+        size.setWidth(m_list->contentWidth());
         return size;
+    }
+
+    // How far an icon pushes a row's text to the right.
+    int iconShift(const QStyleOptionViewItem &option) const
+    {
+        QStyleOptionViewItem item = option;
+        item.features |= QStyleOptionViewItem::HasDecoration;
+        item.decorationSize = m_list->iconSize();
+        const QStyle *style = m_list->style();
+        const int withIcon = style->subElementRect(QStyle::SE_ItemViewItemText, &item, m_list).left();
+        item.features &= ~QStyleOptionViewItem::HasDecoration;
+        return withIcon - style->subElementRect(QStyle::SE_ItemViewItemText, &item, m_list).left();
     }
 
 private:
     ListBox *m_list;
+};
+
+// A row whose tooltip and icon are the list's notes on it.
+class NotedItem : public QListWidgetItem
+{
+public:
+    NotedItem(const QString &text, int row) : QListWidgetItem(text), m_row(row) {}
+
+    QVariant data(int role) const override
+    {
+        if (role == Qt::ToolTipRole || role == Qt::DecorationRole)
+            return static_cast<const ListBox *>(listWidget())->noteOf(m_row, role);
+        return QListWidgetItem::data(role);
+    }
+
+private:
+    int m_row;
 };
 
 int vbButton(Qt::MouseButton button)
@@ -70,6 +99,32 @@ void ListBox::setHorizontalExtent(int pixels)
     setUniformItemSizes(false);
     setUniformItemSizes(true);
     doItemsLayout();
+}
+
+void ListBox::addRows(const QStringList &rows)
+{
+    for (const QString &text : rows)
+        addItem(new NotedItem(text, count()));
+}
+
+void ListBox::setIconRoom(bool room)
+{
+    m_iconRoom = room;
+    setHorizontalExtent(m_extent);
+}
+
+int ListBox::contentWidth() const
+{
+    if (!m_iconRoom || m_extent == 0)
+        return m_extent;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    return m_extent + static_cast<const ExtentDelegate *>(itemDelegate())->iconShift(option);
+}
+
+void ListBox::notesChanged()
+{
+    viewport()->update();
 }
 
 void ListBox::clearRows()

@@ -2,6 +2,8 @@
 
 #include <QListWidget>
 
+#include <functional>
+
 // A list box as the main window uses it: one selected row, rows of uniform
 // size, an explicit horizontal scroll extent in pixels (0 = none), and its mouse
 // events reported as MouseDown, MouseUp and DblClick in the order
@@ -14,9 +16,24 @@ public:
 
     void setHorizontalExtent(int pixels);
     int horizontalExtent() const { return m_extent; }
+    // The width the view scrolls over: the extent, and room for an icon.
+    int contentWidth() const;
 
     // Removes every row, drops the extent, and leaves no current row.
     void clearRows();
+
+    // A row's tooltip or icon (Qt::ToolTipRole, Qt::DecorationRole), asked for
+    // whenever a view, a tool or a test reads the row's data.
+    using Notes = std::function<QVariant(int row, int role)>;
+    void setNotes(Notes notes) { m_notes = std::move(notes); }
+    QVariant noteOf(int row, int role) const { return m_notes ? m_notes(row, role) : QVariant(); }
+    // Appends the rows; their tooltips and icons come from the notes.
+    void addRows(const QStringList &rows);
+    // The scroll range leaves room for an icon before a row's text, so that a
+    // row with an icon can still be scrolled to its end.
+    void setIconRoom(bool room);
+    // The notes changed: shows them.
+    void notesChanged();
 
 signals:
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
@@ -33,4 +50,6 @@ protected:
 
 private:
     int m_extent = 0;
+    bool m_iconRoom = false;
+    Notes m_notes;
 };
