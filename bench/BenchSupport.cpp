@@ -1,14 +1,11 @@
 #include "BenchSupport.h"
 
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #ifndef ZELVANE_BUILD_TYPE
@@ -63,12 +60,6 @@ QString fillerLine(QRandomGenerator &random, int n)
 
 } // namespace
 
-double Median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 double MedianMs(int runs, const std::function<void()> &measured, const std::function<void()> &prepare)
 {
     std::vector<double> times;
@@ -80,19 +71,8 @@ double MedianMs(int runs, const std::function<void()> &measured, const std::func
         measured();
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    return Median(times);
-}
-
-std::pair<double, double> AlternatingMedianMs(int runs, const std::function<void()> &first,
-                                              const std::function<void()> &second,
-                                              const std::function<void()> &prepare)
-{
-    std::vector<double> firstTimes, secondTimes;
-    for (int i = 0; i < runs; ++i) {
-        firstTimes.push_back(MedianMs(1, first, prepare));
-        secondTimes.push_back(MedianMs(1, second));
-    }
-    return {Median(firstTimes), Median(secondTimes)};
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 QString GeneratedSource(qsizetype literals, qsizetype charsPerLiteral, quint32 seed)
@@ -109,7 +89,9 @@ QString GeneratedSource(qsizetype literals, qsizetype charsPerLiteral, quint32 s
     return text;
 }
 
-QString Translated(const QString &literal)
+namespace {
+
+QString translated(const QString &literal)
 {
     // Two CJK characters per word, chosen by the word, so equal texts translate alike.
     QString out;
@@ -121,55 +103,15 @@ QString Translated(const QString &literal)
     return out;
 }
 
+} // namespace
+
 QStringList Translations(const QStringList &found, qsizetype stride)
 {
     QStringList replacements;
     replacements.reserve(found.size());
     for (qsizetype i = 0; i < found.size(); ++i)
-        replacements.append(i % stride == 0 ? Translated(found[i]) : found[i]);
+        replacements.append(i % stride == 0 ? translated(found[i]) : found[i]);
     return replacements;
-}
-
-QByteArray InstalledCppSource(qsizetype bytes)
-{
-    QStringList paths;
-    for (const char *root : {"/usr/include/c++", "/usr/include/x86_64-linux-gnu/qt6"}) {
-        QDirIterator it(QString::fromLatin1(root), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            paths.append(it.next());
-    }
-    std::sort(paths.begin(), paths.end());
-    QByteArray source;
-    for (const QString &path : std::as_const(paths)) {
-        if (source.size() >= bytes)
-            break;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray content = file.readAll();
-        QStringDecoder decoder(QStringConverter::Utf8);
-        (void)decoder.decode(content);
-        if (!decoder.hasError())
-            source += content;
-    }
-    return source; // whole files only, so the bytes stay valid UTF-8
-}
-
-qsizetype CountQuotes(const QByteArray &bytes)
-{
-    const char *p = bytes.constData();
-    const char *const end = p + bytes.size();
-    qsizetype count = 0;
-    while ((p = static_cast<const char *>(std::memchr(p, '"', size_t(end - p))))) {
-        ++count;
-        ++p;
-    }
-    return count;
-}
-
-double MegabytesPerSecond(qsizetype bytes, double ms)
-{
-    return bytes / 1e6 / (ms / 1e3);
 }
 
 QString Ms(double value)
@@ -184,17 +126,29 @@ void WriteFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-void PrintHeader(const char *title, int runs)
+QString StraightforwardApply(QString text, const QStringList &found, const QStringList &replacements)
 {
-    std::printf("%s (build type %s; medians of %d runs unless noted)\n\n", title, ZELVANE_BUILD_TYPE, runs);
-    std::printf("| What | Input | Figure | Baseline in the same run | Target |\n|---|---|---|---|---|\n");
+    for (qsizetype i = 0; i < qMin(found.size(), replacements.size()); ++i) {
+        if (found[i].isEmpty() || found[i] == replacements[i])
+            continue;
+        const qsizetype at = text.indexOf(found[i]);
+        if (at >= 0)
+            text.replace(at, found[i].size(), replacements[i]);
+    }
+    return text;
 }
 
-void PrintRow(const QString &what, const QString &input, const QString &figure, const QString &baseline,
-              const QString &target)
+void PrintTable(const char *title, const QStringList &columns)
 {
-    std::printf("| %s | %s | %s | %s | %s |\n", qPrintable(what), qPrintable(input), qPrintable(figure),
-                qPrintable(baseline), qPrintable(target));
+    std::printf("\n%s (build type %s; medians)\n\n| %s |\n|", title, ZELVANE_BUILD_TYPE, qPrintable(columns.join(" | ")));
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        std::printf("---|");
+    std::printf("\n");
+}
+
+void PrintRow(const QStringList &cells)
+{
+    std::printf("| %s |\n", qPrintable(cells.join(" | ")));
     std::fflush(stdout);
 }
 

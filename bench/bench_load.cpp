@@ -1,261 +1,166 @@
-// Prints the figures of a load and a replace as a user drives them: the main
-// window offscreen in a temporary folder, the notice closed, a double-click on
-// the file in File1, a click on "替换文件(&R)". The straightforward replace
-// that the replace is set against runs once, in full (several seconds).
-// --smoke runs once on tiny inputs (for CTest); --peak-memory is the child
-// that reports its peak resident memory after a load.
+// Prints the figures of the main window as a user drives it, offscreen: the
+// load by a double-click in File1, the marks' update after a commit, and the
+// replace by a click on "替换文件(&R)" until its confirmation shows.
+// --smoke runs once on tiny inputs (for CTest).
 #include "BenchSupport.h"
-#include "support/ReferenceApplyPairs.h"
 
-#include "engine/ReplaceAndSave.h"
+#include "engine/ApplyPairs.h"
 #include "engine/ScanLiterals.h"
 #include "engine/Utf8NoBomFile.h"
 #include "ui/Form1.h"
+#include "ui/LandingMarks.h"
 #include "ui/ListBox.h"
-#include "ui/ListBoxWiden.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QListWidget>
-#include <QProcess>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
-#include <cstdio>
 #include <memory>
 
 using namespace Bench;
 
 namespace {
 
-struct Sizes
-{
-    qsizetype smallLiterals = 32767;
-    qsizetype bigLiterals = 100000;
-    qsizetype charsPerLiteral = 100;
-    int runs = 5;
-};
+bool g_smoke = false;
+int runs() { return g_smoke ? 1 : 5; }
+qsizetype sized(qsizetype count) { return g_smoke ? qMin<qsizetype>(count, 300) : count; }
 
-// Closes every modal window as soon as it shows (the start-up notice, the
-// replace's confirmation), noting when the first one appeared.
-class ModalCloser : public QObject
+// A main window in the folder, its notice and every message box closed as soon
+// as they show; `shown` restarts whenever one does.
+struct Session
 {
-public:
-    ModalCloser()
+    explicit Session(const QString &folder)
     {
-        m_timer.setInterval(1);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
+        QObject::connect(&closer, &QTimer::timeout, [this] {
             if (QWidget *modal = QApplication::activeModalWidget()) {
-                if (m_shownAt < 0)
-                    m_shownAt = m_clock.nsecsElapsed() / 1e6;
+                shown.restart();
                 modal->close();
             }
         });
-        m_clock.start();
-        m_timer.start();
+        closer.start(1);
+        QDir::setCurrent(folder);
+        window = std::make_unique<Form1>();
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            qFatal("the main window was not exposed");
     }
-    void restart() { m_clock.restart(); m_shownAt = -1; }
-    double shownAt() const { return m_shownAt; } // ms after restart(), -1 when none
+    template <typename T> T *get(const char *name) { return window->findChild<T *>(QString::fromLatin1(name)); }
 
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    double m_shownAt = -1;
+    // Double-clicks the file; returns the time until the window has handled it.
+    double load(const QString &fileName)
+    {
+        auto *files = get<QListWidget>("File1");
+        const QPoint at = files->visualItemRect(files->findItems(fileName, Qt::MatchExactly).first()).center();
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, at);
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, at);
+        return timer.nsecsElapsed() / 1e6;
+    }
+
+    QTimer closer;
+    QElapsedTimer shown;
+    std::unique_ptr<Form1> window;
 };
 
-// A main window started in the folder, its notice closed, shown.
-std::unique_ptr<Form1> openWindow(const QString &folder, ModalCloser &closer)
+QString writeSource(const QString &folder, qsizetype literals)
 {
-    QDir::setCurrent(folder);
-    auto window = std::make_unique<Form1>();
-    closer.restart();
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window.get()))
-        qFatal("the main window was not exposed");
-    return window;
+    const QString name = QStringLiteral("load%1.cpp").arg(literals);
+    WriteFile(folder + u'/' + name, GeneratedSource(literals, 100, quint32(literals)).toUtf8());
+    return name;
 }
 
-void settle()
+void load(const QString &folder)
 {
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-}
-
-// Double-clicks the file in File1 as a user does; returns the time from the
-// double-click until the window has handled it, and until it has also laid
-// out and painted what it shows.
-std::pair<double, double> loadByDoubleClick(Form1 &window, const QString &fileName)
-{
-    auto *files = window.findChild<QListWidget *>(QStringLiteral("File1"));
-    const QList<QListWidgetItem *> items = files->findItems(fileName, Qt::MatchExactly);
-    if (items.isEmpty())
-        qFatal("%s is not in File1", qPrintable(fileName));
-    const QPoint at = files->visualItemRect(items.first()).center();
-    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, at);
-    settle();
-    QElapsedTimer timer;
-    timer.start();
-    QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, at);
-    const double handled = timer.nsecsElapsed() / 1e6;
-    settle();
-    window.repaint();
-    return {handled, timer.nsecsElapsed() / 1e6};
-}
-
-// Where a load spends its time, each step timed alone on the same file.
-QString loadSteps(const QString &path, const QFont &font, int runs)
-{
-    QString text;
-    QStringList rows;
-    const double read = MedianMs(runs, [&] { text = Utf8NoBomFile::ReadUtf8Text(path); });
-    const double scan = MedianMs(runs, [&] { rows = ScanLiterals(text); });
-    QWidget form;
-    form.setFont(font);
-    std::unique_ptr<ListBox> lists[2];
-    const auto makeLists = [&] {
-        for (auto &list : lists) {
-            list = std::make_unique<ListBox>(&form);
-            list->setGeometry(0, 0, 301, 464);
-        }
-    };
-    const double fill = MedianMs(
-        runs, [&] { for (auto &list : lists) list->addItems(rows); }, makeLists);
-    const double widen = MedianMs(
-        runs, [&] { for (auto &list : lists) WidenListBox(&form, list.get()); },
-        [&] { makeLists(); for (auto &list : lists) list->addItems(rows); });
-    return QString::asprintf("steps alone: read+decode %.1f, scan %.1f, fill both lists %.1f, widen both %.1f ms",
-                             read, scan, fill, widen);
-}
-
-void load(const Sizes &sizes, const QString &folder, ModalCloser &closer, qsizetype literals,
-          const QString &target)
-{
-    const QString fileName = QStringLiteral("load%1.cpp").arg(literals);
-    const QString text = GeneratedSource(literals, sizes.charsPerLiteral, quint32(literals));
-    const QByteArray bytes = text.toUtf8();
-    WriteFile(folder + QLatin1Char('/') + fileName, bytes);
-
-    std::vector<double> handled, painted;
-    QFont font;
-    for (int run = 0; run < sizes.runs; ++run) {
-        std::unique_ptr<Form1> window = openWindow(folder, closer);
-        font = window->font();
-        const auto [h, p] = loadByDoubleClick(*window, fileName);
-        const int rows = window->findChild<QListWidget *>(QStringLiteral("List2"))->count();
-        if (rows != ScanLiterals(text).size())
-            qFatal("the load showed %d rows", rows);
-        handled.push_back(h);
-        painted.push_back(p);
+    for (const qsizetype literals : {sized(32767), sized(100000)}) {
+        const QString name = writeSource(folder, literals);
+        double painted = 0;
+        const double handled = MedianMs(runs(), [&] {
+            Session session(folder);
+            QElapsedTimer timer;
+            timer.start();
+            session.load(name);
+            session.window->repaint();
+            painted = timer.nsecsElapsed() / 1e6;
+        });
+        PrintRow({"The load (double-click in File1)", QStringLiteral("%1 literals").arg(literals), Ms(handled) + " handled",
+                  Ms(painted) + " painted (last run)"});
     }
-    PrintRow("The load as a user sees it (double-click in File1)",
-             QString::asprintf("%.1f MB generated .cpp, %lld literals", bytes.size() / 1e6, qlonglong(literals)),
-             Ms(Median(handled)) + " handled; " + Ms(Median(painted)) + " painted",
-             loadSteps(folder + QLatin1Char('/') + fileName, font, sizes.runs), target);
 }
 
-void replace(const Sizes &sizes, const QString &folder, ModalCloser &closer)
+// Every row changed but the last, then a commit of the last by Enter: the time
+// until the marks of all rows are in.
+void marks(const QString &folder)
 {
-    const QString fileName = QStringLiteral("replace.cpp");
-    const QString path = folder + QLatin1Char('/') + fileName;
-    const QString text = GeneratedSource(sizes.smallLiterals, sizes.charsPerLiteral, 11);
-    const QStringList found = ScanLiterals(text);
-    const QStringList translations = Translations(found);
-
-    std::vector<double> times;
-    for (int run = 0; run < sizes.runs; ++run) {
-        WriteFile(path, text.toUtf8());
-        QFile::remove(path + QStringLiteral(".backup"));
-        std::unique_ptr<Form1> window = openWindow(folder, closer);
-        loadByDoubleClick(*window, fileName);
-        auto *list2 = window->findChild<QListWidget *>(QStringLiteral("List2"));
-        for (int i = 0; i < list2->count(); ++i) // the edits, as if typed row by row
-            list2->item(i)->setText(translations[i]);
-        settle();
-        auto *button = window->findChild<QPushButton *>(QStringLiteral("Command3"));
-        closer.restart();
-        QTest::mouseClick(button, Qt::LeftButton);
-        if (closer.shownAt() < 0 || Utf8NoBomFile::ReadUtf8Text(path) != ApplyPairs(text, found, translations))
-            qFatal("the replace did not confirm or wrote another text");
-        times.push_back(closer.shownAt());
+    for (const qsizetype literals : {sized(3000), sized(32767)}) {
+        const QString name = writeSource(folder, literals);
+        Session session(folder);
+        session.load(name);
+        auto *list2 = session.get<ListBox>("List2");
+        const QStringList translated = Translations(ScanLiterals(Utf8NoBomFile::ReadUtf8Text(folder + u'/' + name)));
+        for (int i = 0; i + 1 < list2->count(); ++i)
+            list2->item(i)->setText(translated[i]);
+        auto *marks = session.window->findChild<LandingMarks *>();
+        auto *text1 = session.get<QLineEdit>("Text1");
+        const double update = MedianMs(runs(), [&] {
+            QSignalSpy done(marks, &LandingMarks::marksChanged);
+            QTest::keyClick(text1, Qt::Key_Return);
+            if (!done.wait(5000))
+                qFatal("the marks did not come");
+        }, [&] {
+            list2->setCurrentRow(list2->count() - 1);
+            text1->setText(QStringLiteral("edit %1").arg(QRandomGenerator::global()->generate()));
+            QTest::qWait(50); // a result still coming in is not this commit's
+        });
+        PrintRow({"Marks current after a commit (Enter)", QStringLiteral("%1 rows, all changed").arg(list2->count()),
+                  Ms(update), literals > 3000 ? "target: within 300 ms" : "target: within 20 ms"});
     }
-
-    // One full run: its later rows search further, so a prefix would not scale up honestly.
-    const double plain = MedianMs(1, [&] { (void)ApplyPairsOneByOne(text, found, translations); });
-    PrintRow("The whole replace: pairs, backup, write (click on 替换文件 until the confirmation shows)",
-             QString::asprintf("%lld changed rows over %.1f MB", qlonglong(found.size()), text.toUtf8().size() / 1e6),
-             Ms(Median(times)),
-             QString::asprintf("straightforward ApplyPairs alone: %.0f ms (one run)", plain), "at most 400 ms");
 }
 
-qlonglong peakResidentKb()
+void replace(const QString &folder)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
-
-// The child: a window in the folder, the file loaded when named, its peak memory printed.
-int reportPeakMemory(const QString &folder, const QString &fileName)
-{
-    ModalCloser closer;
-    std::unique_ptr<Form1> window = openWindow(folder, closer);
-    if (!fileName.isEmpty())
-        loadByDoubleClick(*window, fileName);
-    settle();
-    std::printf("%lld\n", peakResidentKb());
-    return 0;
-}
-
-qlonglong childPeakKb(const QString &folder, const QString &fileName)
-{
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak-memory"), folder, fileName});
-    if (!child.waitForFinished(120000))
-        qFatal("the memory child did not finish");
-    return child.readAllStandardOutput().trimmed().toLongLong();
-}
-
-void peakMemory(const Sizes &sizes, const QString &folder)
-{
-    const QString fileName = QStringLiteral("load%1.cpp").arg(sizes.smallLiterals);
-    const qlonglong loaded = childPeakKb(folder, fileName);
-    const qlonglong empty = childPeakKb(folder, QString());
-    PrintRow("Peak memory (VmHWM) with the file loaded",
-             QString::asprintf("%lld literals", qlonglong(sizes.smallLiterals)),
-             QString::asprintf("%.1f MB", loaded / 1024.0),
-             QString::asprintf("the window with nothing loaded: %.1f MB", empty / 1024.0), "at most 80 MB resident");
+    const QString name = writeSource(folder, sized(32767));
+    const QString path = folder + u'/' + name;
+    const QByteArray bytes = Utf8NoBomFile::ReadUtf8Text(path).toUtf8();
+    Session session(folder);
+    session.load(name);
+    auto *list2 = session.get<ListBox>("List2");
+    const QStringList translated = Translations(ScanLiterals(QString::fromUtf8(bytes)));
+    for (int i = 0; i < list2->count(); ++i)
+        list2->item(i)->setText(translated[i]);
+    const double replaced = MedianMs(runs(), [&] {
+        QElapsedTimer timer;
+        timer.start();
+        session.shown.invalidate();
+        QTest::mouseClick(session.get<QPushButton>("Command3"), Qt::LeftButton);
+        if (!session.shown.isValid())
+            qFatal("no confirmation");
+    }, [&] {
+        WriteFile(path, bytes);
+        session.load(name); // the same text again, and the same rows
+        for (int i = 0; i < list2->count(); ++i)
+            list2->item(i)->setText(translated[i]);
+    });
+    PrintRow({"The replace (click until the confirmation)", QStringLiteral("%1 rows changed").arg(list2->count()),
+              Ms(replaced), "-"});
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() >= 4 && args[1] == QStringLiteral("--peak-memory"))
-        return reportPeakMemory(args[2], args[3]);
-
-    Sizes sizes;
-    if (args.contains(QStringLiteral("--smoke")))
-        sizes = {300, 1000, 100, 1};
+    g_smoke = app.arguments().contains(QStringLiteral("--smoke"));
     QTemporaryDir folder;
     if (!folder.isValid())
         qFatal("no temporary folder");
-    ModalCloser closer;
-    PrintHeader("Zelvane main window, offscreen", sizes.runs);
-    load(sizes, folder.path(), closer, sizes.smallLiterals, "at most 60 ms");
-    load(sizes, folder.path(), closer, sizes.bigLiterals, "at most 200 ms");
-    replace(sizes, folder.path(), closer);
-    peakMemory(sizes, folder.path());
+    PrintTable("Zelvane main window, offscreen", {"What", "Input", "Figure", "Beside it"});
+    load(folder.path());
+    marks(folder.path());
+    replace(folder.path());
     return 0;
 }

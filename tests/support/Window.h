@@ -1,0 +1,140 @@
+#pragma once
+
+// Files as the tests see them, and the main window started in a folder as a
+// user starts it: the notice closes at once, and every message box is read and
+// closed with its OK button.
+
+#include "ui/BrowserLists.h"
+#include "ui/EditBox.h"
+#include "ui/Form1.h"
+#include "ui/ListBox.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+inline QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+inline QStringList rowsOf(const QListWidget *list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->item(i)->text();
+    return rows;
+}
+
+class Window
+{
+public:
+    // `modal` handles the next modal window (the notice first) instead of closing it.
+    explicit Window(const QString &folder, std::function<void(QWidget *)> modal = {}) : nextModal(std::move(modal))
+    {
+        QDir::setCurrent(folder); // File1 starts in the current folder
+        form = std::make_unique<Form1>();
+        QObject::connect(&poll, &QTimer::timeout, [this] { handleModal(); });
+        poll.start(2);
+        form->show(); // returns once the notice has closed
+        activate();
+    }
+
+    template <typename T = QWidget> T *get(const char *name) const { return form->findChild<T *>(QString::fromLatin1(name)); }
+
+    void activate() const
+    {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    static QPoint rowCentre(QListWidget *list, int row)
+    {
+        if (row < 0 || row >= list->count())
+            return list->viewport()->rect().center();
+        list->scrollToItem(list->item(row));
+        return list->visualItemRect(list->item(row)).center();
+    }
+
+    static void click(QListWidget *list, int row, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(list->viewport(), button, {}, rowCentre(list, row));
+    }
+
+    // Press, release, double-click, release, as the system delivers a double-click.
+    static void doubleClick(QListWidget *list, int row)
+    {
+        click(list, row);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, row));
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, rowCentre(list, row));
+    }
+
+    // These return what a message box said ("title: text", " [warning]" for a warning), if one showed.
+    QString load(const QString &name)
+    {
+        auto *file1 = get<QListWidget>("File1");
+        return shownBy([&] { doubleClick(file1, rowsOf(file1).indexOf(name)); });
+    }
+    QString press(const char *button)
+    {
+        return shownBy([&] { QTest::mouseClick(get(button), Qt::LeftButton); });
+    }
+    QString shownBy(const std::function<void()> &action)
+    {
+        shown.clear();
+        action();
+        activate();
+        return shown;
+    }
+
+    // Keys go where a user's go: to the focused widget, or else the active window.
+    // Characters other than ASCII are typed as text only.
+    static QWidget *focused() { return QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow(); }
+    static void type(const QString &text)
+    {
+        for (const QChar c : text) {
+            if (c.unicode() < 0x80)
+                QTest::keyClick(focused(), c.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, focused(), Qt::Key_unknown, QString(c), {});
+        }
+    }
+    static void key(const QString &sequence)
+    {
+        const QKeyCombination combination = QKeySequence::fromString(sequence)[0];
+        QTest::keyClick(focused(), combination.key(), combination.keyboardModifiers());
+    }
+
+    std::unique_ptr<Form1> form;
+    QString shown;
+    std::function<void(QWidget *)> nextModal;
+
+private:
+    void handleModal()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == handled)
+            return;
+        handled = modal;
+        if (nextModal)
+            return std::exchange(nextModal, nullptr)(modal);
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (!box)
+            return (void)modal->close();
+        shown = box->windowTitle() + ": " + box->text() + (box->icon() == QMessageBox::Warning ? " [warning]" : "");
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    }
+
+    QTimer poll;
+    QPointer<QWidget> handled;
+};

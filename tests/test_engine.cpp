@@ -1,0 +1,226 @@
+// The text engine's rules as tables, and the replace on real folders: bytes,
+// backup, refusals, and a stop after every step on disk. The fuzzers hold the
+// random comparisons against the plain rules.
+
+#include "support/Window.h"
+
+#include "engine/FileError.h"
+#include "engine/Landing.h"
+#include "engine/ReplaceAndSave.h"
+#include "engine/ScanLiterals.h"
+#include "engine/Utf8NoBomFile.h"
+
+#include <QTemporaryDir>
+
+namespace {
+
+template <typename Call> QString failureOf(Call call)
+{
+    try {
+        call();
+    } catch (const FileError &error) {
+        return error.message();
+    }
+    return QString();
+}
+
+// "position flags" for each row: r inReplacement, o ownLiteral.
+QString describe(const QList<Landing> &landings)
+{
+    QStringList rows;
+    for (const Landing &landing : landings)
+        rows << QString::number(landing.position) + (landing.inReplacement ? "r" : "") + (landing.ownLiteral ? "o" : "");
+    return rows.join(u' ');
+}
+
+const QByteArray Source = "a(\"hello\"); b(\"world\");\n";
+const QByteArray OldBackup = "an older backup\n";
+const QByteArray Written = "a(\"你好\"); b(\"world\");\n";
+
+} // namespace
+
+class TestEngine : public QObject
+{
+    Q_OBJECT
+
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString path(const QString &name = "main.cpp") const { return m_dir->filePath(name); }
+    QStringList entries() const { return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name); }
+
+    // main.cpp and an older backup on disk, loaded, its first row changed.
+    ReplaceRequest loaded() const
+    {
+        writeBytes(path(), Source);
+        writeBytes(path("main.cpp.backup"), OldBackup);
+        const QString text = Utf8NoBomFile::ReadUtf8Text(path());
+        return {text, ScanLiterals(text), {"你好", "world"}, m_dir->path(), "main.cpp", path()};
+    }
+
+private slots:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+    }
+
+    void scan_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("escapes stay") << "printf(\"Hello, %s\\n\", name);" << QStringList{"Hello, %s\\n"};
+        QTest::newRow("trimmed of spaces only") << "s = \"  pad \r\n  \";" << QStringList{"pad \r\n"};
+        QTest::newRow("a TAB inside drops the row") << "a(\"x\ty\"); b(\"z\");" << QStringList{"z"};
+        QTest::newRow("empty and blank pairs") << "x = \"\"; y = \"   \";" << QStringList{};
+        QTest::newRow("repeats, prefixes, comments") << "a = L\"one\"; // \"one\"" << QStringList{"one", "one"};
+        QTest::newRow("escaped marks shift the pairing") << "msg = \"say \\\"hi\\\" now\";" << QStringList{"say \\"};
+        QTest::newRow("an opening after a backslash") << "f(\\\"q\\\") \"z\"" << QStringList{"z"};
+        QTest::newRow("a character literal") << "char c = '\"'; const char* s = \"x\";" << QStringList{"'; const char* s ="};
+        QTest::newRow("raw strings") << "auto r = R\"(a \"b\" c)\";" << QStringList{"(a", "c)"};
+        QTest::newRow("a mark at the start") << "\"abc\" x" << QStringList{"abc"};
+        QTest::newRow("the last mark unpaired") << "a = \"x\"; b = \"y" << QStringList{"x"};
+    }
+
+    void scan()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, rows);
+        QCOMPARE(ScanLiterals(text), rows); // the spans agree with the rows: the fuzzer checks that
+    }
+
+    // The rule of the replace, and where PlanLandings says each row lands.
+    void applyAndPlan_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("found");
+        QTest::addColumn<QStringList>("replacements");
+        QTest::addColumn<QString>("applied");
+        QTest::addColumn<QString>("landings");
+        QTest::newRow("own literals") << "a(\"x\"); b(\"y\");" << QStringList{"x", "y"} << QStringList{"X", "Y"} << "a(\"X\"); b(\"Y\");" << "3o 11o";
+        QTest::newRow("only the second of two edited lands on the first") << "a(\"hi\"); b(\"hi\");" << QStringList{"hi", "hi"} << QStringList{"hi", "yo"} << "a(\"yo\"); b(\"hi\");" << "-1 3";
+        QTest::newRow("both edited land in order") << "a(\"hi\"); b(\"hi\");" << QStringList{"hi", "hi"} << QStringList{"A", "B"} << "a(\"A\"); b(\"B\");" << "3o 12o";
+        QTest::newRow("a comment above") << "// 开始\nf(\"开始\");" << QStringList{"开始"} << QStringList{"Begin"} << "// Begin\nf(\"开始\");" << "3";
+        QTest::newRow("into a replacement") << "a(\"x\"); b(\"x\");" << QStringList{"x", "x"} << QStringList{"xx", "y"} << "a(\"yx\"); b(\"x\");" << "3o -1r";
+        QTest::newRow("after a removal, in the loaded text") << "f(\"ab\", \"b\");" << QStringList{"ab", "b"} << QStringList{"", "B"} << "f(\"\", \"B\");" << "3o 9o";
+        QTest::newRow("joined across a removal") << "s(\"aXb\"); t(\"ab\");" << QStringList{"X", "ab"} << QStringList{"", "c"} << "s(\"c\"); t(\"ab\");" << "4 3r";
+        QTest::newRow("nothing found, an empty find") << "a(\"x\");" << QStringList{"x", "zz", ""} << QStringList{"y", "w", "v"} << "a(\"y\");" << "3o -1 -1";
+    }
+
+    void applyAndPlan()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, found);
+        QFETCH(QStringList, replacements);
+        QFETCH(QString, applied);
+        QFETCH(QString, landings);
+        QCOMPARE(ApplyPairs(text, found, replacements), applied);
+        QCOMPARE(describe(PlanLandings(text, found, replacements)), landings);
+    }
+
+    void invalidUtf8IsRefusedWithTheByte()
+    {
+        writeBytes(path(), "ok \xE4\xBD\xA0 \xC3(");
+        const QString message = failureOf([&] { Utf8NoBomFile::ReadUtf8Text(path()); });
+        QVERIFY2(message.contains(path()) && message.contains("第 8 个字节"), qPrintable(message));
+        QVERIFY(failureOf([&] { Utf8NoBomFile::WriteUtf8NoBom(QString(QChar(0xD800)), path()); }).contains(path()));
+        QCOMPARE(readBytes(path()), QByteArray("ok \xE4\xBD\xA0 \xC3(")); // the lone surrogate changed nothing
+        const QString nowhere = path("no/such/folder.cpp");
+        QVERIFY(failureOf([&] { Utf8NoBomFile::WriteUtf8NoBom("x", nowhere); }).contains(nowhere + "："));
+    }
+
+    // Through a link, which stays a link: its target gets the new text and keeps
+    // its permissions; the backup beside the link is a file with the old bytes.
+    void replaceWritesFileAndBackup()
+    {
+        ReplaceRequest request = loaded();
+        QVERIFY(QFile::rename(path(), path("real.cpp")) && QFile::link("real.cpp", path()));
+        QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QFile::Permissions permissions = QFile::permissions(path());
+        request.sourceText.prepend(QChar(0xFEFF)); // a mark read from the file is written back
+        QCOMPARE(ReplaceAndSave(request), QChar(0xFEFF) + QString::fromUtf8(Written));
+        QCOMPARE(QFileInfo(path()).symLinkTarget(), path("real.cpp"));
+        QCOMPARE(readBytes(path("real.cpp")), "\xEF\xBB\xBF" + Written);
+        QCOMPARE(QFile::permissions(path()), permissions);
+        QVERIFY(!QFileInfo(path("main.cpp.backup")).isSymLink());
+        QCOMPARE(readBytes(path("main.cpp.backup")), Source);
+        QCOMPARE(ReplaceConfirmation(request), "已经替换 main.cpp 。\r\n原始文件已经事先备份。");
+        QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup", "real.cpp"}));
+    }
+
+    void refusalsChangeNothing_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("phrase");
+        QTest::newRow("nothing loaded") << 0 << "还没有载入文件";
+        QTest::newRow("no file selected") << 1 << "没有选中文件";
+        QTest::newRow("another file selected") << 2 << "不是当前载入的文件";
+        QTest::newRow("the file is gone") << 3 << "已不存在";
+        QTest::newRow("a link to nothing") << 4 << "已不存在";
+        QTest::newRow("a folder holds the backup's name") << 5 << "文件没有被修改";
+    }
+
+    void refusalsChangeNothing()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, phrase);
+        ReplaceRequest request = loaded();
+        request.loadedPath = fault == 0 ? QString() : request.loadedPath;
+        request.fileName = fault == 1 ? QString() : fault == 2 ? "main.cpp.backup" : request.fileName;
+        if (fault == 3 || fault == 4)
+            QVERIFY(QFile::remove(path()) && (fault == 3 || QFile::link("nowhere.cpp", path())));
+        if (fault == 5)
+            QVERIFY(QFile::remove(path("main.cpp.backup")) && QDir().mkdir(path("main.cpp.backup")));
+        const QStringList before = entries();
+        const QString message = failureOf([&] { ReplaceAndSave(request); });
+        QVERIFY2(message.contains(phrase), qPrintable(message));
+        QCOMPARE(entries(), before);
+        QCOMPARE(readBytes(path("main.cpp.backup")), fault == 5 ? QByteArray("<missing>") : OldBackup);
+    }
+
+    // The program stops after each step on disk: main.cpp is whole there, old
+    // or new. A failure of the next step puts everything back as it was.
+    void stopAfterEveryStep_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QByteArray>("fileThere");
+        QTest::addColumn<QByteArray>("backupThere");
+        QTest::newRow("older backup set aside") << int(ReplaceStep::OldBackupSetAside) << Source << QByteArray("<missing>");
+        QTest::newRow("backup written") << int(ReplaceStep::BackupWritten) << Source << QByteArray("<missing>");
+        QTest::newRow("backup in place") << int(ReplaceStep::BackupInPlace) << Source << Source;
+        QTest::newRow("file written") << int(ReplaceStep::FileWritten) << Source << Source;
+        QTest::newRow("file in place") << int(ReplaceStep::FileInPlace) << Written << Source;
+    }
+
+    void stopAfterEveryStep()
+    {
+        QFETCH(int, step);
+        QFETCH(QByteArray, fileThere);
+        QFETCH(QByteArray, backupThere);
+        const ReplaceRequest request = loaded();
+        bool reached = false;
+        const QString message = failureOf([&] {
+            ReplaceAndSave(request, [&](ReplaceStep at) {
+                if (int(at) != step)
+                    return;
+                reached = true;
+                QCOMPARE(readBytes(path()), fileThere);
+                QCOMPARE(readBytes(path("main.cpp.backup")), backupThere);
+                if (at != ReplaceStep::FileInPlace)
+                    throw FileError("磁盘已满");
+            });
+        });
+        QVERIFY(reached);
+        if (step == int(ReplaceStep::FileInPlace)) {
+            QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup"}));
+            return;
+        }
+        QVERIFY2(message.contains("磁盘已满"), qPrintable(message));
+        QCOMPARE(readBytes(path()), Source);
+        QCOMPARE(readBytes(path("main.cpp.backup")), OldBackup);
+        QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup"}));
+        ReplaceAndSave(request); // and the next press works
+        QCOMPARE(readBytes(path()), Written);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestEngine)
+#include "test_engine.moc"

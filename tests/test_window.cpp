@@ -1,0 +1,212 @@
+// The main window through its real widgets, as a user starts and drives it:
+// the notice, loads (odd ones too), the replace, the desktop services, the
+// lists' mouse events, and the marks that say where each edit will land.
+
+#include "support/Window.h"
+
+#include "ui/Form2.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QWindow>
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<Window> m_window;
+    QString m_notice; // what the start-up showed
+    QString m_long = QString(40000, u'L') + QStringLiteral("长");
+    ListBox *List1 = nullptr, *List2 = nullptr;
+
+    QString file(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    void selectInFile1(const QString &name) const
+    {
+        Window::click(m_window->get<QListWidget>("File1"), rowsOf(m_window->get<QListWidget>("File1")).indexOf(name));
+    }
+    QString tip(int row) const { return List2->item(row)->data(Qt::ToolTipRole).toString(); }
+    bool marked(int row) const { return !List2->item(row)->data(Qt::DecorationRole).value<QIcon>().isNull(); }
+
+private slots:
+    void initTestCase()
+    {
+        writeBytes(file("a.cpp"), QByteArray("puts(\"你好\");\nputs(\"nul") + '\0' + "inside\");\nputs(\"" + m_long.toUtf8() + "\");\n");
+        writeBytes(file("r.cpp"), "puts(\"你好\");\nputs(\"second\");\n");
+        QByteArray many;
+        for (int i = 0; i < 40000; ++i)
+            many += "\"r" + QByteArray::number(i) + "\"\n";
+        writeBytes(file("many.cpp"), many);
+        writeBytes(file("marks.cpp"), "// 开始 here\nf(\"开始\");\ng(\"same\");\nh(\"same\");\nk(\"own\");\n");
+        writeBytes(file("gone.cpp"), "\"x\"");
+        m_window = std::make_unique<Window>(m_dir.path(), [this](QWidget *modal) {
+            auto *notice = qobject_cast<Form2 *>(modal);
+            const auto tick = [notice] { QMetaObject::invokeMethod(notice->timer1(), "timeout"); };
+            tick();
+            tick();
+            m_notice = QStringLiteral("%1 %2 %3").arg(notice->isVisible()).arg(notice->parentWidget() == nullptr)
+                           .arg(m_window == nullptr || !m_window->form->isVisible());
+            tick(); // the third tick closes it
+        });
+        List1 = m_window->get<ListBox>("List1");
+        List2 = m_window->get<ListBox>("List2");
+    }
+
+    void startUp()
+    {
+        QCOMPARE(m_notice, QStringLiteral("1 1 1")); // shown without owner while Form1 waited
+        QVERIFY(m_window->form->isVisible());
+        QCOMPARE(QApplication::focusWidget(), m_window->get("Command1"));
+        Form2 notice;
+        notice.open();
+        QTest::mouseClick(notice.label1(0), Qt::LeftButton);
+        QVERIFY(notice.isVisible());
+        QTest::mouseDClick(notice.label1(1), Qt::LeftButton);
+        QVERIFY(!notice.isVisible());
+    }
+
+    // NUL characters and a literal longer than 32,767 characters stay whole.
+    void loadShowsTheLiterals()
+    {
+        QCOMPARE(m_window->load("a.cpp"), QString());
+        const QStringList rows = {"你好", QStringLiteral("nul") + QChar(0) + "inside", m_long};
+        QCOMPARE(rowsOf(List1), rows);
+        QCOMPARE(rowsOf(List2), rows);
+        QCOMPARE(m_window->get<EditBox>("Text1")->selectedText(), QStringLiteral("你好"));
+        QTRY_COMPARE(QApplication::focusWidget(), m_window->get("Text1"));
+        Window::click(List1, 2);
+        Window::key("Return");
+        QCOMPARE(List2->item(2)->text(), m_long);
+        // The rows are wider than the list; List2 scrolls further, by room for an icon.
+        QVERIFY(List1->horizontalExtent() > List1->width());
+        QVERIFY(List2->horizontalScrollBar()->maximum() >= List1->horizontalScrollBar()->maximum() + List2->iconSize().width());
+    }
+
+    // 40,000 rows load whole; a file gone since File1 listed it leaves them there.
+    void manyRowsThenAFailedLoad()
+    {
+        m_window->load("many.cpp");
+        QCOMPARE(List2->item(39999)->text(), QStringLiteral("r39999"));
+        QFile::remove(file("gone.cpp"));
+        const QString shown = m_window->load("gone.cpp");
+        QVERIFY2(shown.contains(file("gone.cpp")) && shown.endsWith("[warning]"), qPrintable(shown));
+        QCOMPARE(List2->count(), 40000);
+    }
+
+    // Each mark names the line its edit lands on; the tooltips name each row's own line.
+    void marksShowWhereEditsLand()
+    {
+        m_window->load("marks.cpp");
+        QCOMPARE(List1->item(1)->data(Qt::ToolTipRole).toString(), QStringLiteral("第 3 行：g(\"same\");"));
+        Window::type("Begin"); // row 0: its text stands in the comment above
+        Window::key("Return");
+        Window::key("Alt+Down"); // row 2 only: it lands on row 1's literal
+        Window::type("other");
+        Window::key("Return");
+        Window::type("mine"); // row 3 lands on its own literal
+        Window::key("Return");
+        QTRY_VERIFY(marked(0));
+        QVERIFY2(tip(0).contains("第 1 行：// 开始 here"), qPrintable(tip(0)));
+        QVERIFY(!marked(1) && marked(2) && !marked(3));
+        QVERIFY2(tip(2).contains("第 3 行：g(\"same\")"), qPrintable(tip(2)));
+        Window::doubleClick(List1, 2);
+        QTRY_VERIFY(!marked(2));
+        Window::click(List1, 1);
+        Window::type("other");
+        Window::key("Return");
+
+        // After the replace the text is the one written: pressing again would
+        // change row 2's literal for row 1, and row 3 finds nothing.
+        selectInFile1("marks.cpp");
+        m_window->press("Command3");
+        QTRY_VERIFY2(tip(3).contains("跳过"), qPrintable(tip(3)));
+        QVERIFY(!marked(0) && marked(1) && !marked(3));
+        QVERIFY2(tip(1).contains("第 4 行：h(\"same\")"), qPrintable(tip(1)));
+    }
+
+    void replaceByButtonAndAltR()
+    {
+        const QByteArray before = readBytes(file("r.cpp"));
+        m_window->load("r.cpp");
+        Window::type("hi");
+        Window::key("Return");
+        Window::type("not stored");
+        QCOMPARE(m_window->press("Command3"), QStringLiteral("替换文件: 已经替换 r.cpp 。\r\n原始文件已经事先备份。"));
+        const QByteArray written = "puts(\"hi\");\nputs(\"second\");\n";
+        QCOMPARE(readBytes(file("r.cpp")), written);
+        QCOMPARE(readBytes(file("r.cpp.backup")), before);
+        // Alt+R presses it too (after the access key's short animation): one backup generation.
+        m_window->shownBy([&] {
+            QTest::keyClick(m_window->form.get(), Qt::Key_R, Qt::AltModifier);
+            QTRY_VERIFY(!m_window->shown.isEmpty());
+        });
+        QCOMPARE(readBytes(file("r.cpp.backup")), written);
+        // Another file selected than the one loaded: refused.
+        Window::click(m_window->get<QListWidget>("File1"), 0);
+        QVERIFY(m_window->press("Command3").endsWith("[warning]"));
+    }
+
+    void desktopServices()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        Window::click(m_window->get<QListWidget>("File1"), 0);
+        QTest::mouseClick(m_window->get("Command4"), Qt::LeftButton);
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(QDir(m_dir.path()).canonicalPath() + "/a.cpp")});
+
+        QWindow *window = m_window->form->windowHandle();
+        const QRect geometry = m_window->form->geometry();
+        QTest::mouseClick(m_window->get("Check1"), Qt::LeftButton);
+        QVERIFY(window->flags() & Qt::WindowStaysOnTopHint);
+        QTest::mouseClick(m_window->get("Check1"), Qt::LeftButton);
+        QVERIFY(!(window->flags() & Qt::WindowStaysOnTopHint));
+        QCOMPARE(m_window->form->geometry(), geometry);
+
+        // The folder picker: cancelled, the folder stays; accepted, Dir1 and File1 follow.
+        QTemporaryDir other;
+        auto *dir1 = m_window->get<FolderList>("Dir1");
+        const QString folder = dir1->folder();
+        m_window->nextModal = [](QWidget *dialog) { static_cast<QDialog *>(dialog)->reject(); };
+        QTest::mouseClick(m_window->get("Command1"), Qt::LeftButton);
+        QCOMPARE(dir1->folder(), folder);
+        m_window->nextModal = [&other](QWidget *dialog) {
+            qobject_cast<QFileDialog *>(dialog)->setDirectory(other.path());
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        };
+        QTest::mouseClick(m_window->get("Command1"), Qt::LeftButton);
+        QCOMPARE(dir1->folder(), QDir(other.path()).canonicalPath());
+        QCOMPARE(m_window->get<FileList>("File1")->folder(), dir1->folder());
+    }
+
+    // A double-click is reported as down, up, double-click, up; a right press selects nothing.
+    void listMouseEvents()
+    {
+        ListBox list;
+        list.addItems({"zero", "one"});
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QStringList events;
+        connect(&list, &ListBox::mouseDown, [&](int button, int shift) { events << QStringLiteral("down %1 %2 row %3").arg(button).arg(shift).arg(list.currentRow()); });
+        connect(&list, &ListBox::mouseUp, [&](int button) { events << QStringLiteral("up %1").arg(button); });
+        connect(&list, &ListBox::dblClick, [&] { events << "dblclick"; });
+        QTest::mouseClick(list.viewport(), Qt::RightButton, Qt::ShiftModifier, Window::rowCentre(&list, 1));
+        Window::doubleClick(&list, 1);
+        QCOMPARE(events, QStringList({"down 2 1 row 0", "up 2", "down 1 0 row 1", "up 1", "dblclick", "up 1"}));
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "test_window.moc"
