@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Takes docs/screenshot.png: the main window with a sample file loaded, under Xvfb.
+# Takes docs/screenshot.png: the main window with a sample file loaded and one row
+# edited whose edit lands in a comment, its mark's tooltip showing; under Xvfb.
 # Usage: scripts/screenshot.sh [BUILD_DIR]   (default: build; run scripts/build.sh first)
 # Needs the packages of: bash scripts/install-deps.sh --screenshot
 set -euo pipefail
@@ -24,9 +25,10 @@ mkdir -p "$work/src"
 cat > "$work/src/hello.cpp" <<'CPP'
 #include <iostream>
 
+// 显示欢迎信息，然后说明用法
 int main()
 {
-    std::cout << "欢迎使用字符串编辑器" << std::endl;
+    std::cout << "欢迎" << "使用字符串编辑器" << std::endl;
     std::cout << "请选择一个文件夹，然后双击其中的 .cpp 文件" << std::endl;
     std::cout << "This literal is much longer than the list is wide, so the list scrolls sideways to reach its very end" << std::endl;
     const char *title = "文件已保存";
@@ -61,14 +63,23 @@ for _ in $(seq 100); do
   sleep 0.2
 done
 [ -n "$window" ] || { echo "the main window did not appear" >&2; cat "$work/zelvane.log" >&2; exit 1; }
+# Against the screen's right edge, so that a tooltip shown near it is moved
+# left, into the window's picture.
+DISPLAY=$display xdotool windowmove "$window" 370 60
 sleep 0.5
 
 # Double-click the first file of File1: Frame1 (8, 4) + File1 (8, 260) + the first row.
 DISPLAY=$display xdotool mousemove --window "$window" 60 276 click --repeat 2 --delay 100 1
 sleep 1.5
-# Move the pointer out of the way.
-DISPLAY=$display xdotool mousemove 1270 790
-sleep 0.3
+# Row 0 is in the edit box: translate it. Its text also stands in the comment
+# above, where the edit will land, so the row gets a mark.
+DISPLAY=$display xdotool type --delay 50 "Welcome"
+DISPLAY=$display xdotool key Return
+sleep 1
+# Rest the pointer on the marked row of List2 (Frame2 (256, 4) + List2 (324, 72)
+# + the first row) until its tooltip shows.
+DISPLAY=$display xdotool mousemove --window "$window" 640 88
+sleep 2.5
 
 # The window with its frame, as the window manager draws it.
 read -r x y < <(DISPLAY=$display xwininfo -id "$window" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4} END {print x, y}')

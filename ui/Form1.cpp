@@ -84,12 +84,13 @@ void Form1::connectMarks()
     List1->setNotes([this](int row, int role) {
         return role == Qt::ToolTipRole ? QVariant(Marks->sourceTip(row)) : QVariant();
     });
-    List2->setNotes([this](int row, int role) {
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    List2->setNotes([this, warning](int row, int role) {
         if (role == Qt::ToolTipRole)
             return QVariant(Marks->landingTip(row));
-        static const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-        return Marks->marked(row) ? QVariant(warning) : QVariant();
+        return role == Qt::DecorationRole && Marks->marked(row) ? QVariant(warning) : QVariant();
     });
+    List2->setIconSize(QSize(16, 16));
     List2->setIconRoom(true);
     connect(Marks, &LandingMarks::marksChanged, List2, &ListBox::notesChanged);
 }

@@ -43,6 +43,7 @@ LandingMarks::~LandingMarks()
 
 void LandingMarks::setText(const QString &text)
 {
+    m_plan = Plan(); // its places are in the text before
     m_text = text;
     m_lines = SourceLines(text);
     m_spans = ScanLiteralSpans(text);
@@ -123,12 +124,11 @@ QString LandingMarks::landingNote(int row) const
         return QStringLiteral("替换文件时改动的正是这个字符串。");
     if (landing.position < 0 && !landing.inReplacement)
         return QStringLiteral("文件中找不到这个字符串：按“替换文件”时将跳过这一行。");
+    const QString warning = QStringLiteral("注意：替换文件时，这一行改动的不是它自己的字符串，\n");
     if (landing.position < 0)
-        return QStringLiteral("注意：替换文件时这一行改动的不是它自己的字符串，而是前面的行替换进去的文字。");
+        return warning + QStringLiteral("而是前面的行替换进去的文字。");
     const int line = m_lines.lineOf(landing.position);
-    QString note = QStringLiteral("注意：替换文件时这一行改动的不是它自己的字符串，而是第 %1 行%2")
-                       .arg(line)
-                       .arg(placeOf(row, landing.position));
+    QString note = warning + QStringLiteral("而是第 %1 行%2").arg(line).arg(placeOf(row, landing.position));
     if (landing.inReplacement)
         note += QStringLiteral("，并且连带前面的行改动过的文字");
     return note + QStringLiteral("：\n第 %1 行：%2").arg(line).arg(m_lines.show(line));
@@ -142,7 +142,7 @@ QString LandingMarks::placeOf(int row, qsizetype position) const
     if (after != m_spans.begin()) {
         const LiteralSpan &span = *(after - 1);
         if (position < span.start + span.length)
-            return after - 1 - m_spans.begin() == row ? QStringLiteral("它自己的字符串之中的文字")
+            return after - 1 - m_spans.begin() == row ? QStringLiteral("的这个字符串中的一部分")
                                                       : QStringLiteral("的另一个字符串");
     }
     return QStringLiteral("的代码或注释");
