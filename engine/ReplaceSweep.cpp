@@ -4,16 +4,10 @@
 
 #include <algorithm>
 
-namespace {
-
-// A filter costs about as much to fill as this many plain scans of its text.
-constexpr qsizetype ScansBeforeFilter = 16;
-
-} // namespace
-
-ReplaceSweep::ReplaceSweep(QStringView original, qsizetype insertedChars)
+ReplaceSweep::ReplaceSweep(QStringView original, qsizetype insertedChars, qsizetype scansBeforeFilter)
     : m_original(original)
     , m_expectedChars(original.size() + insertedChars)
+    , m_scansBeforeFilter(scansBeforeFilter)
 {
 }
 
@@ -36,7 +30,7 @@ qsizetype ReplaceSweep::locateInHead(QStringView find)
     const qsizetype at = FindText(m_head, find);
     if (!m_headGrams) {
         m_headScanned += at < 0 ? m_head.size() : at + find.size();
-        if (m_headScanned > ScansBeforeFilter * m_head.size()) {
+        if (m_headScanned > m_scansBeforeFilter * m_head.size()) {
             m_headGrams.emplace(m_expectedChars);
             m_headGrams->add(m_head, 0, m_head.size());
         }
@@ -71,7 +65,7 @@ qsizetype ReplaceSweep::locateInTail(QStringView find)
     const qsizetype found = FindText(m_original, find, m_tail);
     if (found < 0) {
         m_tailMissed += m_original.size() - m_tail;
-        if (!m_originalGrams && m_tailMissed > ScansBeforeFilter * m_original.size()) {
+        if (!m_originalGrams && m_tailMissed > m_scansBeforeFilter * m_original.size()) {
             m_originalGrams.emplace(m_original.size());
             m_originalGrams->add(m_original, 0, m_original.size());
         }

@@ -22,9 +22,13 @@
 class ReplaceSweep
 {
 public:
+    // A filter costs about as much to fill as this many plain scans of its text.
+    static constexpr qsizetype ScansBeforeFilter = 16;
+
     // `original` must outlive the sweep; `insertedChars` is about how many
-    // characters the rows will put in (it sizes the filters).
-    ReplaceSweep(QStringView original, qsizetype insertedChars);
+    // characters the rows will put in (it sizes the filters). A filter is made
+    // once misses have read its text `scansBeforeFilter` times.
+    ReplaceSweep(QStringView original, qsizetype insertedChars, qsizetype scansBeforeFilter = ScansBeforeFilter);
 
     // Where the first occurrence of the find (not empty) starts in the current
     // text, or -1.
@@ -66,6 +70,7 @@ private:
     QString m_head;
     std::vector<Run> m_runs;
     qsizetype m_expectedChars;
+    qsizetype m_scansBeforeFilter;
 
     std::optional<GramFilter> m_headGrams;
     std::optional<GramFilter> m_originalGrams;
