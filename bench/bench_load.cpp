@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Bench;
@@ -101,9 +102,13 @@ void marks(const QString &folder)
             list2->item(i)->setText(translated[i]);
         auto *marks = session.window->findChild<LandingMarks *>();
         auto *text1 = session.get<QLineEdit>("Text1");
+        std::vector<double> keys; // how long the Enter key itself takes
         const double update = MedianMs(runs(), [&] {
             QSignalSpy done(marks, &LandingMarks::marksChanged);
+            QElapsedTimer timer;
+            timer.start();
             QTest::keyClick(text1, Qt::Key_Return);
+            keys.push_back(timer.nsecsElapsed() / 1e6);
             if (!done.wait(5000))
                 qFatal("the marks did not come");
         }, [&] {
@@ -111,8 +116,10 @@ void marks(const QString &folder)
             text1->setText(QStringLiteral("edit %1").arg(QRandomGenerator::global()->generate()));
             QTest::qWait(50); // a result still coming in is not this commit's
         });
+        std::sort(keys.begin(), keys.end());
         PrintRow({"Marks current after a commit (Enter)", QStringLiteral("%1 rows, all changed").arg(list2->count()),
-                  Ms(update), literals > 3000 ? "target: within 300 ms" : "target: within 20 ms"});
+                  Ms(update), QStringLiteral("the key itself: %1; target: within %2 ms").arg(Ms(keys[keys.size() / 2]))
+                                  .arg(literals > 3000 ? 300 : 20)});
     }
 }
 

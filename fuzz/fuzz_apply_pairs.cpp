@@ -1,4 +1,4 @@
-// ApplyPairs and PlanLandings must give exactly what the plain rule gives.
+// The scanner, ApplyPairs and PlanLandings must give exactly what the plain rules give.
 #include "Reference.h"
 
 #include "engine/ApplyPairs.h"
@@ -10,9 +10,9 @@
 
 namespace {
 
-// A small alphabet makes finds occur often; surrogate halves and a CJK
-// character keep code-unit comparisons honest.
-constexpr char16_t Alphabet[] = {u'a', u'b', u'c', u' ', u'"', u'\\', u'\n', u'中', 0xD83D, 0xDE00};
+// A small alphabet makes finds occur often; the scanner's marks, surrogate
+// halves and a CJK character keep code-unit comparisons honest.
+constexpr char16_t Alphabet[] = {u'a', u'b', u'c', u' ', u'"', u'\\', u'\t', u'\n', u'中', 0xD83D, 0xDE00};
 constexpr uint8_t FieldEnd = 0xFF; // ends the text or a row's field
 constexpr uint8_t Repeat = 0xFE;   // the next byte says how often the field so far repeats
 
@@ -54,9 +54,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The rows the window would list for the text, every third changed, then the given rows.
     const QString &text = fields[0];
     QStringList found, replacements;
+    QString spans, expectedSpans;
     for (const LiteralSpan &span : ReferenceSpans(text)) {
+        expectedSpans += QStringLiteral("%1,%2 ").arg(span.start).arg(span.length);
         found.append(text.mid(span.start, span.length));
         replacements.append(found.size() % 3 ? found.last() : found.last().left(1));
+    }
+    for (const LiteralSpan &span : ScanLiteralSpans(text))
+        spans += QStringLiteral("%1,%2 ").arg(span.start).arg(span.length);
+    if (spans != expectedSpans || ScanLiterals(text) != found) {
+        std::fprintf(stderr, "ScanLiterals differs from the plain rule on: %s\n", qPrintable(text));
+        std::abort();
     }
     for (qsizetype i = 1; i < fields.size(); ++i)
         (i % 2 ? found : replacements).append(fields[i]);

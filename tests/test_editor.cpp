@@ -7,7 +7,6 @@
 #include "engine/ApplyPairs.h"
 
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 class TestEditor : public QObject
 {
@@ -19,24 +18,21 @@ class TestEditor : public QObject
     EditBox *Text1 = nullptr;
 
     // Steps a user takes, each "verb:argument": type:TEXT, key:Alt+Up, click1:ROW,
-    // right1:ROW, click2:ROW (List1, List2), double1:ROW, Command2, Text1 (a click).
+    // right1:ROW, click2:ROW (List1, List2), double1:ROW; Command2 and Text1 are clicks.
     void run(const QStringList &steps)
     {
         for (const QString &step : steps) {
             const QString verb = step.section(u':', 0, 0), argument = step.mid(verb.size() + 1);
-            if (verb == "type") {
+            if (verb == "type")
                 Window::type(argument);
-            } else if (verb == "key") {
+            else if (verb == "key")
                 Window::key(argument);
-            } else if (verb == "click1" || verb == "right1" || verb == "click2") {
-                Window::click(verb == "click2" ? List2 : List1, argument.toInt(), verb == "right1" ? Qt::RightButton : Qt::LeftButton);
-            } else if (verb == "double1") {
+            else if (verb == "double1")
                 Window::doubleClick(List1, argument.toInt());
-            } else if (verb == "Command2") {
-                QTest::mouseClick(m_window->get("Command2"), Qt::LeftButton);
-            } else if (verb == "Text1") {
-                QTest::mouseClick(Text1, Qt::LeftButton);
-            }
+            else if (!argument.isEmpty())
+                Window::click(verb == "click2" ? List2 : List1, argument.toInt(), verb == "right1" ? Qt::RightButton : Qt::LeftButton);
+            else
+                QTest::mouseClick(m_window->get(qPrintable(verb)), Qt::LeftButton);
         }
     }
 

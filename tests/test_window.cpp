@@ -6,12 +6,10 @@
 
 #include "ui/Form2.h"
 
-#include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QWindow>
 
 class UrlCatcher : public QObject

@@ -11,6 +11,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
@@ -70,7 +71,6 @@ public:
     {
         QTest::mouseClick(list->viewport(), button, {}, rowCentre(list, row));
     }
-
     // Press, release, double-click, release, as the system delivers a double-click.
     static void doubleClick(QListWidget *list, int row)
     {
