@@ -20,5 +20,5 @@ QString ApplyPairs(QString text, const QStringList &found, const QStringList &re
             changed = true;
         }
     }
-    return changed ? sweep.text() : text;
+    return changed ? sweep.takeText() : text;
 }

@@ -9,6 +9,9 @@ ReplaceSweep::ReplaceSweep(QStringView original, qsizetype insertedChars, qsizet
     , m_expectedChars(original.size() + insertedChars)
     , m_scansBeforeFilter(scansBeforeFilter)
 {
+    // Room for the whole result from the start: growing would copy the head
+    // again and again, and touch fresh memory each time.
+    m_head.reserve(m_expectedChars);
 }
 
 qsizetype ReplaceSweep::locate(QStringView find)
@@ -173,11 +176,9 @@ ReplaceSweep::Origin ReplaceSweep::originOf(qsizetype at, qsizetype length) cons
     }
 }
 
-QString ReplaceSweep::text() const
+QString ReplaceSweep::takeText()
 {
-    QString text;
-    text.reserve(m_head.size() + m_original.size() - m_tail);
-    text.append(m_head);
-    text.append(m_original.sliced(m_tail));
-    return text;
+    m_head.append(m_original.sliced(m_tail));
+    m_tail = m_original.size();
+    return std::move(m_head);
 }

@@ -45,7 +45,8 @@ public:
     };
     Origin originOf(qsizetype at, qsizetype length) const;
 
-    QString text() const;
+    // The whole text as the rows left it; the sweep is done with.
+    QString takeText();
 
 private:
     // A stretch of the head: from headStart to the next run's start. origin is

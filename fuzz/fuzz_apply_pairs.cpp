@@ -34,7 +34,7 @@ QString appliedWithFilters(const QString &text, const QStringList &found, const 
         if (at >= 0)
             sweep.replace(at, found[i].size(), replacements[i]);
     }
-    return sweep.text();
+    return sweep.takeText();
 }
 
 } // namespace
