@@ -10,24 +10,23 @@
 
 // A text that rows change one after another, each at the first occurrence of
 // its find. Rows of a source file mostly land in the order of the file, so the
-// text is kept as a head that holds everything up to the last place a row
-// reached, rewritten, and a tail that is still the original text. A row looks
+// text is kept as a head, everything before the furthest place a row reached,
+// as the rows left it, and a tail that is still the original text. A row looks
 // in the head, across its end, then in the tail; only a row that lands behind
-// the last one reached edits the middle of the head.
+// the furthest place edits the middle of the head.
 //
 // Scanning the head again and again for finds that are not there would make
-// many rows quadratic, so once the scans have cost a few times the head's size
-// the head's grams are kept in a filter that rules most such finds out. The
-// original text gets one too once finds keep missing in the tail.
+// many rows quadratic, so once the scans have read the head ScansBeforeFilter
+// times over, its grams are kept in a filter that rules most such finds out.
+// The original text gets one too once finds keep missing in the tail.
 class ReplaceSweep
 {
 public:
     // A filter costs about as much to fill as this many plain scans of its text.
     static constexpr qsizetype ScansBeforeFilter = 16;
 
-    // `original` must outlive the sweep; `insertedChars` is about how many
-    // characters the rows will put in (it sizes the filters). A filter is made
-    // once misses have read its text `scansBeforeFilter` times.
+    // `original` must outlive the sweep; `insertedChars` is at most how many
+    // characters the rows will put in (it sizes the head and the filters).
     ReplaceSweep(QStringView original, qsizetype insertedChars, qsizetype scansBeforeFilter = ScansBeforeFilter);
 
     // Where the first occurrence of the find (not empty) starts in the current

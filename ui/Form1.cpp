@@ -62,8 +62,7 @@ Form1::Form1()
     setFixedSize(897, 593); // fixed border: no resizing, no maximising
 
     createControls();
-    Marks = new LandingMarks; // created after the lists, deleted after them
-    Marks->setParent(this);
+    Marks = new LandingMarks(this); // created after the lists, deleted after them
     connectBrowser();
     connectEditor();
     connectMarks();
@@ -221,9 +220,9 @@ void Form1::File1_DblClick()
     Text1->setText(QString());
 
     Marks->setText(SourceText);
+    Marks->update(literals, literals);
     List1->addRows(literals);
     List2->addRows(literals);
-    UpdateMarks();
 
     WidenListBox(this, List1);
     WidenListBox(this, List2);

@@ -31,7 +31,8 @@ QString SourceLines::show(int line) const
     return shown.size() > LongestShownLine ? shown.left(LongestShownLine) + QChar(0x2026) : shown;
 }
 
-LandingMarks::LandingMarks()
+LandingMarks::LandingMarks(QObject *parent)
+    : QObject(parent)
 {
     m_pool.setMaxThreadCount(1);
 }
@@ -89,13 +90,19 @@ void LandingMarks::finished(int generation, const Plan &plan)
         startPending();
 }
 
-bool LandingMarks::marked(int row) const
+// The landing of a row whose stored edit changes the text, or none.
+const Landing *LandingMarks::landingOf(int row) const
 {
     if (row < 0 || row >= m_plan.landings.size() || row >= m_plan.replacements.size()
         || !RowChanges(m_plan.found[row], m_plan.replacements[row]))
-        return false;
-    const Landing &landing = m_plan.landings[row];
-    return !landing.ownLiteral && (landing.position >= 0 || landing.inReplacement);
+        return nullptr;
+    return &m_plan.landings[row];
+}
+
+bool LandingMarks::marked(int row) const
+{
+    const Landing *landing = landingOf(row);
+    return landing && !landing->ownLiteral && (landing->position >= 0 || landing->inReplacement);
 }
 
 QString LandingMarks::sourceTip(int row) const
@@ -116,10 +123,10 @@ QString LandingMarks::landingTip(int row) const
 // What the row's edit does, in words; empty for a row left as found.
 QString LandingMarks::landingNote(int row) const
 {
-    if (row < 0 || row >= m_plan.landings.size() || row >= m_plan.replacements.size()
-        || !RowChanges(m_plan.found[row], m_plan.replacements[row]))
+    const Landing *found = landingOf(row);
+    if (!found)
         return QString();
-    const Landing &landing = m_plan.landings[row];
+    const Landing &landing = *found;
     if (landing.ownLiteral)
         return QStringLiteral("替换文件时改动的正是这个字符串。");
     if (landing.position < 0 && !landing.inReplacement)

@@ -33,7 +33,7 @@ class LandingMarks : public QObject
 {
     Q_OBJECT
 public:
-    LandingMarks();
+    explicit LandingMarks(QObject *parent = nullptr);
     ~LandingMarks() override; // waits for a computation still running
 
     // The text the window holds, after a load or a replace.
@@ -57,6 +57,7 @@ private:
     };
     void startPending();
     void finished(int generation, const Plan &plan);
+    const Landing *landingOf(int row) const;
     QString landingNote(int row) const;
     QString placeOf(int row, qsizetype position) const;
 
