@@ -24,14 +24,8 @@ QString describe(QFileDevice::FileError error)
 }
 } // namespace
 
-QString FileErrorReason(QFileDevice::FileError error, const QString &systemText)
-{
-    if (systemText.isEmpty())
-        return describe(error);
-    return describe(error) + QStringLiteral("（") + systemText + QStringLiteral("）");
-}
-
 QString FileErrorReason(const QFileDevice &device)
 {
-    return FileErrorReason(device.error(), device.errorString());
+    const QString reason = describe(device.error());
+    return device.errorString().isEmpty() ? reason : reason + QStringLiteral("（") + device.errorString() + QStringLiteral("）");
 }

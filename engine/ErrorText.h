@@ -5,4 +5,3 @@
 
 // The reason a file operation failed, in Chinese, followed by the system's own words.
 QString FileErrorReason(const QFileDevice &device);
-QString FileErrorReason(QFileDevice::FileError error, const QString &systemText);

@@ -39,13 +39,11 @@ void refuseUnlessReplaceable(const ReplaceRequest &request, const QString &targe
 
 QByteArray currentBytes(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("无法读取文件 %1：%2").arg(path, FileErrorReason(file)) + Unchanged);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError(QStringLiteral("无法读取文件 %1：%2").arg(path, FileErrorReason(file)) + Unchanged);
-    return bytes;
+    try {
+        return Utf8NoBomFile::ReadBytes(path);
+    } catch (const FileError &error) {
+        throw FileError(error.message() + Unchanged);
+    }
 }
 
 // An older ordinary NAME.backup, kept under a hidden name until the new file is

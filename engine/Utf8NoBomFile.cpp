@@ -54,7 +54,7 @@ qsizetype firstInvalidUtf8Byte(const QByteArray &bytes)
 
 } // namespace
 
-QString ReadUtf8Text(const QString &path)
+QByteArray ReadBytes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -64,7 +64,12 @@ QString ReadUtf8Text(const QString &path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw FileError(readFailure(path, FileErrorReason(file)));
+    return bytes;
+}
 
+QString ReadUtf8Text(const QString &path)
+{
+    const QByteArray bytes = ReadBytes(path);
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);

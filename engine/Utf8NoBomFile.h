@@ -12,6 +12,9 @@ namespace Utf8NoBomFile {
 // file cannot be read or is not valid UTF-8.
 QString ReadUtf8Text(const QString &path);
 
+// A whole file's bytes; throws FileError when it cannot be read.
+QByteArray ReadBytes(const QString &path);
+
 // Writes the text as UTF-8, adding no byte-order mark (a text that starts with
 // U+FEFF keeps it), in one atomic step: the path holds either what it held or
 // the whole new text. Throws FileError, having changed nothing, when the text
