@@ -8,6 +8,7 @@ packages=(
   fonts-noto-cjk
   clang libclang-rt-14-dev
   binutils-mingw-w64-x86-64 desktop-file-utils appstream libxml2-utils
+  dpkg-dev file lintian
 )
 if [ "${1:-}" = "--screenshot" ]; then
   packages+=(xvfb openbox imagemagick x11-utils xdotool)
