@@ -10,13 +10,13 @@ for f in bin/zelvane share/applications/org.example.zelvane.desktop \
     share/metainfo/org.example.zelvane.metainfo.xml \
     share/icons/hicolor/scalable/apps/org.example.zelvane.svg \
     share/icons/hicolor/256x256/apps/org.example.zelvane.png \
-    share/doc/zelvane/copyright share/doc/zelvane/changelog.Debian.gz; do
+    share/doc/zelvane/copyright share/doc/zelvane/changelog.gz; do
   echo "$contents" | grep -q " \./usr/$f\$" || { echo "not in the package: /usr/$f"; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 for p in libqt6widgets6 fonts-noto-cjk; do
   echo "$depends" | grep -q "$p" || { echo "no $p in Depends: $depends"; exit 1; }
 done
-dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/zelvane/changelog.Debian.gz | gzip -dc \
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/zelvane/changelog.gz | gzip -dc \
   | head -n 1 | grep -qF "zelvane ($3) " || { echo "changelog: no entry for $3"; exit 1; }
 lintian --allow-root --fail-on error "$deb"
