@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -66,6 +67,38 @@ public:
 };
 
 } // namespace
+
+// ---- FolderWatch ----
+
+FolderWatch::FolderWatch(QObject *parent, std::function<void()> changed)
+    : QObject(parent)
+{
+    m_delay.setSingleShot(true);
+    m_delay.setInterval(100);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_delay, qOverload<>(&QTimer::start));
+    connect(&m_delay, &QTimer::timeout, this, std::move(changed));
+}
+
+void FolderWatch::watch(const QString &folder)
+{
+    if (m_watcher.directories() == QStringList{folder})
+        return;
+    if (!m_watcher.directories().isEmpty())
+        m_watcher.removePaths(m_watcher.directories());
+    m_watcher.addPath(folder); // a folder the system cannot watch is listed all the same
+}
+
+// Keeps the list's row of `key` current and its scroll position across a refill.
+template <typename Fill>
+void refillKeeping(QListWidget *list, const QString &key, Fill fill)
+{
+    const int scrolled = list->verticalScrollBar()->value();
+    fill();
+    const QList<QListWidgetItem *> same = list->findItems(key, Qt::MatchExactly);
+    if (!key.isEmpty() && !same.isEmpty())
+        list->setCurrentItem(same.first());
+    list->verticalScrollBar()->setValue(scrolled);
+}
 
 QString ReadableFolder(const QString &path)
 {
@@ -152,6 +185,15 @@ FolderList::FolderList(QWidget *parent)
     connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
         openRow(row(item));
     });
+    m_watch = new FolderWatch(this, [this] { refresh(); });
+}
+
+void FolderList::refresh()
+{
+    if (subfoldersOf(m_folder) == m_subfolders)
+        return; // a file changed: nothing this list shows
+    const QListWidgetItem *selected = currentItem();
+    refillKeeping(this, selected ? selected->text() : QString(), [this] { setFolder(m_folder); });
 }
 
 QString FolderList::folderAt(int row) const
@@ -166,9 +208,7 @@ bool FolderList::setFolder(const QString &path)
     if (folder.isEmpty())
         return false;
 
-    QDir dir(folder);
-    const QFileInfoList subfolders = dir.entryInfoList(
-        QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QStringList subfolders = subfoldersOf(folder);
 
     // The chain from the root down to the folder.
     QStringList chain;
@@ -193,18 +233,25 @@ bool FolderList::setFolder(const QString &path)
         it->setData(LevelRole, level++);
     }
     const int current = count() - 1;
-    for (const QFileInfo &sub : subfolders) {
-        auto *it = new QListWidgetItem(closed, sub.fileName(), this);
-        it->setData(PathRole, QDir::cleanPath(sub.absoluteFilePath()));
+    for (const QString &sub : subfolders) {
+        auto *it = new QListWidgetItem(closed, sub, this);
+        it->setData(PathRole, QDir::cleanPath(folder + QLatin1Char('/') + sub));
         it->setData(LevelRole, level);
     }
     setCurrentRow(current);
+    m_subfolders = subfolders;
+    m_watch->watch(folder);
 
     const bool changedFolder = folder != m_folder;
     m_folder = folder;
     if (changedFolder)
         emit changed();
     return true;
+}
+
+QStringList FolderList::subfoldersOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 }
 
 void FolderList::openRow(int row)
@@ -233,6 +280,17 @@ FileList::FileList(QWidget *parent)
     setSortingEnabled(false);
     setTextElideMode(Qt::ElideNone);
     connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit dblClick(); });
+    m_watch = new FolderWatch(this, [this] { refresh(); });
+}
+
+void FileList::refresh()
+{
+    const QStringList names = namesIn(m_folder);
+    QStringList shown;
+    for (int i = 0; i < count(); ++i)
+        shown << item(i)->text();
+    if (names != shown)
+        refillKeeping(this, fileName(), [&] { fill(names); });
 }
 
 bool FileList::setFolder(const QString &path)
@@ -240,15 +298,24 @@ bool FileList::setFolder(const QString &path)
     const QString folder = ReadableFolder(path);
     if (folder.isEmpty())
         return false;
-    QDir dir(folder);
+    fill(namesIn(folder));
+    m_folder = folder;
+    m_watch->watch(folder);
+    return true;
+}
+
+QStringList FileList::namesIn(const QString &folder) const
+{
     // No QDir::Hidden: hidden files are left out. No QDir::CaseSensitive: the
     // pattern ignores case.
-    const QStringList names = dir.entryList({pattern()}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    return QDir(folder).entryList({pattern()}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+void FileList::fill(const QStringList &names)
+{
     clear();
     addItems(names);
     setCurrentIndex(QModelIndex()); // nothing selected
-    m_folder = folder;
-    return true;
 }
 
 QString FileList::fileName() const

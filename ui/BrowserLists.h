@@ -1,11 +1,28 @@
 #pragma once
 
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QListWidget>
 #include <QStringList>
+#include <QTimer>
+
+#include <functional>
 
 // The three lists of the file browser, as Linux counterparts of the drive,
 // folder and file lists.
+
+// Calls back a short while after a folder's entries changed: a file or folder
+// made, removed or renamed in it. A burst of changes gives one call.
+class FolderWatch : public QObject
+{
+public:
+    FolderWatch(QObject *parent, std::function<void()> changed);
+    void watch(const QString &folder); // the only folder watched from now on
+
+private:
+    QFileSystemWatcher m_watcher;
+    QTimer m_delay;
+};
 
 // The mounted volumes a user recognises: the root file system, home and
 // removable media (no pseudo file systems). Raises changed() when the user
@@ -36,7 +53,8 @@ private:
 // A folder list in the classic style: the chain of folders from the root down
 // to the current folder, then the current folder's subfolders. Double-click or
 // Enter opens a folder. Setting the folder refreshes the list and raises
-// changed() when the folder differs.
+// changed() when the folder differs. It follows its folder: made, removed or
+// renamed subfolders appear or go, the selected row staying selected.
 class FolderList : public QListWidget
 {
     Q_OBJECT
@@ -59,11 +77,16 @@ protected:
 
 private:
     void openRow(int row);
+    void refresh();
+    static QStringList subfoldersOf(const QString &folder);
     QString m_folder;
+    QStringList m_subfolders; // as listed
+    FolderWatch *m_watch;
 };
 
 // The files of a folder matching "*.cpp" (case-insensitively), hidden files
-// excluded, sorted by name.
+// excluded, sorted by name. It follows its folder, the selected file staying
+// selected.
 class FileList : public QListWidget
 {
     Q_OBJECT
@@ -83,7 +106,11 @@ signals:
     void dblClick();
 
 private:
+    QStringList namesIn(const QString &folder) const;
+    void fill(const QStringList &names);
+    void refresh();
     QString m_folder;
+    FolderWatch *m_watch;
 };
 
 // The absolute, clean form of a folder path ("/" for the root, no trailing
