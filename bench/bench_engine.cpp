@@ -1,12 +1,15 @@
 // Prints the text engine's figures beside baselines measured in the same run:
 // reading and scanning, and ApplyPairs and PlanLandings against the
-// straightforward loop over a matrix of workloads. --smoke runs every step once
+// straightforward loop over a matrix of workloads; the replaces that keep the
+// literals' places, and the replacement checks. --smoke runs every step once
 // on tiny inputs (for CTest).
 #include "BenchSupport.h"
 
 #include "engine/ApplyPairs.h"
 #include "engine/Landing.h"
+#include "engine/OwnLiterals.h"
 #include "engine/ReplaceAndSave.h"
+#include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
 #include "engine/Utf8NoBomFile.h"
 
@@ -174,6 +177,37 @@ void readScanAndReplace(const QString &folder)
               "ApplyPairs alone: " + Ms(apply)});
 }
 
+// Every literal of a large source translated, with the literals' places kept.
+void ownLiteralsAndChecks()
+{
+    PrintTable("Replaces that keep the literals' places, and the checks",
+               {"What", "Input", "Figure", "Baseline in the same run", "Ratio"});
+    const QString text = GeneratedSource(g_smoke ? 300 : 32767, 104);
+    const QList<LiteralSpan> spans = ScanLiteralSpans(text);
+    const QStringList found = ScanLiterals(text);
+    const QStringList replacements = Translations(found);
+    const QString input = QString::asprintf("%.1f MB, %lld rows", text.toUtf8().size() / 1e6, qlonglong(spans.size()));
+
+    const double own = MedianMs(runs(), [&] { (void)ReplaceOwnLiterals(text, spans, replacements); });
+    const double copy = MedianMs(runs(), [&] { QString copied(text.constData(), text.size()); });
+    const double scan = MedianMs(runs(), [&] { (void)ScanLiteralSpans(text); });
+    PrintRow({"ReplaceOwnLiterals", input, Ms(own), "one copy of the text: " + Ms(copy), ratio(own, copy)});
+    PrintRow({"", "", "", "ScanLiteralSpans: " + Ms(scan), ratio(own, scan)});
+
+    const double tracking = MedianMs(runs(), [&] { (void)ApplyPairsTrackingSpans(text, spans, found, replacements); });
+    const double apply = MedianMs(runs(), [&] { (void)ApplyPairs(text, found, replacements); });
+    PrintRow({"ApplyPairsTrackingSpans", input, Ms(tracking), "ApplyPairs: " + Ms(apply), ratio(tracking, apply)});
+
+    volatile qsizetype problems = 0; // read, so that the checks are not optimised away
+    const double checks = MedianMs(runs(), [&] {
+        qsizetype count = 0;
+        for (qsizetype i = 0; i < found.size(); ++i)
+            count += CheckReplacement(found[i], replacements[i]).size();
+        problems = count;
+    });
+    PrintRow({"CheckReplacement on every row", input, Ms(checks), "ScanLiteralSpans: " + Ms(scan), ratio(checks, scan)});
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -184,6 +218,7 @@ int main(int argc, char *argv[])
     if (!folder.isValid())
         qFatal("no temporary folder");
     readScanAndReplace(folder.path());
+    ownLiteralsAndChecks();
     planLandings();
     applyPairsMatrix();
     return 0;

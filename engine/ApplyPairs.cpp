@@ -4,6 +4,11 @@
 
 QString ApplyPairs(QString text, const QStringList &found, const QStringList &replacements)
 {
+    return ApplyPairs(std::move(text), found, replacements, PairEdited());
+}
+
+QString ApplyPairs(QString text, const QStringList &found, const QStringList &replacements, const PairEdited &edited)
+{
     const qsizetype rows = qMin(found.size(), replacements.size());
     qsizetype inserted = 0;
     for (qsizetype i = 0; i < rows; ++i)
@@ -18,6 +23,8 @@ QString ApplyPairs(QString text, const QStringList &found, const QStringList &re
         if (at >= 0) {
             sweep.replace(at, found[i].size(), replacements[i]);
             changed = true;
+            if (edited)
+                edited(at, found[i].size(), replacements[i].size());
         }
     }
     return changed ? sweep.takeText() : text;

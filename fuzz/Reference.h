@@ -3,6 +3,7 @@
 // The plain rules the engine must match, written as directly as they are stated.
 
 #include "engine/Landing.h"
+#include "engine/OwnLiterals.h"
 #include "engine/ScanLiterals.h"
 
 #include <vector>
@@ -67,4 +68,45 @@ inline ReferenceRun ReferenceApply(const QString &original, const QStringList &f
         origin.insert(origin.begin() + at, size_t(replacements[row].size()), -1);
     }
     return run;
+}
+
+// Each row in turn writes its replacement over its own literal, when they
+// differ; the literals after it shift by the change in length.
+inline OwnLiterals ReferenceOwnLiterals(QString text, QList<LiteralSpan> spans, const QStringList &replacements)
+{
+    qsizetype shift = 0;
+    for (qsizetype row = 0; row < spans.size(); ++row) {
+        LiteralSpan &span = spans[row];
+        span.start += shift;
+        if (row < replacements.size() && replacements[row] != text.mid(span.start, span.length)) {
+            text.replace(span.start, span.length, replacements[row]);
+            shift += replacements[row].size() - span.length;
+            span.length = replacements[row].size();
+        }
+    }
+    return {text, spans};
+}
+
+// The rows as ReferenceApply makes them; after each replace every span's start
+// and end move by the boundary rule.
+inline OwnLiterals ReferenceTracking(QString text, QList<LiteralSpan> spans, const QStringList &found,
+                                     const QStringList &replacements)
+{
+    for (qsizetype row = 0; row < qMin(found.size(), replacements.size()); ++row) {
+        const QString &find = found[row];
+        const qsizetype at = find.isEmpty() || replacements[row] == find ? -1 : text.indexOf(find);
+        if (at < 0)
+            continue;
+        const qsizetype removed = find.size(), inserted = replacements[row].size();
+        const auto moved = [&](qsizetype p, qsizetype inside) {
+            return p <= at ? p : p >= at + removed ? p + inserted - removed : inside;
+        };
+        text.replace(at, removed, replacements[row]);
+        for (LiteralSpan &span : spans) {
+            const qsizetype end = moved(span.start + span.length, at + inserted);
+            span.start = moved(span.start, at);
+            span.length = end - span.start;
+        }
+    }
+    return {text, spans};
 }

@@ -1,7 +1,8 @@
-// The scanner, ApplyPairs and PlanLandings must give exactly what the plain rules give.
+// The scanner, ApplyPairs, PlanLandings and the span-keeping replaces must give exactly what the plain rules give.
 #include "Reference.h"
 
 #include "engine/ApplyPairs.h"
+#include "engine/OwnLiterals.h"
 #include "engine/ReplaceSweep.h"
 
 #include <cstdint>
@@ -15,6 +16,14 @@ namespace {
 constexpr char16_t Alphabet[] = {u'a', u'b', u'c', u' ', u'"', u'\\', u'\t', u'\n', u'中', 0xD83D, 0xDE00};
 constexpr uint8_t FieldEnd = 0xFF; // ends the text or a row's field
 constexpr uint8_t Repeat = 0xFE;   // the next byte says how often the field so far repeats
+
+QString described(const QList<LiteralSpan> &spans)
+{
+    QString out;
+    for (const LiteralSpan &span : spans)
+        out += QStringLiteral("%1,%2 ").arg(span.start).arg(span.length);
+    return out;
+}
 
 QString described(const QList<Landing> &landings)
 {
@@ -37,6 +46,23 @@ QString appliedWithFilters(const QString &text, const QStringList &found, const 
     return sweep.takeText();
 }
 
+// The given fields, one a row, written over the text's own literals: each
+// span then holds its row's replacement, or its old literal past the last row.
+void checkOwnLiterals(const QString &text, const QList<LiteralSpan> &spans, const QStringList &rows)
+{
+    const OwnLiterals own = ReplaceOwnLiterals(text, spans, rows);
+    const OwnLiterals expected = ReferenceOwnLiterals(text, spans, rows);
+    bool held = own.spans.size() == spans.size();
+    for (qsizetype i = 0; held && i < spans.size(); ++i)
+        held = own.text.mid(own.spans[i].start, own.spans[i].length)
+            == (i < rows.size() ? rows[i] : text.mid(spans[i].start, spans[i].length));
+    if (!held || own.text != expected.text || described(own.spans) != described(expected.spans)) {
+        std::fprintf(stderr, "ReplaceOwnLiterals differs from the plain rule\ntext: %s\nrows: %s\n",
+                     qPrintable(text), qPrintable(rows.join(u'|')));
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -54,15 +80,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The rows the window would list for the text, every third changed, then the given rows.
     const QString &text = fields[0];
     QStringList found, replacements;
-    QString spans, expectedSpans;
+    const QList<LiteralSpan> spans = ScanLiteralSpans(text);
     for (const LiteralSpan &span : ReferenceSpans(text)) {
-        expectedSpans += QStringLiteral("%1,%2 ").arg(span.start).arg(span.length);
         found.append(text.mid(span.start, span.length));
         replacements.append(found.size() % 3 ? found.last() : found.last().left(1));
     }
-    for (const LiteralSpan &span : ScanLiteralSpans(text))
-        spans += QStringLiteral("%1,%2 ").arg(span.start).arg(span.length);
-    if (spans != expectedSpans || ScanLiterals(text) != found) {
+    if (described(spans) != described(ReferenceSpans(text)) || ScanLiterals(text) != found) {
         std::fprintf(stderr, "ScanLiterals differs from the plain rule on: %s\n", qPrintable(text));
         std::abort();
     }
@@ -74,6 +97,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         && appliedWithFilters(text, found, replacements) == expected.text;
     if (!applied || described(PlanLandings(text, found, replacements)) != described(expected.landings)) {
         std::fprintf(stderr, "%s differs from the plain rule\ntext: %s\nrows: %s\n", applied ? "PlanLandings" : "ApplyPairs",
+                     qPrintable(text), qPrintable(found.join(u'|')));
+        std::abort();
+    }
+    checkOwnLiterals(text, spans, fields.mid(1));
+    const OwnLiterals tracked = ApplyPairsTrackingSpans(text, spans, found, replacements);
+    if (tracked.text != expected.text
+        || described(tracked.spans) != described(ReferenceTracking(text, spans, found, replacements).spans)) {
+        std::fprintf(stderr, "ApplyPairsTrackingSpans differs from the plain rule\ntext: %s\nrows: %s\n",
                      qPrintable(text), qPrintable(found.join(u'|')));
         std::abort();
     }

@@ -7,6 +7,7 @@
 #include "engine/FileError.h"
 #include "engine/Landing.h"
 #include "engine/ReplaceAndSave.h"
+#include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
 #include "engine/Utf8NoBomFile.h"
 
@@ -215,6 +216,46 @@ private slots:
         QCOMPARE(readBytes(path("main.cpp.backup")), OldBackup);
         ReplaceAndSave(request); // and the next press works
         QCOMPARE(readBytes(path()), Written);
+    }
+
+    // The replacement's problems by name, in the order CheckReplacement gives them.
+    void replacementChecks_data()
+    {
+        QTest::addColumn<QString>("found");
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<QString>("problems");
+        QTest::newRow("a quote ends the literal") << "x" << "a\"b" << "ends";
+        QTest::newRow("an escaped quote") << "x" << "a\\\"b" << "";
+        QTest::newRow("a quote after an escaped backslash") << "x" << "a\\\\\"b" << "ends";
+        QTest::newRow("one trailing backslash") << "x" << "ab\\" << "escapes";
+        QTest::newRow("two trailing backslashes") << "x" << "ab\\\\" << "";
+        QTest::newRow("a CR") << "x" << "a\rb" << "line";
+        QTest::newRow("an LF") << "x" << "a\nb" << "line";
+        QTest::newRow("the found text broke the line already") << "a\nb" << "c\nd" << "";
+        QTest::newRow("another marker") << "%1 files" << "%2 files" << "placeholders";
+        QTest::newRow("markers reordered") << "%1 of %2" << "%2 / %1" << "";
+        QTest::newRow("another conversion") << "%d" << "%s" << "placeholders";
+        QTest::newRow("conversions reordered") << "%d %s" << "%s %d" << "placeholders";
+        QTest::newRow("a percent sign before a letter") << "%%d" << "" << "";
+        QTest::newRow("another length modifier") << "%ld" << "%d" << "placeholders";
+        QTest::newRow("an ampersand is no key") << "&Save" << "Save &&" << "keys";
+        QTest::newRow("a key dropped") << "Open (&O)" << "Open (O)" << "keys";
+        QTest::newRow("a '&' before a space") << "x & y" << "x and y" << "";
+        QTest::newRow("two, in order") << "%1" << "\"%2" << "ends placeholders";
+    }
+
+    void replacementChecks()
+    {
+        QFETCH(QString, found);
+        QFETCH(QString, replacement);
+        QFETCH(QString, problems);
+        const char *const names[] = {"ends", "escapes", "line", "placeholders", "keys"};
+        QStringList listed;
+        for (const ReplacementProblem problem : CheckReplacement(found, replacement))
+            listed << names[int(problem)];
+        QCOMPARE(listed.join(u' '), problems);
+        QCOMPARE(PlaceholderTokens("%-5.2ld %L2 %% %1d %3 %.x"), QStringList({"ld", "L2", "d", "3"}));
+        QCOMPARE(AccessKeyCount("&&&a & b&"), 1);
     }
 };
 
