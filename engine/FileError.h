@@ -16,3 +16,12 @@ public:
 private:
     QString m_message;
 };
+
+// The replace's refusal of a file whose bytes changed on disk since the window
+// last loaded or wrote it: nothing was written, and the window may ask whether
+// to go on.
+class FileChangedError : public FileError
+{
+public:
+    using FileError::FileError;
+};

@@ -4,9 +4,9 @@
 #include "engine/ReplaceSweep.h"
 #include "engine/ScanLiterals.h"
 
-QList<Landing> PlanLandings(const QString &text, const QStringList &found, const QStringList &replacements)
+QList<Landing> PlanLandings(const QString &text, const QList<LiteralSpan> &spans, const QStringList &found,
+                            const QStringList &replacements)
 {
-    const QList<LiteralSpan> spans = ScanLiteralSpans(text);
     const auto changes = [&](qsizetype row) {
         return row < replacements.size() && RowChanges(found[row], replacements[row]);
     };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/ScanLiterals.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -11,10 +13,17 @@ struct Landing {
                                 // earlier changed row put there
     bool inReplacement = false; // that occurrence overlaps text inserted by an earlier changed row, or is
                                 // joined across text an earlier row removed
-    bool ownLiteral = false;    // position is the start of row i of ScanLiteralSpans(text) and found[i] is
-                                // exactly that literal
+    bool ownLiteral = false;    // position is the start of row i's span and found[i] is exactly that literal
 };
 
 // One landing per row of `found`, by the rule of ApplyPairs. A row left as
 // found (or without a replacement) replaces nothing: it gets no landing.
-QList<Landing> PlanLandings(const QString &text, const QStringList &found, const QStringList &replacements);
+// `spans` say where each row's own literal stands in the text.
+QList<Landing> PlanLandings(const QString &text, const QList<LiteralSpan> &spans, const QStringList &found,
+                            const QStringList &replacements);
+
+// The same, each row's own literal being row i of ScanLiteralSpans(text).
+inline QList<Landing> PlanLandings(const QString &text, const QStringList &found, const QStringList &replacements)
+{
+    return PlanLandings(text, ScanLiteralSpans(text), found, replacements);
+}

@@ -2,9 +2,11 @@
 
 #include "engine/ErrorText.h"
 #include "engine/FileError.h"
+#include "engine/OwnLiterals.h"
 #include "engine/SourcePaths.h"
 #include "engine/Utf8NoBomFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -46,6 +48,47 @@ QByteArray currentBytes(const QString &path)
     }
 }
 
+void refuseIfChangedOnDisk(const ReplaceRequest &request, const QString &target, const QByteArray &bytes)
+{
+    if (request.diskBytes && *request.diskBytes != bytes)
+        throw FileChangedError(QStringLiteral("文件 %1 在载入（或上一次替换）之后被修改过，"
+                                              "磁盘上的内容已经和载入时不同。").arg(target));
+}
+
+// The name OldBackup sets an older backup aside under: hidden, beside it.
+QString asideTemplate(const QFileInfo &backup)
+{
+    return backup.absolutePath() + QStringLiteral("/.") + backup.fileName() + QStringLiteral(".XXXXXX.old");
+}
+
+// A program stopped between setting an older backup aside and writing the new
+// one leaves it under the hidden name: with no NAME.backup, the newest such
+// file becomes NAME.backup again.
+void recoverSetAsideBackup(const QString &backup)
+{
+    const QFileInfo info(backup);
+    if (info.exists() || info.isSymLink())
+        return;
+    const QString prefix = QStringLiteral(".") + info.fileName() + QLatin1Char('.');
+    const QString suffix = QStringLiteral(".old");
+    const qsizetype length = asideTemplate(info).size() - info.absolutePath().size() - 1;
+    const QFileInfoList hidden = QDir(info.absolutePath()).entryInfoList(QDir::Files | QDir::Hidden, QDir::Time);
+    for (const QFileInfo &candidate : hidden) {
+        const QString name = candidate.fileName();
+        if (name.size() == length && name.startsWith(prefix) && name.endsWith(suffix)) {
+            QFile::rename(candidate.absoluteFilePath(), backup); // if it cannot move, it stays where it was
+            return;
+        }
+    }
+}
+
+OwnLiterals applyRows(const ReplaceRequest &request)
+{
+    if (request.ownLiterals)
+        return ReplaceOwnLiterals(request.sourceText, request.spans, OwnLiteralReplacements(request));
+    return ApplyPairsTrackingSpans(request.sourceText, request.spans, request.found, request.replacements);
+}
+
 // An older ordinary NAME.backup, kept under a hidden name until the new file is
 // in place, so that a failure can put it back.
 class OldBackup
@@ -56,8 +99,7 @@ public:
         if (!IsOrdinaryFile(backup))
             return;
         const QFileInfo info(backup);
-        QTemporaryFile reserve(info.absolutePath() + QStringLiteral("/.") + info.fileName()
-                               + QStringLiteral(".XXXXXX.old"));
+        QTemporaryFile reserve(asideTemplate(info));
         QString reason;
         if (reserve.open()) {
             m_aside = reserve.fileName();
@@ -96,7 +138,18 @@ private:
 
 } // namespace
 
-QString ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook)
+QStringList OwnLiteralReplacements(const ReplaceRequest &request)
+{
+    QStringList rows = request.replacements;
+    const qsizetype count = qMin(rows.size(), qMin(request.found.size(), request.spans.size()));
+    for (qsizetype i = 0; i < count; ++i) {
+        if (rows[i] == request.found[i])
+            rows[i] = request.sourceText.mid(request.spans[i].start, request.spans[i].length);
+    }
+    return rows;
+}
+
+ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook)
 {
     const auto reach = [&hook](ReplaceStep step) {
         if (hook)
@@ -104,10 +157,15 @@ QString ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook)
     };
     const QString target = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
     refuseUnlessReplaceable(request, target);
-    const QString text = ApplyPairs(request.sourceText, request.found, request.replacements);
-    const QByteArray newBytes = Utf8NoBomFile::EncodeUtf8(text, target);
     const QByteArray oldBytes = currentBytes(target);
+    refuseIfChangedOnDisk(request, target, oldBytes);
+    OwnLiterals written = applyRows(request);
+    ReplaceResult result{std::move(written.text), std::move(written.spans), {}};
+    result.bytes = Utf8NoBomFile::EncodeUtf8(result.text, target);
     const QString backup = BackupPathFor(target);
+    recoverSetAsideBackup(backup);
+    if (result.bytes == oldBytes && IsOrdinaryFile(backup))
+        return result;
 
     OldBackup oldBackup(backup);
     try {
@@ -115,7 +173,7 @@ QString ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook)
         Utf8NoBomFile::WriteAtomically(oldBytes, backup, [&] { reach(ReplaceStep::BackupWritten); });
         QFile::setPermissions(backup, QFile::permissions(target));
         reach(ReplaceStep::BackupInPlace);
-        Utf8NoBomFile::WriteAtomically(newBytes, target, [&] { reach(ReplaceStep::FileWritten); });
+        Utf8NoBomFile::WriteAtomically(result.bytes, target, [&] { reach(ReplaceStep::FileWritten); });
     } catch (const FileError &error) {
         throw FileError(error.message() + oldBackup.restore());
     } catch (...) {
@@ -124,7 +182,7 @@ QString ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook)
     }
     reach(ReplaceStep::FileInPlace);
     oldBackup.discard();
-    return text;
+    return result;
 }
 
 QString ReplaceConfirmation(const ReplaceRequest &request)

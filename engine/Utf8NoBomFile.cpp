@@ -69,7 +69,11 @@ QByteArray ReadBytes(const QString &path)
 
 QString ReadUtf8Text(const QString &path)
 {
-    const QByteArray bytes = ReadBytes(path);
+    return DecodeUtf8(ReadBytes(path), path);
+}
+
+QString DecodeUtf8(const QByteArray &bytes, const QString &path)
+{
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);

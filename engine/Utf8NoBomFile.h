@@ -15,6 +15,9 @@ QString ReadUtf8Text(const QString &path);
 // A whole file's bytes; throws FileError when it cannot be read.
 QByteArray ReadBytes(const QString &path);
 
+// The bytes read from the path, decoded as ReadUtf8Text decodes them.
+QString DecodeUtf8(const QByteArray &bytes, const QString &path);
+
 // Writes the text as UTF-8, adding no byte-order mark (a text that starts with
 // U+FEFF keeps it), in one atomic step: the path holds either what it held or
 // the whole new text. Throws FileError, having changed nothing, when the text

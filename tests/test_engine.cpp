@@ -52,7 +52,7 @@ class TestEngine : public QObject
         writeBytes(path(), Source);
         writeBytes(path("main.cpp.backup"), OldBackup);
         const QString text = Utf8NoBomFile::ReadUtf8Text(path());
-        return {text, ScanLiterals(text), {"你好", "world"}, m_dir->path(), "main.cpp", path()};
+        return {text, ScanLiterals(text), {"你好", "world"}, m_dir->path(), "main.cpp", path(), ScanLiteralSpans(text), false, Source};
     }
 
 private slots:
@@ -135,7 +135,9 @@ private slots:
         QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const QFile::Permissions permissions = QFile::permissions(path());
         request.sourceText.prepend(QChar(0xFEFF)); // a mark read from the file is written back
-        QCOMPARE(ReplaceAndSave(request), QChar(0xFEFF) + QString::fromUtf8(Written));
+        request.spans.clear();
+        request.diskBytes.reset();
+        QCOMPARE(ReplaceAndSave(request).text, QChar(0xFEFF) + QString::fromUtf8(Written));
         QCOMPARE(QFileInfo(path()).symLinkTarget(), path("real.cpp"));
         QCOMPARE(readBytes(path("real.cpp")), "\xEF\xBB\xBF" + Written);
         QCOMPARE(QFile::permissions(path()), permissions);
@@ -143,6 +145,41 @@ private slots:
         QCOMPARE(readBytes(path("main.cpp.backup")), Source);
         QCOMPARE(ReplaceConfirmation(request), "已经替换 main.cpp 。\r\n原始文件已经事先备份。");
         QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup", "real.cpp"}));
+    }
+
+    // A file changed since the load is refused; allowed, the backup keeps the
+    // change. Pressing again writes nothing new and keeps that backup; a backup
+    // a stopped replace left hidden comes back.
+    void changedOnDiskSamePressAndLeftover()
+    {
+        ReplaceRequest request = loaded();
+        const QByteArray edited = Source + "// edited elsewhere\n";
+        writeBytes(path(), edited);
+        bool changed = false;
+        try {
+            ReplaceAndSave(request);
+        } catch (const FileChangedError &error) {
+            changed = error.message().contains(path());
+        }
+        QVERIFY(changed);
+        QCOMPARE(readBytes(path()), edited);
+        QCOMPARE(readBytes(path("main.cpp.backup")), OldBackup);
+        request.diskBytes.reset();
+        request.sourceText = QString::fromUtf8(edited);
+        const ReplaceResult written = ReplaceAndSave(request);
+        request.sourceText = written.text;
+        request.diskBytes = written.bytes;
+        QCOMPARE(readBytes(path()), Written + "// edited elsewhere\n");
+        QCOMPARE(readBytes(path("main.cpp.backup")), edited);
+
+        request.found = request.replacements; // nothing to change: the same bytes
+        ReplaceAndSave(request);
+        QCOMPARE(readBytes(path("main.cpp.backup")), edited);
+
+        QVERIFY(QFile::rename(path("main.cpp.backup"), path(".main.cpp.backup.abcdef.old")));
+        ReplaceAndSave(request);
+        QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup"}));
+        QCOMPARE(readBytes(path("main.cpp.backup")), edited);
     }
 
     void refusalsChangeNothing_data()
