@@ -8,17 +8,31 @@
 
 #include <exception>
 
-// Shows a message box with the normal cursor, even inside a busy procedure.
-inline void ShowMessageUnbusy(QWidget *form, const QString &text, const QString &title, MessageIcon icon)
+// Runs a dialog with the normal cursor, even inside a busy procedure.
+template <typename Dialog>
+auto Unbusy(Dialog &&dialog)
 {
     int busy = 0;
     while (QApplication::overrideCursor()) {
         QApplication::restoreOverrideCursor();
         ++busy;
     }
-    Platform::ShowMessage(form, text, title, icon);
-    while (busy-- > 0)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Rebusy {
+        int count;
+        ~Rebusy() { while (count-- > 0) QApplication::setOverrideCursor(Qt::WaitCursor); }
+    } rebusy{busy};
+    return dialog();
+}
+
+inline void ShowMessageUnbusy(QWidget *form, const QString &text, const QString &title, MessageIcon icon)
+{
+    Unbusy([&] { Platform::ShowMessage(form, text, title, icon); });
+}
+
+// A question (Platform::Ask) with the normal cursor: the index of the answer.
+inline int AskUnbusy(QWidget *form, const QString &text, const QString &title, const QStringList &buttons)
+{
+    return Unbusy([&] { return Platform::Ask(form, text, title, buttons); });
 }
 
 // Shows the message of a failed event procedure.
