@@ -1,6 +1,7 @@
 // Prints the figures of the main window as a user drives it, offscreen: the
-// load by a double-click in File1, the marks' update after a commit, and the
-// replace by a click on "替换文件(&R)" until its confirmation shows.
+// load by a double-click in File1, the marks' update after a commit, a key
+// typed into the find box, and the replace by a click on "替换文件(&R)" until
+// its confirmation shows.
 // --smoke runs once on tiny inputs (for CTest).
 #include "BenchSupport.h"
 
@@ -8,7 +9,7 @@
 #include "engine/ScanLiterals.h"
 #include "engine/Utf8NoBomFile.h"
 #include "ui/Form1.h"
-#include "ui/LandingMarks.h"
+#include "ui/RowMarks.h"
 #include "ui/ListBox.h"
 
 #include <QApplication>
@@ -100,11 +101,11 @@ void marks(const QString &folder)
         const QStringList translated = Translations(ScanLiterals(Utf8NoBomFile::ReadUtf8Text(folder + u'/' + name)));
         for (int i = 0; i + 1 < list2->count(); ++i)
             list2->item(i)->setText(translated[i]);
-        auto *marks = session.window->findChild<LandingMarks *>();
+        auto *marks = session.window->findChild<RowMarks *>();
         auto *text1 = session.get<QLineEdit>("Text1");
         std::vector<double> keys; // how long the Enter key itself takes
         const double update = MedianMs(runs(), [&] {
-            QSignalSpy done(marks, &LandingMarks::marksChanged);
+            QSignalSpy done(marks, &RowMarks::marksChanged);
             QElapsedTimer timer;
             timer.start();
             QTest::keyClick(text1, Qt::Key_Return);
@@ -121,6 +122,33 @@ void marks(const QString &folder)
                   Ms(update), QStringLiteral("the key itself: %1; target: within %2 ms").arg(Ms(keys[keys.size() / 2]))
                                   .arg(literals > 3000 ? 300 : 20)});
     }
+}
+
+// A key typed into the find box that matches no row: the whole of both lists
+// is searched. Beside it, the same search over plain lists of strings.
+void find(const QString &folder)
+{
+    const QString name = writeSource(folder, sized(32767));
+    Session session(folder);
+    session.load(name);
+    auto *text2 = session.get<QLineEdit>("Text2");
+    auto *list1 = session.get<ListBox>("List1");
+    const QStringList rows = ScanLiterals(Utf8NoBomFile::ReadUtf8Text(folder + u'/' + name));
+    text2->setFocus();
+    const double key = MedianMs(runs() * 3, [&] { QTest::keyClick(text2, Qt::Key_NumberSign, {}); },
+                                [&] { text2->setText(QStringLiteral("#")); list1->setCurrentRow(0); });
+    int hits = 0;
+    const double plain = MedianMs(runs() * 3, [&] {
+        for (const QString &row : rows)
+            hits += row.contains(QStringLiteral("##"), Qt::CaseInsensitive) ? 1 : 0;
+        for (const QString &row : rows)
+            hits += row.contains(QStringLiteral("##"), Qt::CaseInsensitive) ? 1 : 0;
+    });
+    if (list1->currentRow() != 0 || hits != 0)
+        qFatal("the find matched a row");
+    PrintRow({"A key in the find box, no row matching", QStringLiteral("%1 rows").arg(list1->count()), Ms(key),
+              QStringLiteral("plain search of two string lists: %1 (×%2); target: within 20 ms").arg(Ms(plain))
+                  .arg(key / qMax(plain, 1e-6), 0, 'f', 1)});
 }
 
 void replace(const QString &folder)
@@ -163,6 +191,7 @@ int main(int argc, char *argv[])
     PrintTable("Zelvane main window, offscreen", {"What", "Input", "Figure", "Beside it"});
     load(folder.path());
     marks(folder.path());
+    find(folder.path());
     replace(folder.path());
     return 0;
 }

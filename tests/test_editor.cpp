@@ -4,7 +4,10 @@
 
 #include "support/Window.h"
 
-#include "engine/ApplyPairs.h"
+#include "engine/OwnLiterals.h"
+#include "engine/ReplaceAndSave.h"
+
+#include <QCheckBox>
 
 #include <QRandomGenerator>
 
@@ -53,7 +56,7 @@ private slots:
         writeBytes(m_dir.filePath("four.cpp"), "void f() { g(\"alpha\"); g(\"beta\"); g(\"gamma\"); g(\"你好\"); }\n");
         writeBytes(m_dir.filePath("one.cpp"), "int x = g(\"solo\");\n");
         writeBytes(m_dir.filePath("none.cpp"), "int main() { return 0; }\n");
-        writeBytes(m_dir.filePath("monkey.cpp"), "// 演示 \"hello\"\nf(\"hello\", \"world\", \"  padded  \", \"你好\");\nchar q = '\"'; k(\"a\", \"b\");\n");
+        writeBytes(m_dir.filePath("monkey.cpp"), "// 演示 \"hello\"\nf(\"hello\", \"world\", \"  padded  \", \"你好\");\nchar q = '\"'; k(\"a\", \"b\");\ng(\"hello\", \"world\", \"你好\");\n");
         m_window = std::make_unique<Window>(m_dir.path());
         List1 = m_window->get<ListBox>("List1");
         List2 = m_window->get<ListBox>("List2");
@@ -108,23 +111,48 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QStringList, steps);
         QFETCH(QString, expected);
-        m_window->load(file);
+        m_window->load(file, {"放弃修改"});
         run(steps);
         QCOMPARE(state(), expected);
     }
 
     // After every action List1 holds what the load listed and both selections
-    // are in range; after every replace the file holds the rows applied to the
-    // text before, and the backup that text.
+    // are in range. After every press the file holds the rows applied to the
+    // text before, by the rule the check box picks, and the backup the text
+    // before the last change; a second press asks first, and a cancel writes nothing.
     void monkey()
     {
         const QString file = m_dir.filePath("monkey.cpp");
-        m_window->load("monkey.cpp");
+        m_window->load("monkey.cpp", {"放弃修改"});
         const QStringList found = rowsOf(List1);
         QString text = QString::fromUtf8(readBytes(file));
+        QList<LiteralSpan> spans = ScanLiteralSpans(text);
+        QStringList written = found;
+        QByteArray backup = readBytes(file + ".backup");
+        auto *check2 = m_window->get<QCheckBox>("Check2");
         QRandomGenerator random(quint32(qEnvironmentVariableIntValue("ZELVANE_MONKEY_SEED")));
         const int actions = qEnvironmentVariableIsSet("ZELVANE_MONKEY_ACTIONS") ? qEnvironmentVariableIntValue("ZELVANE_MONKEY_ACTIONS") : 3000;
         const auto below = [&random](int n) { return int(random.bounded(n)); };
+        const auto pressAndCheck = [&](const QString &answer) {
+            const QStringList rows = rowsOf(List2);
+            const bool own = check2->isChecked();
+            const ReplaceRequest request{text, found, rows, {}, {}, {}, spans};
+            const OwnLiterals next = own ? ReplaceOwnLiterals(text, spans, OwnLiteralReplacements(request))
+                                         : ApplyPairsTrackingSpans(text, spans, found, rows);
+            const bool again = !own && rows == written && next.text != text;
+            const QString shown = m_window->press("Command3", {answer});
+            QCOMPARE(m_window->asked.size(), int(again));
+            QVERIFY2(!shown.contains("[warning]"), qPrintable(shown));
+            if (!again || answer == "再次替换") {
+                backup = next.text == text && backup != "<missing>" ? backup : text.toUtf8();
+                text = next.text;
+                spans = next.spans;
+                written = rows;
+            }
+            QCOMPARE(readBytes(file), text.toUtf8());
+            QCOMPARE(readBytes(file + ".backup"), backup);
+            QTest::mouseClick(Text1, Qt::LeftButton); // a space typed on the button would press it again
+        };
         for (int i = 0; i < actions; ++i) {
             switch (below(8)) {
             case 0: Window::click(List1, below(found.size() + 1), below(4) ? Qt::LeftButton : Qt::RightButton); break;
@@ -133,18 +161,10 @@ private slots:
             case 3: Window::key(below(2) ? "Return" : "Shift+Return"); break;
             case 4: Window::key(below(2) ? "Alt+Up" : "Alt+Down"); break;
             case 5: Window::doubleClick(List1, below(found.size())); break;
-            case 6: QTest::mouseClick(m_window->get("Command2"), Qt::LeftButton); break;
-            default: {
-                if (below(8))
-                    break;
-                const QStringList rows = rowsOf(List2);
-                const QString shown = m_window->press("Command3");
-                QVERIFY2(!shown.contains("[warning]"), qPrintable(shown));
-                QCOMPARE(readBytes(file + ".backup"), text.toUtf8());
-                text = ApplyPairs(text, found, rows);
-                QCOMPARE(readBytes(file), text.toUtf8());
-                QTest::mouseClick(Text1, Qt::LeftButton); // a space typed on the button would press it again
-            }
+            case 6: QTest::mouseClick(m_window->get(below(4) ? "Command2" : "Check2"), Qt::LeftButton); break;
+            default:
+                for (int presses = below(8) ? 0 : 1 + below(2); presses > 0; --presses)
+                    pressAndCheck(below(2) ? "再次替换" : "取消");
             }
             QCOMPARE(rowsOf(List1), found);
             QCOMPARE(List2->count(), found.size());

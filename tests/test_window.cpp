@@ -1,6 +1,7 @@
 // The main window through its real widgets, as a user starts and drives it:
-// the notice, loads (odd ones too), the replace, the desktop services, the
-// lists' mouse events, and the marks that say where each edit will land.
+// the notice, loads (odd ones too), the replace and its questions, the marks
+// that say where each edit will land, the own-literal mode, the find box and
+// counts, the desktop services and the lists' mouse events.
 
 #include "support/Window.h"
 
@@ -9,6 +10,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QWindow>
 
@@ -50,6 +52,8 @@ private slots:
         writeBytes(file("many.cpp"), many);
         writeBytes(file("marks.cpp"), "// 开始 here\nf(\"开始\");\ng(\"same\");\nh(\"same\");\nk(\"own\");\n");
         writeBytes(file("gone.cpp"), "\"x\"");
+        writeBytes(file("u.cpp"), "a(\"one\"); b(\"two\");\n");
+        writeBytes(file("own.cpp"), "// 开始 here\nf(\"开始\");\ng(\"same\");\nh(\"same\");\nk(\"own\");\n");
         m_window = std::make_unique<Window>(m_dir.path(), [this](QWidget *modal) {
             auto *notice = qobject_cast<Form2 *>(modal);
             const auto tick = [notice] { QMetaObject::invokeMethod(notice->timer1(), "timeout"); };
@@ -88,9 +92,10 @@ private slots:
         Window::click(List1, 2);
         Window::key("Return");
         QCOMPARE(List2->item(2)->text(), m_long);
-        // The rows are wider than the list; List2 scrolls further, by room for an icon.
+        // The rows are wider than the list; both scroll further, by room for an icon.
         QVERIFY(List1->horizontalExtent() > List1->width());
-        QVERIFY(List2->horizontalScrollBar()->maximum() >= List1->horizontalScrollBar()->maximum() + List2->iconSize().width());
+        QVERIFY(List2->horizontalScrollBar()->maximum() >= List2->horizontalExtent() - List2->viewport()->width() + List2->iconSize().width());
+        QCOMPARE(List1->horizontalScrollBar()->maximum(), List2->horizontalScrollBar()->maximum());
     }
 
     // 40,000 rows load whole; a file gone since File1 listed it leaves them there.
@@ -108,7 +113,7 @@ private slots:
     void marksShowWhereEditsLand()
     {
         m_window->load("marks.cpp");
-        QCOMPARE(List1->item(1)->data(Qt::ToolTipRole).toString(), QStringLiteral("第 3 行：g(\"same\");"));
+        QCOMPARE(List1->item(1)->data(Qt::ToolTipRole).toString(), QStringLiteral("第 3 行：g(\"【same】\");"));
         Window::type("Begin"); // row 0: its text stands in the comment above
         Window::key("Return");
         Window::key("Alt+Down"); // row 2 only: it lands on row 1's literal
@@ -117,9 +122,9 @@ private slots:
         Window::type("mine"); // row 3 lands on its own literal
         Window::key("Return");
         QTRY_VERIFY(marked(0));
-        QVERIFY2(tip(0).contains("第 1 行：// 开始 here"), qPrintable(tip(0)));
+        QVERIFY2(tip(0).contains("第 1 行：// 【开始】 here"), qPrintable(tip(0)));
         QVERIFY(!marked(1) && marked(2) && !marked(3));
-        QVERIFY2(tip(2).contains("第 3 行：g(\"same\")"), qPrintable(tip(2)));
+        QVERIFY2(tip(2).contains("第 3 行：g(\"【same】\")"), qPrintable(tip(2)));
         Window::doubleClick(List1, 2);
         QTRY_VERIFY(!marked(2));
         Window::click(List1, 1);
@@ -132,7 +137,7 @@ private slots:
         m_window->press("Command3");
         QTRY_VERIFY2(tip(3).contains("跳过"), qPrintable(tip(3)));
         QVERIFY(!marked(0) && marked(1) && !marked(3));
-        QVERIFY2(tip(1).contains("第 4 行：h(\"same\")"), qPrintable(tip(1)));
+        QVERIFY2(tip(1).contains("第 4 行：h(\"【same】\")"), qPrintable(tip(1)));
     }
 
     void replaceByButtonAndAltR()
@@ -146,15 +151,131 @@ private slots:
         const QByteArray written = "puts(\"hi\");\nputs(\"second\");\n";
         QCOMPARE(readBytes(file("r.cpp")), written);
         QCOMPARE(readBytes(file("r.cpp.backup")), before);
-        // Alt+R presses it too (after the access key's short animation): one backup generation.
+        // Alt+R presses it too (after the access key's short animation); the
+        // same bytes again leave the backup of the original.
         m_window->shownBy([&] {
             QTest::keyClick(m_window->form.get(), Qt::Key_R, Qt::AltModifier);
             QTRY_VERIFY(!m_window->shown.isEmpty());
         });
-        QCOMPARE(readBytes(file("r.cpp.backup")), written);
+        QCOMPARE(readBytes(file("r.cpp.backup")), before);
+        QVERIFY(m_window->asked.isEmpty());
         // Another file selected than the one loaded: refused.
         Window::click(m_window->get<QListWidget>("File1"), 0);
         QVERIFY(m_window->press("Command3").endsWith("[warning]"));
+    }
+
+    // Ticked, each edit writes over its own literal, and pressing again writes
+    // the same bytes. Unticked, a second press asks first. F8 visits the marked
+    // rows; Label4 counts them.
+    void ownLiteralsChecksAndCounts()
+    {
+        m_window->load("own.cpp");
+        auto *label4 = m_window->get<QLabel>("Label4");
+        QCOMPARE(label4->text(), "4 行，已改 0，未写入 0，警告 0");
+        Window::type("Begin"); // row 0 lands in the comment above
+        Window::key("Return");
+        Window::key("Alt+Down"); // row 2 lands on row 1's literal
+        Window::type("other");
+        Window::key("Return");
+        Window::type("Say \"hi\""); // row 3 would end its literal early
+        Window::key("Return");
+        QTRY_COMPARE(label4->text(), "4 行，已改 3，未写入 3，警告 3");
+        QVERIFY2(tip(3).contains("\\\""), qPrintable(tip(3)));
+        for (const auto &[keys, row] : {std::pair{"F8", 0}, {"F8", 2}, {"Shift+F8", 0}, {"Shift+F8", 3}}) {
+            Window::key(keys);
+            QCOMPARE(List1->currentRow(), row);
+        }
+        QCOMPARE(m_window->get<EditBox>("Text1")->text(), "Say \"hi\"");
+        Window::doubleClick(List1, 3);
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
+        QTRY_COMPARE(label4->text(), "4 行，已改 2，未写入 2，警告 0");
+        QVERIFY2(tip(0).contains("正是这个字符串"), qPrintable(tip(0)));
+
+        const QByteArray source = readBytes(file("own.cpp"));
+        const QByteArray own = "// 开始 here\nf(\"Begin\");\ng(\"same\");\nh(\"other\");\nk(\"own\");\n";
+        selectInFile1("own.cpp");
+        for (int press = 0; press < 2; ++press) {
+            m_window->press("Command3");
+            QCOMPARE(readBytes(file("own.cpp")), own);
+            QCOMPARE(readBytes(file("own.cpp.backup")), source);
+        }
+        QCOMPARE(label4->text(), "4 行，已改 2，未写入 0，警告 0");
+        QVERIFY(m_window->asked.isEmpty());
+
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
+        m_window->press("Command3", {"取消"});
+        QVERIFY2(m_window->asked.value(0).contains("有 2 行会再次改动文件") && m_window->asked[0].contains("第 1 行"),
+                 qPrintable(m_window->asked.value(0)));
+        QCOMPARE(readBytes(file("own.cpp")), own);
+        m_window->press("Command3", {"再次替换"});
+        QCOMPARE(readBytes(file("own.cpp")), "// Begin here\nf(\"Begin\");\ng(\"other\");\nh(\"other\");\nk(\"own\");\n");
+        QCOMPARE(readBytes(file("own.cpp.backup")), own);
+    }
+
+    // Rows not yet written are asked about before a load or a close throws
+    // them away, and a file changed on disk before it is overwritten.
+    void questionsKeepTheUsersWork()
+    {
+        QVERIFY(m_window->load("u.cpp", {"放弃修改"}).isEmpty());
+        QCOMPARE(m_window->asked.size(), 0);
+        const auto edit = [this](int row, const char *text) {
+            Window::click(List1, row);
+            Window::type(text);
+            Window::key("Return");
+            Window::click(List1, 0);
+            Window::type("typed");
+        };
+        edit(1, "TWO");
+        m_window->load("r.cpp", {"取消"});
+        QVERIFY(m_window->asked.value(0).startsWith("打开文件: u.cpp 中有 1 行修改还没有写入文件。"));
+        QCOMPARE(rowsOf(List2), QStringList({"one", "TWO"}));
+        QCOMPARE(List1->currentRow(), 0);
+        QCOMPARE(m_window->get<EditBox>("Text1")->text(), "typed");
+        m_window->shownBy([this] { m_window->form->close(); });
+        QVERIFY(m_window->form->isVisible() && m_window->asked.value(0).startsWith("Zelvane: "));
+        m_window->load("u.cpp", {"放弃修改"});
+        QCOMPARE(rowsOf(List2), QStringList({"one", "two"}));
+
+        edit(0, "ONE");
+        writeBytes(file("u.cpp"), "a(\"one\"); b(\"two\"); // changed elsewhere\n");
+        selectInFile1("u.cpp");
+        m_window->press("Command3", {"取消"});
+        QVERIFY(m_window->asked.value(0).contains("被修改过"));
+        QCOMPARE(readBytes(file("u.cpp.backup")), "<missing>");
+        m_window->load("r.cpp", {"替换文件", "仍然替换"});
+        QCOMPARE(readBytes(file("u.cpp")), "a(\"ONE\"); b(\"two\");\n");
+        QCOMPARE(readBytes(file("u.cpp.backup")), "a(\"one\"); b(\"two\"); // changed elsewhere\n");
+        QCOMPARE(rowsOf(List1).value(1), "second"); // then r.cpp loaded
+    }
+
+    // Typing finds from the current row on; F3 and Shift+F3 wrap; the lists
+    // scroll together; a file made in the folder appears.
+    void findAndFollow()
+    {
+        m_window->load("many.cpp", {"放弃修改"});
+        auto *text2 = m_window->get<QLineEdit>("Text2");
+        Window::key("Ctrl+F");
+        QCOMPARE(QApplication::focusWidget(), text2);
+        Window::type("R3999");
+        QCOMPARE(List1->currentRow(), 3999);
+        for (const auto &[keys, row] : {std::pair{"F3", 39990}, {"Shift+F3", 3999}, {"Shift+F3", 39999}, {"Return", 3999}}) {
+            Window::key(keys);
+            QCOMPARE(List1->currentRow(), row);
+        }
+        QCOMPARE(List2->currentRow(), 3999);
+        QCOMPARE(List2->verticalScrollBar()->value(), List1->verticalScrollBar()->value());
+        Window::type("x");
+        QVERIFY(m_window->get("NoMatch")->isVisible() && List1->currentRow() == 3999);
+        Window::key("Escape");
+        QCOMPARE(QApplication::focusWidget(), m_window->get("Text1"));
+        QCOMPARE(m_window->get<EditBox>("Text1")->selectedText(), "r3999");
+        List2->verticalScrollBar()->setValue(100);
+        QCOMPARE(List1->verticalScrollBar()->value(), 100);
+
+        selectInFile1("r.cpp");
+        writeBytes(file("made.cpp"), "");
+        QTRY_VERIFY(rowsOf(m_window->get<QListWidget>("File1")).contains("made.cpp"));
+        QCOMPARE(m_window->get<FileList>("File1")->fileName(), "r.cpp");
     }
 
     void desktopServices()

@@ -14,12 +14,14 @@
 #include "ui/EditBox.h"
 #include "ui/EventGuard.h"
 #include "ui/Form2.h"
-#include "ui/LandingMarks.h"
+#include "ui/RowMarks.h"
 #include "ui/ListBox.h"
 #include "ui/ListBoxWiden.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -46,6 +48,13 @@ QFont uiFont(qreal points)
 
 QString loadTitle() { return QStringLiteral("打开文件"); }
 
+// A row's text as a question quotes it.
+QString quoted(const QString &text)
+{
+    constexpr qsizetype Longest = 30;
+    return QStringLiteral("“%1”").arg(text.size() > Longest ? text.left(Longest - 1) + QChar(0x2026) : text);
+}
+
 } // namespace
 
 Form1::Form1()
@@ -62,9 +71,10 @@ Form1::Form1()
     setFixedSize(897, 593); // fixed border: no resizing, no maximising
 
     createControls();
-    Marks = new LandingMarks(this); // created after the lists, deleted after them
+    Marks = new RowMarks(this); // created after the lists, deleted after them
     connectBrowser();
     connectEditor();
+    connectFind();
     connectMarks();
 
     connect(Command3, &QPushButton::clicked, this, [this] {
@@ -75,6 +85,9 @@ Form1::Form1()
     });
     connect(Check1, &QCheckBox::toggled, this, [this] {
         RunEvent(this, QStringLiteral("置顶窗口"), [this] { Check1_Click(); });
+    });
+    connect(Check2, &QCheckBox::toggled, this, [this] {
+        RunEvent(this, Check2->text(), [this] { Check2_Click(); });
     });
 }
 
@@ -89,14 +102,20 @@ void Form1::connectMarks()
             return QVariant(Marks->landingTip(row));
         return role == Qt::DecorationRole && Marks->marked(row) ? QVariant(warning) : QVariant();
     });
-    List2->setIconSize(QSize(16, 16));
-    List2->setIconRoom(true);
-    connect(Marks, &LandingMarks::marksChanged, List2, &ListBox::notesChanged);
+    // List1 keeps the same room as List2, though it shows no icon: both then
+    // scroll over the same range, row beside row.
+    for (ListBox *list : {List1, List2}) {
+        list->setIconSize(QSize(16, 16));
+        list->setIconRoom(true);
+    }
+    connect(Marks, &RowMarks::marksChanged, List2, &ListBox::notesChanged);
+    connect(Marks, &RowMarks::marksChanged, this, &Form1::UpdateCounts);
 }
 
 void Form1::UpdateMarks()
 {
-    Marks->update(rowsOf(List1), rowsOf(List2));
+    Marks->update(Rows{rowsOf(List1), rowsOf(List2), WrittenRows});
+    UpdateCounts();
 }
 
 void Form1::createControls()
@@ -155,14 +174,27 @@ void Form1::createControls()
     Check1->setTristate(false);
     Check1->setCheckState(Qt::Unchecked);
 
+    // In the free room of the label row and the bottom row.
+    Check2 = new QCheckBox(QStringLiteral("只改各行自己的字符串"), Frame2);
+    place(Check2, "Check2", small, 120, 50, 190, 20);
+    Check2->setToolTip(QStringLiteral("勾选后，“替换文件”把每一行的替换只写在这一行自己的字符串上；\n"
+                                      "不勾选时，每一行替换文件中第一次出现的原始字符串。"));
+    Label4 = new QLabel(Frame2);
+    place(Label4, "Label4", small, 428, 52, 197, 16);
+    createFindControls();
+
     for (QPushButton *button : {Command1, Command2, Command3, Command4})
         button->setAutoDefault(false);
     Frame1->setFocusPolicy(Qt::NoFocus);
     Frame2->setFocusPolicy(Qt::NoFocus);
+    Command2->setToolTip(QStringLiteral("存入这一行并转到下一行（Enter）"));
+    Command3->setToolTip(QStringLiteral("把各行的替换写入选中的文件，原来的文件保存为“文件名.backup”（Alt+R）"));
+    Command4->setToolTip(QStringLiteral("用系统关联的程序打开选中的文件（Alt+O）"));
+    Text1->setToolTip(QStringLiteral("编辑选中行的替换：Enter 存入并转到下一行，Alt+↑ / Alt+↓ 转到上一行 / 下一行（不存入）"));
 
     // Tab order by tab index; frames and labels take no focus.
     const QList<QWidget *> tabOrder = {Command1, Dir1, File1, Drive1, Text1, Command2,
-                                       List1, List2, Command3, Command4, Check1};
+                                       List1, List2, Command3, Command4, Check1, Check2, Text2};
     for (int i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -200,12 +232,16 @@ QString Form1::SelectedFilePath() const
 
 void Form1::File1_DblClick()
 {
-    BusyCursor busy;
     const QString path = SelectedFilePath();
+    if (!MayDiscardEdits(loadTitle()))
+        return;
+    BusyCursor busy;
+    QByteArray bytes;
     QString text;
     QStringList literals;
     try {
-        text = Utf8NoBomFile::ReadUtf8Text(path);
+        bytes = Utf8NoBomFile::ReadBytes(path);
+        text = Utf8NoBomFile::DecodeUtf8(bytes, path);
         literals = ScanLiterals(text);
     } catch (const FileError &error) {
         // SourceText, the lists and Text1 keep what they held.
@@ -215,14 +251,18 @@ void Form1::File1_DblClick()
 
     SourceText = text;
     LoadedPath = path;
+    Spans = ScanLiteralSpans(SourceText);
+    DiskBytes = bytes;
+    WrittenRows = literals;
     List1->clearRows();
     List2->clearRows();
     Text1->setText(QString());
 
-    Marks->setText(SourceText);
-    Marks->update(literals, literals);
+    Marks->setText(SourceText, Spans, false);
+    Marks->update(Rows{literals, literals, literals});
     List1->addRows(literals);
     List2->addRows(literals);
+    UpdateCounts();
 
     WidenListBox(this, List1);
     WidenListBox(this, List2);
@@ -241,17 +281,124 @@ void Form1::Command3_Click()
 
 void Form1::ReplaceAndSave()
 {
-    const ReplaceRequest request{SourceText, rowsOf(List1), rowsOf(List2),
-                                 File1->folder(), File1->fileName(), LoadedPath};
+    ReplaceInto(File1->folder(), File1->fileName());
+}
+
+ReplaceRequest Form1::RequestFor(const QString &folder, const QString &fileName) const
+{
+    ReplaceRequest request{SourceText, rowsOf(List1), rowsOf(List2), folder, fileName, LoadedPath};
+    request.spans = Spans;
+    request.ownLiterals = Check2->isChecked();
+    request.diskBytes = DiskBytes;
+    return request;
+}
+
+bool Form1::ReplaceInto(const QString &folder, const QString &fileName)
+{
+    ReplaceRequest request = RequestFor(folder, fileName);
+    if (!ConfirmPressAgain(request))
+        return false;
     CurrentPath = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
-    SourceText = ::ReplaceAndSave(request);
+    ReplaceResult result;
+    try {
+        result = ::ReplaceAndSave(request);
+    } catch (const FileChangedError &changed) {
+        if (!ConfirmChangedOnDisk(changed.message()))
+            return false;
+        request.diskBytes.reset();
+        result = ::ReplaceAndSave(request);
+    }
     // The next press applies the rows to the text written: a changed row whose
     // find still occurs further on would change it.
-    Marks->setText(SourceText);
+    SourceText = std::move(result.text);
+    Spans = std::move(result.spans);
+    DiskBytes = std::move(result.bytes);
+    WrittenRows = request.replacements;
+    Marks->setText(SourceText, Spans, true);
     UpdateMarks();
     const QString confirmation = ReplaceConfirmation(request);
     if (!confirmation.isEmpty())
         ShowMessageUnbusy(this, confirmation, ReplaceTitle(), MessageIcon::Information);
+    return true;
+}
+
+// A press with nothing new stored applies the rows to the text they were
+// written into: each changed row whose text still occurs changes it again.
+bool Form1::ConfirmPressAgain(const ReplaceRequest &request)
+{
+    const QString target = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
+    if (request.ownLiterals || UnwrittenCount() > 0 || LoadedPath.isEmpty()
+        || !SourcePaths::SameFile(target, LoadedPath))
+        return true;
+    const QList<Landing> landings = PlanLandings(SourceText, Spans, request.found, request.replacements);
+    const SourceLines lines(SourceText);
+    QStringList places;
+    int again = 0;
+    for (qsizetype row = 0; row < landings.size(); ++row) {
+        const Landing &landing = landings[row];
+        if (landing.position < 0 && !landing.inReplacement)
+            continue;
+        if (++again <= 5) {
+            const QString where = landing.position < 0 ? QStringLiteral("前面的行替换进去的文字")
+                                                       : QStringLiteral("第 %1 行").arg(lines.lineOf(landing.position));
+            places << QStringLiteral("%1 → %2：%3").arg(quoted(request.found[row]), quoted(request.replacements[row]), where);
+        }
+    }
+    if (again == 0)
+        return true;
+    if (again > 5)
+        places << QString(QChar(0x2026));
+    const QString text = QStringLiteral("%1 中已经写入了这些替换，之后没有存入新的修改。\n"
+                                        "再替换一次，有 %2 行会再次改动文件（它们的原始字符串在文件中还有别处出现），"
+                                        "备份也会换成现在的文件：\n%3\n\n"
+                                        "勾选“只改各行自己的字符串”后再替换，不会再次改动文件。")
+                             .arg(request.fileName).arg(again).arg(places.join(QLatin1Char('\n')));
+    return AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("再次替换"), QStringLiteral("取消")}) == 0;
+}
+
+bool Form1::ConfirmChangedOnDisk(const QString &reason)
+{
+    const QString text = reason + QStringLiteral("\n仍然替换：磁盘上现在的内容保存为备份，文件换成本程序中的文字和修改。\n"
+                                                 "取消：什么也不写入。");
+    return AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("仍然替换"), QStringLiteral("取消")}) == 0;
+}
+
+int Form1::UnwrittenCount() const
+{
+    int count = 0;
+    for (int i = 0; i < List2->count(); ++i)
+        count += i >= WrittenRows.size() || List2->item(i)->text() != WrittenRows[i];
+    return count;
+}
+
+bool Form1::MayDiscardEdits(const QString &title)
+{
+    const int unwritten = UnwrittenCount();
+    if (unwritten == 0)
+        return true;
+    const QFileInfo loaded(LoadedPath);
+    const QString text = QStringLiteral("%1 中有 %2 行修改还没有写入文件。\n"
+                                        "替换文件：先写入这些修改，再继续。\n放弃修改：这些修改将会丢失。")
+                             .arg(loaded.fileName()).arg(unwritten);
+    switch (AskUnbusy(this, text, title, {ReplaceTitle(), QStringLiteral("放弃修改"), QStringLiteral("取消")})) {
+    case 0: {
+        bool written = false;
+        RunEvent(this, ReplaceTitle(), [&] { written = ReplaceInto(loaded.path(), loaded.fileName()); });
+        return written;
+    }
+    case 1:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (MayDiscardEdits(windowTitle()))
+        event->accept();
+    else
+        event->ignore();
 }
 
 void Form1::Command4_Click()
@@ -267,4 +414,10 @@ void Form1::Check1_Click()
         ClearTopmost(this);
     else if (value == 1)
         SetTopmost(this);
+}
+
+void Form1::Check2_Click()
+{
+    Marks->setOwnLiterals(Check2->isChecked());
+    UpdateMarks();
 }

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "engine/ScanLiterals.h"
+
+#include <QByteArray>
 #include <QWidget>
 
+#include <optional>
+
 class QCheckBox;
+class QLineEdit;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -10,13 +16,14 @@ class DriveList;
 class EditBox;
 class FileList;
 class FolderList;
-class LandingMarks;
+class RowMarks;
+struct ReplaceRequest;
 class ListBox;
 
 // The main window: the file browser, the two paired lists of literals with
 // their edit box, and the file buttons. Event procedures are named by control
 // and event; the list editor's live in Form1Editor.cpp, the browser's in
-// Form1Browser.cpp.
+// Form1Browser.cpp, the find box, counts and row keys in Form1Find.cpp.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -27,16 +34,39 @@ public:
 
     void setVisible(bool visible) override; // runs Form1 Load before the first show
 
+protected:
+    void closeEvent(QCloseEvent *event) override; // asks before unwritten rows are lost
+
 private:
     void createControls();
-    void connectBrowser(); // Form1Browser.cpp
-    void connectEditor();  // Form1Editor.cpp
+    void createFindControls(); // Form1Find.cpp
+    void connectBrowser();     // Form1Browser.cpp
+    void connectEditor();      // Form1Editor.cpp
+    void connectFind();        // Form1Find.cpp
     void connectMarks();
 
     // Applies the rows to the file selected in File1, keeping a backup, and confirms.
     void ReplaceAndSave();
+    // The same for the file in that folder; false when nothing was written.
+    bool ReplaceInto(const QString &folder, const QString &fileName);
+    ReplaceRequest RequestFor(const QString &folder, const QString &fileName) const;
+    // The questions before a replace; false: the user cancelled it.
+    bool ConfirmPressAgain(const ReplaceRequest &request);
+    bool ConfirmChangedOnDisk(const QString &reason);
+    // Before rows not yet written are thrown away: true to go on.
+    bool MayDiscardEdits(const QString &title);
+    // Rows whose replacement differs from what the last load or replace left.
+    int UnwrittenCount() const;
     // Works out again where each stored row will land (after a load, commit, restore or replace).
     void UpdateMarks();
+    void UpdateCounts(); // Label4
+
+    // Find box and row keys (Form1Find.cpp).
+    void Text2_Change();
+    void FindNext(int step); // +1 next, -1 previous, 0 from the current row on
+    void ShowRow(int row);   // as a click on List1 shows it, the focus left where it is
+    void showNoMatch(bool shown);
+    void NextMarkedRow(int step);
 
     // Path of the file selected in File1: folder, "/", name, joined as they are.
     QString SelectedFilePath() const;
@@ -50,6 +80,7 @@ private:
     void Command3_Click();
     void Command4_Click();
     void Check1_Click();
+    void Check2_Click();
 
     // List editor (Form1Editor.cpp). Key codes and shift masks are those of
     // the KeyDown event: 13 Return, 38 Up, 40 Down; 1 Shift, 2 Ctrl, 4 Alt.
@@ -66,8 +97,11 @@ private:
     QString SourceText;  // text of the file loaded last; after a replace, the text written
     QString CurrentPath; // folder last picked; during a replace, the file being replaced
     QString LoadedPath;  // the file whose text SourceText holds, empty before the first load
+    QList<LiteralSpan> Spans;  // where each row's literal stands in SourceText
+    QStringList WrittenRows;   // List2 as the last load or replace left it
+    std::optional<QByteArray> DiskBytes; // LoadedPath's bytes as last read or written
     bool m_loaded = false; // Form1 Load has run
-    LandingMarks *Marks = nullptr;
+    RowMarks *Marks = nullptr;
 
     // Controls, by their designer names.
     QGroupBox *Frame1 = nullptr;
@@ -86,4 +120,8 @@ private:
     QLabel *Label3 = nullptr;
     QPushButton *Command4 = nullptr;
     QCheckBox *Check1 = nullptr;
+    QCheckBox *Check2 = nullptr; // each edit over its own literal
+    QLabel *Label4 = nullptr;    // the counts
+    QLineEdit *Text2 = nullptr;  // find
+    QLabel *NoMatch = nullptr;   // inside Text2
 };

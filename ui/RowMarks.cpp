@@ -1,4 +1,4 @@
-#include "ui/LandingMarks.h"
+#include "ui/RowMarks.h"
 
 #include "engine/ApplyPairs.h"
 
@@ -6,7 +6,37 @@
 
 namespace {
 
-constexpr qsizetype LongestShownLine = 80;
+constexpr qsizetype ExcerptChars = 80; // of the line around a place
+constexpr qsizetype LongestMark = 40;  // of the place itself
+
+const QChar Ellipsis(0x2026);
+
+QString tokensShown(const QStringList &tokens)
+{
+    if (tokens.isEmpty())
+        return QStringLiteral("（无）");
+    return QLatin1Char('%') + tokens.join(QStringLiteral(" %"));
+}
+
+QString explain(ReplacementProblem problem, const QString &found, const QString &replacement)
+{
+    switch (problem) {
+    case ReplacementProblem::EndsLiteral:
+        return QStringLiteral("替换中有引号 \"：写入后字符串会在那里结束，代码将无法编译。请把引号写成 \\\"。");
+    case ReplacementProblem::EscapesClosingQuote:
+        return QStringLiteral("替换以奇数个反斜杠 \\ 结尾：它会转义字符串结尾的引号。请在末尾再加一个反斜杠（写成 \\\\）。");
+    case ReplacementProblem::LineBreak:
+        return QStringLiteral("替换中有换行：字符串不能跨行。请把换行写成 \\n。");
+    case ReplacementProblem::PlaceholdersDiffer:
+        return QStringLiteral("占位符和原始字符串不同：原始字符串有 %1，替换有 %2。请保留同样的占位符。")
+            .arg(tokensShown(PlaceholderTokens(found)), tokensShown(PlaceholderTokens(replacement)));
+    case ReplacementProblem::AcceleratorsDiffer:
+        return QStringLiteral("快捷键（&）的个数和原始字符串不同：原始字符串有 %1 个，替换有 %2 个。")
+            .arg(AccessKeyCount(found))
+            .arg(AccessKeyCount(replacement));
+    }
+    return QString();
+}
 
 } // namespace
 
@@ -23,56 +53,102 @@ int SourceLines::lineOf(qsizetype position) const
     return int(std::upper_bound(m_starts.begin(), m_starts.end(), position) - m_starts.begin());
 }
 
-QString SourceLines::show(int line) const
+QString SourceLines::excerpt(qsizetype position, qsizetype length) const
 {
-    const qsizetype start = m_starts[line - 1];
-    const qsizetype end = size_t(line) < m_starts.size() ? m_starts[line] : m_text.size();
-    const QString shown = QStringView(m_text).sliced(start, end - start).trimmed().toString();
-    return shown.size() > LongestShownLine ? shown.left(LongestShownLine) + QChar(0x2026) : shown;
+    const int line = lineOf(position);
+    qsizetype start = m_starts[size_t(line - 1)];
+    qsizetype end = size_t(line) < m_starts.size() ? m_starts[size_t(line)] - 1 : m_text.size();
+    if (end > start && m_text[end - 1] == u'\r')
+        --end;
+    while (start < position && m_text[start].isSpace())
+        ++start; // the line's indentation says nothing
+    const qsizetype markEnd = qMin(position + length, qMax(end, position));
+    QString mark = m_text.mid(position, markEnd - position);
+    if (mark.size() > LongestMark)
+        mark = mark.left(LongestMark / 2) + Ellipsis + mark.right(LongestMark / 2 - 1);
+    if (position + length > markEnd)
+        mark += Ellipsis; // it runs on over the next line
+    const qsizetype room = qMax<qsizetype>(0, ExcerptChars - mark.size());
+    const qsizetype before = qMin(position - start, qMax(room / 2, room - (end - markEnd)));
+    const qsizetype after = qMin(end - markEnd, room - before);
+    QString shown = position - before > start ? QString(Ellipsis) : QString();
+    shown += QStringView(m_text).sliced(position - before, before);
+    shown += QStringLiteral("【") + mark + QStringLiteral("】");
+    shown += QStringView(m_text).sliced(markEnd, after);
+    if (markEnd + after < end)
+        shown += Ellipsis;
+    return shown;
 }
 
-LandingMarks::LandingMarks(QObject *parent)
+RowMarks::RowMarks(QObject *parent)
     : QObject(parent)
 {
     m_pool.setMaxThreadCount(1);
 }
 
-LandingMarks::~LandingMarks()
+RowMarks::~RowMarks()
 {
     m_pool.waitForDone();
 }
 
-void LandingMarks::setText(const QString &text)
+void RowMarks::setText(const QString &text, const QList<LiteralSpan> &spans, bool written)
 {
     m_plan = Plan(); // its places are in the text before
     m_text = text;
     m_lines = SourceLines(text);
-    m_spans = ScanLiteralSpans(text);
+    m_spans = spans;
+    m_written = written;
 }
 
-void LandingMarks::update(const QStringList &found, const QStringList &replacements)
+void RowMarks::setOwnLiterals(bool own)
+{
+    m_own = own;
+}
+
+void RowMarks::update(const Rows &rows)
 {
     ++m_generation;
-    m_pending = {found, replacements, {}};
+    m_pending = Plan();
+    m_pending.rows = rows;
+    m_pending.own = m_own;
     m_hasPending = true;
     if (!m_running)
         startPending();
 }
 
-void LandingMarks::startPending()
+void RowMarks::work(Plan &plan, const QString &text, const QList<LiteralSpan> &spans)
+{
+    const Rows &rows = plan.rows;
+    const qsizetype count = qMin(rows.found.size(), rows.replacements.size());
+    if (!plan.own)
+        plan.landings = PlanLandings(text, spans, rows.found, rows.replacements);
+    plan.problems.resize(count);
+    plan.marked.assign(size_t(count), false);
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!RowChanges(rows.found[i], rows.replacements[i]))
+            continue;
+        plan.problems[i] = CheckReplacement(rows.found[i], rows.replacements[i]);
+        const Landing *landing = plan.own || i >= plan.landings.size() ? nullptr : &plan.landings[i];
+        const bool elsewhere = landing && !landing->ownLiteral && (landing->position >= 0 || landing->inReplacement);
+        plan.marked[size_t(i)] = elsewhere || !plan.problems[i].isEmpty();
+        plan.markedCount += plan.marked[size_t(i)];
+    }
+}
+
+void RowMarks::startPending()
 {
     m_hasPending = false;
     Plan plan = std::move(m_pending);
     bool anyChanged = false;
-    for (qsizetype i = 0; i < qMin(plan.found.size(), plan.replacements.size()) && !anyChanged; ++i)
-        anyChanged = RowChanges(plan.found[i], plan.replacements[i]);
+    for (qsizetype i = 0; i < qMin(plan.rows.found.size(), plan.rows.replacements.size()) && !anyChanged; ++i)
+        anyChanged = RowChanges(plan.rows.found[i], plan.rows.replacements[i]);
     if (!anyChanged) { // nothing can be marked: no need to look
         finished(m_generation, plan);
         return;
     }
     m_running = true;
-    m_pool.start([this, plan = std::move(plan), text = m_text, generation = m_generation]() mutable {
-        plan.landings = PlanLandings(text, plan.found, plan.replacements);
+    m_pool.start([this, plan = std::move(plan), text = m_text, spans = m_spans, generation = m_generation]() mutable {
+        work(plan, text, spans);
         QMetaObject::invokeMethod(this, [this, plan = std::move(plan), generation] {
             m_running = false;
             finished(generation, plan);
@@ -80,7 +156,7 @@ void LandingMarks::startPending()
     });
 }
 
-void LandingMarks::finished(int generation, const Plan &plan)
+void RowMarks::finished(int generation, const Plan &plan)
 {
     if (generation == m_generation) {
         m_plan = plan;
@@ -90,59 +166,96 @@ void LandingMarks::finished(int generation, const Plan &plan)
         startPending();
 }
 
-// The landing of a row whose stored edit changes the text, or none.
-const Landing *LandingMarks::landingOf(int row) const
+// The row's stored edit changes the text where it lands.
+bool RowMarks::changes(int row) const
 {
-    if (row < 0 || row >= m_plan.landings.size() || row >= m_plan.replacements.size()
-        || !RowChanges(m_plan.found[row], m_plan.replacements[row]))
-        return nullptr;
-    return &m_plan.landings[row];
+    const Rows &rows = m_plan.rows;
+    return row >= 0 && row < rows.found.size() && row < rows.replacements.size()
+        && RowChanges(rows.found[row], rows.replacements[row]);
 }
 
-bool LandingMarks::marked(int row) const
+// The row's edit was written by the last replace: its words are about the next press.
+bool RowMarks::pressAgain(int row) const
 {
-    const Landing *landing = landingOf(row);
-    return landing && !landing->ownLiteral && (landing->position >= 0 || landing->inReplacement);
+    const Rows &rows = m_plan.rows;
+    return m_written && row < rows.written.size() && rows.written[row] == rows.replacements[row];
 }
 
-QString LandingMarks::sourceTip(int row) const
+bool RowMarks::marked(int row) const
+{
+    return row >= 0 && size_t(row) < m_plan.marked.size() && m_plan.marked[size_t(row)];
+}
+
+QString RowMarks::sourceTip(int row) const
 {
     if (row < 0 || row >= m_spans.size())
         return QString();
-    const int line = m_lines.lineOf(m_spans[row].start);
-    return QStringLiteral("第 %1 行：%2").arg(line).arg(m_lines.show(line));
+    const LiteralSpan &span = m_spans[row];
+    return QStringLiteral("第 %1 行：%2").arg(m_lines.lineOf(span.start)).arg(m_lines.excerpt(span.start, span.length));
 }
 
-QString LandingMarks::landingTip(int row) const
+QString RowMarks::landingTip(int row) const
 {
-    const QString note = landingNote(row);
-    const QString source = sourceTip(row);
-    return note.isEmpty() ? source : source.isEmpty() ? note : source + QLatin1Char('\n') + note;
+    QStringList parts{sourceTip(row), landingNote(row), problemNote(row)};
+    parts.removeAll(QString());
+    return parts.join(QLatin1Char('\n'));
 }
 
 // What the row's edit does, in words; empty for a row left as found.
-QString LandingMarks::landingNote(int row) const
+QString RowMarks::landingNote(int row) const
 {
-    const Landing *found = landingOf(row);
-    if (!found)
+    if (!changes(row))
         return QString();
-    const Landing &landing = *found;
+    return m_plan.own ? ownLiteralNote(row) : firstOccurrenceNote(row);
+}
+
+QString RowMarks::ownLiteralNote(int row) const
+{
+    if (row < m_spans.size()
+        && QStringView(m_text).sliced(m_spans[row].start, m_spans[row].length) == m_plan.rows.replacements[row])
+        return QStringLiteral("文件已经写入：这个字符串已经是它的替换，再按“替换文件”不会再改动它。");
+    return QStringLiteral("替换文件时改动的正是这个字符串。");
+}
+
+QString RowMarks::firstOccurrenceNote(int row) const
+{
+    if (row >= m_plan.landings.size())
+        return QString();
+    const Landing &landing = m_plan.landings[row];
+    const bool again = pressAgain(row);
     if (landing.ownLiteral)
-        return QStringLiteral("替换文件时改动的正是这个字符串。");
+        return again ? QStringLiteral("文件已经写入。再按一次“替换文件”，这一行会再改动它自己的字符串。")
+                     : QStringLiteral("替换文件时改动的正是这个字符串。");
     if (landing.position < 0 && !landing.inReplacement)
-        return QStringLiteral("文件中找不到这个字符串：按“替换文件”时将跳过这一行。");
-    const QString warning = QStringLiteral("注意：替换文件时，这一行改动的不是它自己的字符串，\n");
-    if (landing.position < 0)
-        return warning + QStringLiteral("而是前面的行替换进去的文字。");
-    const int line = m_lines.lineOf(landing.position);
-    QString note = warning + QStringLiteral("而是第 %1 行%2").arg(line).arg(placeOf(row, landing.position));
-    if (landing.inReplacement)
-        note += QStringLiteral("，并且连带前面的行改动过的文字");
-    return note + QStringLiteral("：\n第 %1 行：%2").arg(line).arg(m_lines.show(line));
+        return again ? QStringLiteral("文件已经写入。再按“替换文件”时，文件中已找不到这一行的原始字符串，这一行将被跳过。")
+                     : QStringLiteral("文件中找不到这个字符串：按“替换文件”时将跳过这一行。");
+    QString note = again ? QStringLiteral("文件已经写入。注意：如果再按一次“替换文件”，这一行会再次改动文件，\n"
+                                          "改动的不是它自己的字符串，")
+                         : QStringLiteral("注意：替换文件时，这一行改动的不是它自己的字符串，\n");
+    if (landing.position < 0) {
+        note += QStringLiteral("而是前面的行替换进去的文字。");
+    } else {
+        const int line = m_lines.lineOf(landing.position);
+        note += QStringLiteral("而是第 %1 行%2").arg(line).arg(placeOf(row, landing.position));
+        if (landing.inReplacement)
+            note += QStringLiteral("，并且连带前面的行改动过的文字");
+        note += QStringLiteral("：\n第 %1 行：%2").arg(line).arg(m_lines.excerpt(landing.position, m_plan.rows.found[row].size()));
+    }
+    return note + QStringLiteral("\n勾选“只改各行自己的字符串”，这一行就只改动它自己的字符串。");
+}
+
+QString RowMarks::problemNote(int row) const
+{
+    if (row < 0 || row >= m_plan.problems.size() || m_plan.problems[row].isEmpty())
+        return QString();
+    QString note = QStringLiteral("警告：");
+    for (const ReplacementProblem problem : m_plan.problems[row])
+        note += QLatin1Char('\n') + explain(problem, m_plan.rows.found[row], m_plan.rows.replacements[row]);
+    return note;
 }
 
 // What stands at the position: a literal of the text, or code and comments.
-QString LandingMarks::placeOf(int row, qsizetype position) const
+QString RowMarks::placeOf(int row, qsizetype position) const
 {
     const auto after = std::upper_bound(m_spans.begin(), m_spans.end(), position,
                                         [](qsizetype at, const LiteralSpan &span) { return at < span.start; });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Landing.h"
+#include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
 
 #include <QObject>
@@ -17,34 +18,49 @@ public:
     explicit SourceLines(const QString &text);
 
     int lineOf(qsizetype position) const; // 1-based
-    QString show(int line) const;         // the line trimmed, cut to about 80 characters
+    // About 80 characters of the line around [position, position + length),
+    // that stretch set off in 【】, cut ends shown as "…".
+    QString excerpt(qsizetype position, qsizetype length) const;
 
 private:
     QString m_text;
     std::vector<qsizetype> m_starts; // of each line
 };
 
-// Where each row's stored edit will land when "替换文件" is pressed, and the
-// words that say so: what the lists show as tooltips and List2 as a warning
-// icon. The landings are worked out on a copy of the rows away from the
-// user-interface thread; a result that a newer update has made stale is
-// dropped, and marksChanged() follows each result that is kept.
-class LandingMarks : public QObject
+// The rows as the window holds them.
+struct Rows
+{
+    QStringList found;        // List1
+    QStringList replacements; // List2
+    QStringList written;      // List2 right after the last load or replace
+};
+
+// What each row's stored edit will do when "替换文件" is pressed, and what is
+// wrong with it: the warning icons and tooltips of the lists. A row is marked
+// when its edit lands anywhere but on its own literal, or when its replacement
+// would break the literal, its placeholders or its access keys. The work is
+// done on a copy of the rows away from the user-interface thread; a result that
+// a newer update has made stale is dropped, and marksChanged() follows each
+// result that is kept.
+class RowMarks : public QObject
 {
     Q_OBJECT
 public:
-    explicit LandingMarks(QObject *parent = nullptr);
-    ~LandingMarks() override; // waits for a computation still running
+    explicit RowMarks(QObject *parent = nullptr);
+    ~RowMarks() override; // waits for a computation still running
 
-    // The text the window holds, after a load or a replace.
-    void setText(const QString &text);
-    // Works the landings out again for the text and these rows; nothing is
-    // marked until the result is in.
-    void update(const QStringList &found, const QStringList &replacements);
+    // The text the window holds and where each row's literal stands in it;
+    // `written`: a replace wrote it, so the marks are about pressing again.
+    void setText(const QString &text, const QList<LiteralSpan> &spans, bool written);
+    // Each changed row over its own literal instead of the first occurrence of its text.
+    void setOwnLiterals(bool own);
+    // Works the marks out again for these rows; nothing is marked until the result is in.
+    void update(const Rows &rows);
 
     bool marked(int row) const;
-    QString sourceTip(int row) const;  // the line of the row's own literal
-    QString landingTip(int row) const; // that, and where the row's edit lands
+    int markedCount() const { return m_plan.markedCount; }
+    QString sourceTip(int row) const;  // the row's own literal in its line
+    QString landingTip(int row) const; // that, where the row's edit lands, and what is wrong with it
 
 signals:
     void marksChanged();
@@ -52,18 +68,29 @@ signals:
 private:
     struct Plan
     {
-        QStringList found, replacements;
-        QList<Landing> landings;
+        Rows rows;
+        bool own = false;
+        QList<Landing> landings; // by the first-occurrence rule; empty in the own-literal mode
+        QList<QList<ReplacementProblem>> problems;
+        std::vector<bool> marked;
+        int markedCount = 0;
     };
+    static void work(Plan &plan, const QString &text, const QList<LiteralSpan> &spans);
     void startPending();
     void finished(int generation, const Plan &plan);
-    const Landing *landingOf(int row) const;
+    bool changes(int row) const;
+    bool pressAgain(int row) const;
     QString landingNote(int row) const;
+    QString firstOccurrenceNote(int row) const;
+    QString ownLiteralNote(int row) const;
+    QString problemNote(int row) const;
     QString placeOf(int row, qsizetype position) const;
 
     QString m_text;
     SourceLines m_lines;
     QList<LiteralSpan> m_spans;
+    bool m_written = false;
+    bool m_own = false;
     Plan m_plan;            // the latest result
     Plan m_pending;         // rows waiting for the running computation to end
     bool m_hasPending = false;

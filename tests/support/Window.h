@@ -1,8 +1,9 @@
 #pragma once
 
 // Files as the tests see them, and the main window started in a folder as a
-// user starts it: the notice closes at once, and every message box is read and
-// closed with its OK button.
+// user starts it: the notice closes at once, every message box is read and
+// closed with its OK button, and every question gets the answer planned for it
+// or else its Escape answer.
 
 #include "ui/BrowserLists.h"
 #include "ui/EditBox.h"
@@ -79,19 +80,22 @@ public:
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, rowCentre(list, row));
     }
 
-    // These return what a message box said ("title: text", " [warning]" for a warning), if one showed.
-    QString load(const QString &name)
+    // These return what a message box said ("title: text", " [warning]" for a warning), if one showed;
+    // `answers` are the buttons to press, in turn, at the questions the action asks.
+    QString load(const QString &name, const QStringList &answers = {})
     {
         auto *file1 = get<QListWidget>("File1");
-        return shownBy([&] { doubleClick(file1, rowsOf(file1).indexOf(name)); });
+        return shownBy([&] { doubleClick(file1, rowsOf(file1).indexOf(name)); }, answers);
     }
-    QString press(const char *button)
+    QString press(const char *button, const QStringList &answers = {})
     {
-        return shownBy([&] { QTest::mouseClick(get(button), Qt::LeftButton); });
+        return shownBy([&] { QTest::mouseClick(get(button), Qt::LeftButton); }, answers);
     }
-    QString shownBy(const std::function<void()> &action)
+    QString shownBy(const std::function<void()> &action, const QStringList &answers = {})
     {
         shown.clear();
+        asked.clear();
+        planned = answers;
         action();
         activate();
         return shown;
@@ -117,6 +121,7 @@ public:
 
     std::unique_ptr<Form1> form;
     QString shown;
+    QStringList asked; // "title: text" of each question of the last action
     std::function<void(QWidget *)> nextModal;
 
 private:
@@ -131,10 +136,23 @@ private:
         auto *box = qobject_cast<QMessageBox *>(modal);
         if (!box)
             return (void)modal->close();
+        if (!box->button(QMessageBox::Ok))
+            return answer(box);
         shown = box->windowTitle() + ": " + box->text() + (box->icon() == QMessageBox::Warning ? " [warning]" : "");
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     }
 
+    void answer(QMessageBox *question)
+    {
+        asked << question->windowTitle() + ": " + question->text();
+        const QString wanted = planned.isEmpty() ? QString() : planned.takeFirst();
+        QAbstractButton *button = question->escapeButton();
+        for (QAbstractButton *offered : question->buttons())
+            button = offered->text() == wanted ? offered : button;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
     QTimer poll;
     QPointer<QWidget> handled;
+    QStringList planned;
 };

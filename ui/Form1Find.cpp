@@ -1,0 +1,149 @@
+// Finding one's way in many rows: the find box Text2, F8 to the next marked
+// row, the counts in Label4, and the two lists scrolling together.
+
+#include "ui/EditBox.h"
+#include "ui/EventGuard.h"
+#include "ui/Form1.h"
+#include "ui/ListBox.h"
+#include "ui/RowMarks.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QShortcut>
+
+namespace {
+
+// Whether row i's found text or replacement holds the text, letters of either case.
+bool RowHolds(const ListBox *found, const ListBox *replacements, int row, const QString &text)
+{
+    return found->item(row)->text().contains(text, Qt::CaseInsensitive)
+        || replacements->item(row)->text().contains(text, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+void Form1::createFindControls()
+{
+    Text2 = new QLineEdit(this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setFont(Label3->font());
+    Text2->setGeometry(484, 558, 114, 25);
+    Text2->setPlaceholderText(QStringLiteral("查找（Ctrl+F）"));
+    Text2->setClearButtonEnabled(false);
+    Text2->setToolTip(QStringLiteral("在两个列表中查找（不分大小写）：Ctrl+F 到这里，Enter 或 F3 下一个，"
+                                     "Shift+F3 上一个，Esc 回到编辑框。\n"
+                                     "F8 / Shift+F8：下一个 / 上一个带警告的行。"));
+    // Said inside the box, at its right end, so no message box interrupts typing.
+    NoMatch = new QLabel(QStringLiteral("无匹配"), Text2);
+    NoMatch->setObjectName(QStringLiteral("NoMatch"));
+    NoMatch->setStyleSheet(QStringLiteral("color: #b00020;"));
+    auto *layout = new QHBoxLayout(Text2);
+    layout->setContentsMargins(0, 0, 4, 0);
+    layout->addStretch();
+    layout->addWidget(NoMatch);
+    NoMatch->hide();
+}
+
+void Form1::connectFind()
+{
+    const auto guarded = [this](auto procedure) {
+        return [this, procedure] { RunEvent(this, QStringLiteral("查找"), procedure); };
+    };
+    connect(Text2, &QLineEdit::textEdited, this, guarded([this] { Text2_Change(); }));
+    connect(Text2, &QLineEdit::returnPressed, this, guarded([this] { FindNext(+1); }));
+    const auto shortcut = [this](const QKeySequence &keys, QWidget *where, auto procedure) {
+        auto *it = new QShortcut(keys, where);
+        it->setContext(where == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
+        connect(it, &QShortcut::activated, this, procedure);
+    };
+    shortcut(QKeySequence::Find, this, [this] {
+        Text2->setFocus(Qt::ShortcutFocusReason);
+        Text2->selectAll();
+    });
+    shortcut(Qt::Key_F3, this, guarded([this] { FindNext(+1); }));
+    shortcut(Qt::SHIFT | Qt::Key_F3, this, guarded([this] { FindNext(-1); }));
+    shortcut(Qt::Key_F8, this, guarded([this] { NextMarkedRow(+1); }));
+    shortcut(Qt::SHIFT | Qt::Key_F8, this, guarded([this] { NextMarkedRow(-1); }));
+    shortcut(Qt::Key_Escape, Text2, [this] { Text1->setFocus(Qt::OtherFocusReason); });
+
+    // Row i always stands beside row i: both lists have the same rows and the
+    // same scroll range, so one's position is the other's.
+    connect(List1->verticalScrollBar(), &QScrollBar::valueChanged, List2->verticalScrollBar(), &QScrollBar::setValue);
+    connect(List2->verticalScrollBar(), &QScrollBar::valueChanged, List1->verticalScrollBar(), &QScrollBar::setValue);
+}
+
+void Form1::Text2_Change()
+{
+    FindNext(0);
+}
+
+void Form1::FindNext(int step)
+{
+    const QString wanted = Text2->text();
+    const int count = List1->count();
+    if (wanted.isEmpty() || count == 0) {
+        showNoMatch(false);
+        return;
+    }
+    const int current = qMax(List1->currentRow(), 0);
+    const int from = step == 0 ? current : current + step;
+    const int direction = step < 0 ? -1 : +1;
+    for (int tried = 0; tried < count; ++tried) {
+        const int row = ((from + direction * tried) % count + count) % count;
+        if (RowHolds(List1, List2, row, wanted)) {
+            showNoMatch(false);
+            ShowRow(row);
+            return;
+        }
+    }
+    showNoMatch(true);
+}
+
+void Form1::showNoMatch(bool shown)
+{
+    NoMatch->setVisible(shown);
+    // The typed text stops short of the words.
+    Text2->setTextMargins(0, 0, shown ? NoMatch->sizeHint().width() + 4 : 0, 0);
+}
+
+void Form1::ShowRow(int row)
+{
+    List1->setCurrentRow(row);
+    List1->scrollToItem(List1->item(row));
+    {
+        const QSignalBlocker quiet(List2); // its Click would take the focus into Text1
+        List2->setCurrentRow(row);
+    }
+    Text1->setText(List2->item(row)->text());
+}
+
+void Form1::NextMarkedRow(int step)
+{
+    const int count = List1->count();
+    const int current = List1->currentRow() >= 0 ? List1->currentRow() : step > 0 ? -1 : count;
+    for (int tried = 1; tried <= count; ++tried) {
+        const int row = ((current + step * tried) % count + count) % count;
+        if (Marks->marked(row)) {
+            List1->setCurrentRow(row);
+            List1->scrollToItem(List1->item(row));
+            List1_MouseUp(1, 0, 0, 0); // as a click on the row loads it
+            return;
+        }
+    }
+}
+
+void Form1::UpdateCounts()
+{
+    if (LoadedPath.isEmpty())
+        return; // empty before the first load
+    int changed = 0;
+    for (int i = 0; i < List2->count(); ++i)
+        changed += List2->item(i)->text() != List1->item(i)->text();
+    const QString counts = QStringLiteral("%1 行，已改 %2，未写入 %3，警告 %4")
+                               .arg(List1->count()).arg(changed).arg(UnwrittenCount()).arg(Marks->markedCount());
+    Label4->setText(Label4->fontMetrics().elidedText(counts, Qt::ElideRight, Label4->width()));
+    Label4->setToolTip(counts + QLatin1Char('\n') + LoadedPath);
+}
