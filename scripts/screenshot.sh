@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Takes docs/screenshot.png: the main window with a sample file loaded and one row
-# edited whose edit lands in a comment, its mark's tooltip showing; under Xvfb.
+# Takes docs/screenshot.png: the main window with a sample file loaded, one row
+# edited whose edit lands in a comment, its mark's tooltip showing, the counts,
+# and a word found with the find box; under Xvfb.
 # Usage: scripts/screenshot.sh [BUILD_DIR]   (default: build; run scripts/build.sh first)
 # Needs the packages of: bash scripts/install-deps.sh --screenshot
 set -euo pipefail
@@ -75,6 +76,10 @@ sleep 1.5
 # above, where the edit will land, so the row gets a mark.
 DISPLAY=$display xdotool type --delay 50 "Welcome"
 DISPLAY=$display xdotool key Return
+sleep 1
+# Find a row with the find box: Ctrl+F, then a word.
+DISPLAY=$display xdotool key ctrl+f
+DISPLAY=$display xdotool type --delay 50 "done"
 sleep 1
 # Rest the pointer on the marked row of List2 (Frame2 (256, 4) + List2 (324, 72)
 # + the first row) until its tooltip shows.
