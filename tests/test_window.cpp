@@ -113,7 +113,7 @@ private slots:
     void marksShowWhereEditsLand()
     {
         m_window->load("marks.cpp");
-        QCOMPARE(List1->item(1)->data(Qt::ToolTipRole).toString(), QStringLiteral("第 3 行：g(\"【same】\");"));
+        QCOMPARE(List1->item(1)->data(Qt::ToolTipRole).toString(), QStringLiteral("第 3 行：g(\"【same】\");\n双击这一行，它的替换恢复成原始字符串。"));
         Window::type("Begin"); // row 0: its text stands in the comment above
         Window::key("Return");
         Window::key("Alt+Down"); // row 2 only: it lands on row 1's literal

@@ -94,7 +94,9 @@ Form1::Form1()
 void Form1::connectMarks()
 {
     List1->setNotes([this](int row, int role) {
-        return role == Qt::ToolTipRole ? QVariant(Marks->sourceTip(row)) : QVariant();
+        if (role != Qt::ToolTipRole)
+            return QVariant();
+        return QVariant(Marks->sourceTip(row) + QStringLiteral("\n双击这一行，它的替换恢复成原始字符串。"));
     });
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     List2->setNotes([this, warning](int row, int role) {
