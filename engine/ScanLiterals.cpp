@@ -41,7 +41,11 @@ QList<LiteralSpan> ScanLiteralSpans(QStringView text)
 
 QStringList ScanLiterals(QStringView text)
 {
-    const QList<LiteralSpan> spans = ScanLiteralSpans(text);
+    return LiteralsAt(text, ScanLiteralSpans(text));
+}
+
+QStringList LiteralsAt(QStringView text, const QList<LiteralSpan> &spans)
+{
     QStringList rows;
     rows.reserve(spans.size());
     for (const LiteralSpan &span : spans)

@@ -14,3 +14,6 @@ QStringList ScanLiterals(QStringView text);
 // Where each row of ScanLiterals lies in the text.
 struct LiteralSpan { qsizetype start = 0; qsizetype length = 0; }; // 0-based UTF-16 index of the trimmed literal
 QList<LiteralSpan> ScanLiteralSpans(QStringView text); // row i: text.mid(start, length) == ScanLiterals(text)[i]
+
+// The text at each span: ScanLiterals(text) for the spans ScanLiteralSpans gives.
+QStringList LiteralsAt(QStringView text, const QList<LiteralSpan> &spans);

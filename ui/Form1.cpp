@@ -240,11 +240,9 @@ void Form1::File1_DblClick()
     BusyCursor busy;
     QByteArray bytes;
     QString text;
-    QStringList literals;
     try {
         bytes = Utf8NoBomFile::ReadBytes(path);
         text = Utf8NoBomFile::DecodeUtf8(bytes, path);
-        literals = ScanLiterals(text);
     } catch (const FileError &error) {
         // SourceText, the lists and Text1 keep what they held.
         ShowFailure(this, error.message(), loadTitle());
@@ -254,6 +252,7 @@ void Form1::File1_DblClick()
     SourceText = text;
     LoadedPath = path;
     Spans = ScanLiteralSpans(SourceText);
+    const QStringList literals = LiteralsAt(SourceText, Spans);
     DiskBytes = bytes;
     WrittenRows = literals;
     List1->clearRows();

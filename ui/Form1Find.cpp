@@ -23,6 +23,19 @@ bool RowHolds(const ListBox *found, const ListBox *replacements, int row, const 
         || replacements->item(row)->text().contains(text, Qt::CaseInsensitive);
 }
 
+// The first row, going `step` (+1 or -1) at a time from `from` and wrapping
+// around, that `wanted` holds; -1 when none does.
+template <typename Wanted>
+int NextRowWhere(int count, int from, int step, Wanted wanted)
+{
+    for (int tried = 0; tried < count; ++tried) {
+        const int row = ((from + step * tried) % count + count) % count;
+        if (wanted(row))
+            return row;
+    }
+    return -1;
+}
+
 } // namespace
 
 void Form1::createFindControls()
@@ -32,7 +45,6 @@ void Form1::createFindControls()
     Text2->setFont(Label3->font());
     Text2->setGeometry(484, 558, 114, 25);
     Text2->setPlaceholderText(QStringLiteral("查找（Ctrl+F）"));
-    Text2->setClearButtonEnabled(false);
     Text2->setToolTip(QStringLiteral("在两个列表中查找（不分大小写）：Ctrl+F 到这里，Enter 或 F3 下一个，"
                                      "Shift+F3 上一个，Esc 回到编辑框。\n"
                                      "F8 / Shift+F8：下一个 / 上一个带警告的行。"));
@@ -89,17 +101,11 @@ void Form1::FindNext(int step)
         return;
     }
     const int current = qMax(List1->currentRow(), 0);
-    const int from = step == 0 ? current : current + step;
-    const int direction = step < 0 ? -1 : +1;
-    for (int tried = 0; tried < count; ++tried) {
-        const int row = ((from + direction * tried) % count + count) % count;
-        if (RowHolds(List1, List2, row, wanted)) {
-            showNoMatch(false);
-            ShowRow(row);
-            return;
-        }
-    }
-    showNoMatch(true);
+    const int row = NextRowWhere(count, current + step, step < 0 ? -1 : +1,
+                                 [&](int row) { return RowHolds(List1, List2, row, wanted); });
+    showNoMatch(row < 0);
+    if (row >= 0)
+        ShowRow(row);
 }
 
 void Form1::showNoMatch(bool shown)
@@ -124,15 +130,12 @@ void Form1::NextMarkedRow(int step)
 {
     const int count = List1->count();
     const int current = List1->currentRow() >= 0 ? List1->currentRow() : step > 0 ? -1 : count;
-    for (int tried = 1; tried <= count; ++tried) {
-        const int row = ((current + step * tried) % count + count) % count;
-        if (Marks->marked(row)) {
-            List1->setCurrentRow(row);
-            List1->scrollToItem(List1->item(row));
-            List1_MouseUp(1, 0, 0, 0); // as a click on the row loads it
-            return;
-        }
-    }
+    const int row = NextRowWhere(count, current + step, step, [this](int row) { return Marks->marked(row); });
+    if (row < 0)
+        return;
+    List1->setCurrentRow(row);
+    List1->scrollToItem(List1->item(row));
+    List1_MouseUp(1, 0, 0, 0); // as a click on the row loads it
 }
 
 void Form1::UpdateCounts()
