@@ -77,3 +77,35 @@ qsizetype FindChar(QStringView haystack, char16_t c, qsizetype from)
     }
     return -1;
 }
+
+qsizetype FindAnyOf(QStringView haystack, QStringView wanted, qsizetype from)
+{
+    Q_ASSERT(!wanted.isEmpty() && wanted.size() <= 4);
+    const char16_t *text = haystack.utf16();
+    const qsizetype size = haystack.size();
+    qsizetype i = qMax<qsizetype>(0, from);
+    char16_t w[4];
+    for (int k = 0; k < 4; ++k)
+        w[k] = wanted[qMin<qsizetype>(k, wanted.size() - 1)].unicode(); // repeats fill the unused lanes
+#ifdef __SSE2__
+    const __m128i w0 = _mm_set1_epi16(short(w[0])), w1 = _mm_set1_epi16(short(w[1]));
+    const __m128i w2 = _mm_set1_epi16(short(w[2])), w3 = _mm_set1_epi16(short(w[3]));
+    auto matches = [&](qsizetype at) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at));
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, w0), _mm_cmpeq_epi16(block, w1)),
+                            _mm_or_si128(_mm_cmpeq_epi16(block, w2), _mm_cmpeq_epi16(block, w3)));
+    };
+    for (; i + 16 <= size; i += 16) {
+        const __m128i a = matches(i), b = matches(i + 8);
+        const unsigned mask = unsigned(_mm_movemask_epi8(a)) | unsigned(_mm_movemask_epi8(b)) << 16;
+        if (mask)
+            return i + __builtin_ctz(mask) / 2;
+    }
+#endif
+    for (; i < size; ++i) {
+        const char16_t c = text[i];
+        if (c == w[0] || c == w[1] || c == w[2] || c == w[3])
+            return i;
+    }
+    return -1;
+}

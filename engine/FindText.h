@@ -10,3 +10,8 @@ qsizetype FindText(QStringView haystack, QStringView needle, qsizetype from = 0)
 // Index of the first `c` in haystack at or after `from`, or -1. Reads 32
 // characters per step: quicker than QStringView::indexOf on long, sparse runs.
 qsizetype FindChar(QStringView haystack, char16_t c, qsizetype from = 0);
+
+// Index of the first character at or after `from` that is one of `wanted`
+// (one to four characters), or -1. Eight characters per compare where SSE2 is
+// there, one at a time elsewhere.
+qsizetype FindAnyOf(QStringView haystack, QStringView wanted, qsizetype from = 0);

@@ -116,6 +116,14 @@ bool escapesClosingQuote(QStringView text)
 
 bool hasLineBreak(QStringView text) { return text.contains(u'\n') || text.contains(u'\r'); }
 
+void appendFormatProblems(const QString &found, const QString &replacement, QList<ReplacementProblem> &problems)
+{
+    if (comparable(found) != comparable(replacement))
+        problems.append(ReplacementProblem::PlaceholdersDiffer);
+    if (AccessKeyCount(found) != AccessKeyCount(replacement))
+        problems.append(ReplacementProblem::AcceleratorsDiffer);
+}
+
 } // namespace
 
 QList<ReplacementProblem> CheckReplacement(const QString &found, const QString &replacement)
@@ -128,10 +136,18 @@ QList<ReplacementProblem> CheckReplacement(const QString &found, const QString &
     newly(endsLiteral, ReplacementProblem::EndsLiteral);
     newly(escapesClosingQuote, ReplacementProblem::EscapesClosingQuote);
     newly(hasLineBreak, ReplacementProblem::LineBreak);
-    if (comparable(found) != comparable(replacement))
-        problems.append(ReplacementProblem::PlaceholdersDiffer);
-    if (AccessKeyCount(found) != AccessKeyCount(replacement))
-        problems.append(ReplacementProblem::AcceleratorsDiffer);
+    appendFormatProblems(found, replacement, problems);
+    return problems;
+}
+
+QList<ReplacementProblem> CheckRawReplacement(const QString &found, const QString &replacement,
+                                              const QString &delimiter)
+{
+    QList<ReplacementProblem> problems;
+    const QString closing = QLatin1Char(')') + delimiter + QLatin1Char('"');
+    if (replacement.contains(closing) && !found.contains(closing))
+        problems.append(ReplacementProblem::EndsLiteral);
+    appendFormatProblems(found, replacement, problems);
     return problems;
 }
 

@@ -20,6 +20,12 @@ enum class ReplacementProblem {
 // across an escaped mark may already hold a line break.
 QList<ReplacementProblem> CheckReplacement(const QString &found, const QString &replacement);
 
+// The same checks for a replacement written into a raw string with this delimiter: only a ")d\""
+// that the found text does not already hold ends it (EndsLiteral); a line break or a trailing
+// backslash is fine there; placeholders and access keys as CheckReplacement.
+QList<ReplacementProblem> CheckRawReplacement(const QString &found, const QString &replacement,
+                                              const QString &delimiter);
+
 // The placeholders in text order, each as written after its '%': printf
 // conversions by their length modifier and letter ("d", "ld"), markers whole
 // ("1", "L2"). "%%" is a percent sign.

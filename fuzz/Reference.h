@@ -2,6 +2,7 @@
 
 // The plain rules the engine must match, written as directly as they are stated.
 
+#include "engine/CodeStrings.h"
 #include "engine/Landing.h"
 #include "engine/OwnLiterals.h"
 #include "engine/ScanLiterals.h"
@@ -109,4 +110,126 @@ inline OwnLiterals ReferenceTracking(QString text, QList<LiteralSpan> spans, con
         }
     }
     return {text, spans};
+}
+
+// The C++ reading, one character at a time from the start: comments, character
+// literals, numbers (with their ' separators), identifiers (a raw prefix among
+// them), string literals and #include names, each read whole where it begins.
+inline QList<CodeString> ReferenceCodeStrings(const QString &t)
+{
+    const qsizetype n = t.size();
+    const auto at = [&](qsizetype i) { return i < n ? t[i] : QChar(); };
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    const auto letter = [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
+    const auto ident = [&](QChar c) { return letter(c) || digit(c) || c == u'_'; };
+    const auto lineBreakAt = [&](qsizetype i) { return at(i) == u'\n' || (at(i) == u'\r' && at(i + 1) == u'\n'); };
+    QList<CodeString> rows;
+    const auto row = [&](qsizetype begin, qsizetype end, const QString &delimiter) {
+        QString text = t.mid(begin, end - begin);
+        qsizetype lead = 0;
+        while (lead < text.size() && text[lead] == u' ')
+            ++lead;
+        qsizetype trail = text.size();
+        while (trail > lead && text[trail - 1] == u' ')
+            --trail;
+        if (trail > lead && !text.mid(lead, trail - lead).contains(u'\t'))
+            rows.append({{begin + lead, trail - lead}, delimiter});
+    };
+    bool lineStart = true; // only blanks since the line began
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = t[i];
+        if (c == u'/' && at(i + 1) == u'/') {
+            i += 2;
+            while (i < n && !(t[i] == u'\n' && t[i - 1] != u'\\' && !(t[i - 1] == u'\r' && t[i - 2] == u'\\')))
+                ++i;
+            lineStart = false;
+        } else if (c == u'/' && at(i + 1) == u'*') {
+            const qsizetype close = t.indexOf(QStringLiteral("*/"), i + 2);
+            i = close < 0 ? n : close + 2;
+            lineStart = false;
+        } else if (c == u'\n') {
+            ++i;
+            lineStart = true;
+        } else if (c == u' ' || c == u'\t' || (i == 0 && c == QChar(0xFEFF))) {
+            ++i;
+        } else if (c == u'#' && lineStart) {
+            ++i;
+            while (at(i) == u' ' || at(i) == u'\t')
+                ++i;
+            qsizetype e = i;
+            while (ident(at(e)))
+                ++e;
+            const QString word = t.mid(i, e - i);
+            i = e;
+            lineStart = false;
+            if (word != u"include" && word != u"include_next" && word != u"import")
+                continue;
+            while (at(i) == u' ' || at(i) == u'\t')
+                ++i;
+            if (at(i) != u'"')
+                continue;
+            qsizetype close = i + 1;
+            while (close < n && t[close] != u'"' && t[close] != u'\n')
+                ++close;
+            i = at(close) == u'"' ? close + 1 : close;
+        } else if (digit(c) || (c == u'.' && digit(at(i + 1)))) {
+            ++i;
+            for (;;) {
+                if (ident(at(i)) || at(i) == u'.')
+                    ++i;
+                else if (at(i) == u'\'' && (letter(at(i + 1)) || digit(at(i + 1))))
+                    i += 2;
+                else if ((at(i) == u'+' || at(i) == u'-') && QStringLiteral("eEpP").contains(t[i - 1]))
+                    ++i;
+                else
+                    break;
+            }
+            lineStart = false;
+        } else if (letter(c) || c == u'_') {
+            qsizetype e = i;
+            while (ident(at(e)))
+                ++e;
+            const QString word = t.mid(i, e - i);
+            i = e;
+            lineStart = false;
+            if (at(i) != u'"' || !(word == u"R" || word == u"LR" || word == u"uR" || word == u"UR" || word == u"u8R"))
+                continue;
+            QString delimiter = QStringLiteral("");
+            qsizetype open = i + 1;
+            while (open < n && delimiter.size() < 16 && !QStringLiteral(" ()\\\t\v\f\r\n").contains(t[open]))
+                delimiter += t[open++];
+            if (at(open) != u'(')
+                continue; // an ordinary literal: read on the next step
+            const qsizetype close = t.indexOf(QLatin1Char(')') + delimiter + QLatin1Char('"'), open + 1);
+            if (close < 0)
+                return rows;
+            row(open + 1, close, delimiter);
+            i = close + delimiter.size() + 2;
+        } else if (c == u'\'') {
+            ++i;
+            while (i < n && t[i] != u'\'' && t[i] != u'\n') {
+                if (t[i] == u'\\' && !lineBreakAt(i + 1))
+                    ++i;
+                ++i;
+            }
+            if (at(i) == u'\'')
+                ++i; // else unterminated: the line break is read on
+            lineStart = false;
+        } else if (c == u'"') {
+            qsizetype j = i + 1;
+            while (j < n && t[j] != u'"' && t[j] != u'\n')
+                j += t[j] == u'\\' ? (at(j + 1) == u'\r' && at(j + 2) == u'\n' ? 3 : 2) : 1;
+            if (j < n && t[j] == u'"') {
+                row(i + 1, j, QString());
+                ++j;
+            }
+            i = qMin(j, n);
+            lineStart = false;
+        } else {
+            ++i;
+            lineStart = false;
+        }
+    }
+    return rows;
 }

@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   binutils-mingw-w64-x86-64 desktop-file-utils appstream libxml2-utils
   dpkg-dev file lintian
+  gettext libgettextpo-dev qt6-l10n-tools qt6-translations-l10n patch
 )
 if [ "${1:-}" = "--screenshot" ]; then
   packages+=(xvfb openbox imagemagick x11-utils xdotool)

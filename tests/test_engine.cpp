@@ -4,6 +4,7 @@
 
 #include "support/Window.h"
 
+#include "engine/CodeStrings.h"
 #include "engine/FileError.h"
 #include "engine/Landing.h"
 #include "engine/ReplaceAndSave.h"
@@ -84,6 +85,40 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, rows);
         QCOMPARE(ScanLiterals(text), rows); // the spans agree with the rows: the fuzzer checks that
+    }
+
+    // The C++ reading: each row as its text, a raw string's as R<delimiter>:text.
+    void codeStrings_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("line comment") << "f(\"a\"); // g(\"b\")\nh(\"c\");" << QStringList{"a", "c"};
+        QTest::newRow("line comment continued by a backslash") << "// x \\\r\n \"b\"\n\"c\"" << QStringList{"c"};
+        QTest::newRow("block comment, and one left open") << "/* \"a\" */ \"b\" /* \"c\"" << QStringList{"b"};
+        QTest::newRow("a quote in a character literal") << "c = '\"'; s = \"x\"; t = '\\''; u = \"y\";" << QStringList{"x", "y"};
+        QTest::newRow("an escaped quote in a literal") << "a = \"\\\"\"; b = \"say \\\"hi\\\"\";" << QStringList{"\\\"", "say \\\"hi\\\""};
+        QTest::newRow("a trailing backslash") << "p = \"C:\\\\\"; q = \"z\";" << QStringList{"C:\\\\", "z"};
+        QTest::newRow("digit separators, u8 and L characters") << "n = 1'000'000 + 0x1'FF; c = u8'a'; d = L'\"'; s = \"k\";" << QStringList{"k"};
+        QTest::newRow("a separator before a sign, and after one") << "x = 1e+1'0; y = 1'\"'; z = \"m\";" << QStringList{"m"};
+        QTest::newRow("raw strings") << "R\"(say \"hi\")\" u8R\"d(a)\" b)d\" R\"x (y)x\"" << QStringList{"R:say \"hi\"", "Rd:a)\" b", "x (y)x"};
+        QTest::newRow("not a raw prefix, and an open raw string") << "FR\"(a)\" R\"(b" << QStringList{"(a)"};
+        QTest::newRow("unterminated literal ends at its line") << "a = \"open\nb = \"shut\";" << QStringList{"shut"};
+        QTest::newRow("a backslash-newline continues a literal") << "a = \"one \\\ntwo\";" << QStringList{"one \\\ntwo"};
+        QTest::newRow("header names") << "\xEF\xBB\xBF#include \"a.h\"\n  # import \"b.h\"\n#include_next \"c.h\"\nx #include \"d\"" << QStringList{"d"};
+        QTest::newRow("prefixes, suffixes, adjacent, extern, pragma") << "L\"w\" \"km\"_s \"a\" \"b\" extern \"C\" #pragma \"p\"" << QStringList{"w", "km", "a", "b", "C", "p"};
+        QTest::newRow("trimmed rows, blank and TAB rows dropped") << "\"  pad \" \"   \" \"a\tb\" \"\"" << QStringList{"pad"};
+    }
+
+    void codeStrings()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, rows);
+        QStringList listed;
+        for (const CodeString &s : ScanCodeStrings(text)) {
+            const QString row = text.mid(s.span.start, s.span.length);
+            listed << (s.rawDelimiter.isNull() ? row : "R" + s.rawDelimiter + ":" + row);
+        }
+        QCOMPARE(listed, rows);
     }
 
     // The rule of the replace, and where PlanLandings says each row lands.
@@ -261,24 +296,30 @@ private slots:
         QTest::addColumn<QString>("found");
         QTest::addColumn<QString>("replacement");
         QTest::addColumn<QString>("problems");
-        QTest::newRow("a quote ends the literal") << "x" << "a\"b" << "ends";
-        QTest::newRow("an escaped quote") << "x" << "a\\\"b" << "";
-        QTest::newRow("a quote after an escaped backslash") << "x" << "a\\\\\"b" << "ends";
-        QTest::newRow("one trailing backslash") << "x" << "ab\\" << "escapes";
-        QTest::newRow("two trailing backslashes") << "x" << "ab\\\\" << "";
-        QTest::newRow("a CR") << "x" << "a\rb" << "line";
-        QTest::newRow("an LF") << "x" << "a\nb" << "line";
-        QTest::newRow("the found text broke the line already") << "a\nb" << "c\nd" << "";
-        QTest::newRow("another marker") << "%1 files" << "%2 files" << "placeholders";
-        QTest::newRow("markers reordered") << "%1 of %2" << "%2 / %1" << "";
-        QTest::newRow("another conversion") << "%d" << "%s" << "placeholders";
-        QTest::newRow("conversions reordered") << "%d %s" << "%s %d" << "placeholders";
-        QTest::newRow("a percent sign before a letter") << "%%d" << "" << "";
-        QTest::newRow("another length modifier") << "%ld" << "%d" << "placeholders";
-        QTest::newRow("an ampersand is no key") << "&Save" << "Save &&" << "keys";
-        QTest::newRow("a key dropped") << "Open (&O)" << "Open (O)" << "keys";
-        QTest::newRow("a '&' before a space") << "x & y" << "x and y" << "";
-        QTest::newRow("two, in order") << "%1" << "\"%2" << "ends placeholders";
+        QTest::addColumn<QString>("rawDelimiter"); // null: an ordinary literal
+        QTest::newRow("a quote ends the literal") << "x" << "a\"b" << "ends" << QString();
+        QTest::newRow("an escaped quote") << "x" << "a\\\"b" << "" << QString();
+        QTest::newRow("a quote after an escaped backslash") << "x" << "a\\\\\"b" << "ends" << QString();
+        QTest::newRow("one trailing backslash") << "x" << "ab\\" << "escapes" << QString();
+        QTest::newRow("two trailing backslashes") << "x" << "ab\\\\" << "" << QString();
+        QTest::newRow("a CR") << "x" << "a\rb" << "line" << QString();
+        QTest::newRow("an LF") << "x" << "a\nb" << "line" << QString();
+        QTest::newRow("the found text broke the line already") << "a\nb" << "c\nd" << "" << QString();
+        QTest::newRow("another marker") << "%1 files" << "%2 files" << "placeholders" << QString();
+        QTest::newRow("markers reordered") << "%1 of %2" << "%2 / %1" << "" << QString();
+        QTest::newRow("another conversion") << "%d" << "%s" << "placeholders" << QString();
+        QTest::newRow("conversions reordered") << "%d %s" << "%s %d" << "placeholders" << QString();
+        QTest::newRow("a percent sign before a letter") << "%%d" << "" << "" << QString();
+        QTest::newRow("another length modifier") << "%ld" << "%d" << "placeholders" << QString();
+        QTest::newRow("an ampersand is no key") << "&Save" << "Save &&" << "keys" << QString();
+        QTest::newRow("a key dropped") << "Open (&O)" << "Open (O)" << "keys" << QString();
+        QTest::newRow("a '&' before a space") << "x & y" << "x and y" << "" << QString();
+        QTest::newRow("two, in order") << "%1" << "\"%2" << "ends placeholders" << QString();
+        QTest::newRow("raw: quotes, breaks, backslashes are fine") << "x" << "\"a\"\nb\\" << "" << "";
+        QTest::newRow("raw: its closing ends it") << "x" << "a)d\" b" << "ends" << "d";
+        QTest::newRow("raw: another delimiter's closing") << "x" << "a)\" b" << "" << "d";
+        QTest::newRow("raw: a closing the found text holds") << "a)\"" << "b)\"" << "" << "";
+        QTest::newRow("raw: placeholders and keys") << "%1 &Go" << "%2 Go" << "placeholders keys" << "";
     }
 
     void replacementChecks()
@@ -286,9 +327,12 @@ private slots:
         QFETCH(QString, found);
         QFETCH(QString, replacement);
         QFETCH(QString, problems);
+        QFETCH(QString, rawDelimiter);
         const char *const names[] = {"ends", "escapes", "line", "placeholders", "keys"};
         QStringList listed;
-        for (const ReplacementProblem problem : CheckReplacement(found, replacement))
+        const auto checked = rawDelimiter.isNull() ? CheckReplacement(found, replacement)
+                                                   : CheckRawReplacement(found, replacement, rawDelimiter);
+        for (const ReplacementProblem problem : checked)
             listed << names[int(problem)];
         QCOMPARE(listed.join(u' '), problems);
         QCOMPARE(PlaceholderTokens("%-5.2ld %L2 %% %1d %3 %.x"), QStringList({"ld", "L2", "d", "3"}));

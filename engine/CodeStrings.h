@@ -1,0 +1,32 @@
+#pragma once
+
+#include "engine/ScanLiterals.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+// A string literal token of a C++ text.
+struct CodeString {
+    LiteralSpan span;     // the row's text, trimmed as ScanLiteralSpans trims it
+    QString rawDelimiter; // R"d( ... )d": "d" (empty for R"(...)"); a null QString for an ordinary literal
+};
+
+// The string literal tokens of a C++ text, in order, as a compiler reads them:
+// comments, character literals, numbers with digit separators and the header
+// names of #include / #include_next / #import lines are skipped, raw strings
+// are read whole. The same row rules as ScanLiteralSpans: trimmed of U+0020 at
+// both ends; no row when nothing is left or a TAB remains.
+QList<CodeString> ScanCodeStrings(QStringView text);
+
+// What a span of the text is, read as a compiler reads it.
+enum class CodePlace {
+    String,       // exactly the row of a string literal token
+    InsideString, // starts inside a string literal token but is not its row
+    Comment,      // starts inside a comment
+    HeaderName,   // starts inside the "name" of an #include line
+    Code,         // starts anywhere else: code between two literals
+};
+
+// The place of each span; `spans` ordered by start, as ScanLiteralSpans gives them.
+QList<CodePlace> PlaceSpans(QStringView text, const QList<LiteralSpan> &spans);

@@ -1,0 +1,61 @@
+// The C++ reading must list exactly the strings the plain character-by-character rules list.
+#include "Reference.h"
+
+#include "engine/CodeStrings.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Pieces of C++ that the rules treat apart; a byte picks one.
+const char16_t *const Pieces[] = {
+    u"\"", u"'", u"\\", u"/", u"*", u"R", u"u8R", u"LR", u"u8", u"(", u")", u"d", u"1", u"0x1", u"e", u"+",
+    u".", u"_", u"#", u"include", u"import", u" ", u"\t", u"\n", u"\r\n", u"a", u"中", u"\U0001F600", u"\uFEFF",
+    u"\v", u"x", u"//", u"/*", u"*/", u"\"\\\"\"", u"'\"'", u"R\"(", u")\"", u"R\"d(", u")d\"",
+};
+
+QString described(const QList<CodeString> &strings)
+{
+    QString out;
+    for (const CodeString &s : strings)
+        out += QStringLiteral("%1,%2,%3%4 ").arg(s.span.start).arg(s.span.length).arg(s.rawDelimiter.isNull()).arg(s.rawDelimiter);
+    return out;
+}
+
+[[noreturn]] void fail(const char *what, const QString &text)
+{
+    std::fprintf(stderr, "%s on: %s\n", what, qPrintable(text));
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    QString text;
+    for (size_t i = 0; i < size; ++i)
+        text += QStringView(Pieces[data[i] % std::size(Pieces)]);
+
+    const QList<CodeString> strings = ScanCodeStrings(text);
+    if (described(strings) != described(ReferenceCodeStrings(text)))
+        fail("ScanCodeStrings differs from the plain rules", text);
+    qsizetype end = 0;
+    for (const CodeString &s : strings) {
+        if (s.span.start < end || s.span.length <= 0 || s.span.start + s.span.length > text.size())
+            fail("ScanCodeStrings gave spans out of order or outside the text", text);
+        end = s.span.start + s.span.length;
+    }
+    // A span of the quote-pairing rows is placed as a string exactly when it is a code string's.
+    const QList<LiteralSpan> spans = ScanLiteralSpans(text);
+    const QList<CodePlace> places = PlaceSpans(text, spans);
+    for (qsizetype i = 0; i < spans.size(); ++i) {
+        bool isString = false;
+        for (const CodeString &s : strings)
+            isString |= s.span.start == spans[i].start && s.span.length == spans[i].length;
+        if (isString != (places[i] == CodePlace::String))
+            fail("PlaceSpans disagrees with ScanCodeStrings", text);
+    }
+    return 0;
+}
