@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 
 #include "engine/ApplyPairs.h"
+#include "engine/CodeStrings.h"
 #include "engine/Landing.h"
 #include "engine/OwnLiterals.h"
 #include "engine/ReplaceAndSave.h"
@@ -208,6 +209,18 @@ void ownLiteralsAndChecks()
     PrintRow({"CheckReplacement on every row", input, Ms(checks), "ScanLiteralSpans: " + Ms(scan), ratio(checks, scan)});
 }
 
+// The C++ reading against the quote pairing over the same 20 MB of code.
+void codeStrings()
+{
+    PrintTable("Reading the code's strings", {"What", "Input", "Figure", "Baseline in the same run", "Ratio"});
+    const QString text = GeneratedSource(g_smoke ? 300 : 200000, 104);
+    const QString input = QString::asprintf("%.1f MB, %lld strings", text.toUtf8().size() / 1e6,
+                                            qlonglong(ScanCodeStrings(text).size()));
+    const double code = MedianMs(runs(), [&] { (void)ScanCodeStrings(text); });
+    const double pairs = MedianMs(runs(), [&] { (void)ScanLiteralSpans(text); });
+    PrintRow({"ScanCodeStrings", input, Ms(code), "ScanLiteralSpans: " + Ms(pairs), ratio(code, pairs)});
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -218,6 +231,7 @@ int main(int argc, char *argv[])
     if (!folder.isValid())
         qFatal("no temporary folder");
     readScanAndReplace(folder.path());
+    codeStrings();
     ownLiteralsAndChecks();
     planLandings();
     applyPairsMatrix();

@@ -70,14 +70,15 @@ private:
             m_regions->append({start, end, place, row});
     }
 
-    // Trims the text between begin and end as ScanLiteralSpans does and lists it as a row.
-    LiteralSpan addRow(qsizetype begin, qsizetype end, const QString &delimiter)
+    // Trims the text between begin and end as ScanLiteralSpans does and lists it
+    // as a row; `hasTab`: the caller saw a TAB there.
+    LiteralSpan addRow(qsizetype begin, qsizetype end, const QString &delimiter, bool hasTab)
     {
         while (begin < end && t[begin] == u' ')
             ++begin;
         while (end > begin && t[end - 1] == u' ')
             --end;
-        if (begin == end || FindChar(t.sliced(begin, end - begin), u'\t') >= 0)
+        if (begin == end || hasTab)
             return {-1, 0};
         const LiteralSpan span{begin, end - begin};
         m_strings->append({span, delimiter});
@@ -211,14 +212,20 @@ private:
             if (open < n && t[open] == u'(')
                 return rawString(q, open);
         }
+        bool hasTab = false;
         for (qsizetype j = q + 1;;) {
-            j = FindAnyOf(t, u"\"\\\n", j);
+            j = FindAnyOf(t, u"\"\\\n\t", j);
             if (j < 0) {
                 record(q, n, CodePlace::String);
                 return n;
             }
+            if (t[j] == u'\t') {
+                hasTab = true;
+                ++j;
+                continue;
+            }
             if (t[j] == u'"') {
-                const LiteralSpan row = addRow(q + 1, j, QString());
+                const LiteralSpan row = addRow(q + 1, j, QString(), hasTab);
                 record(q, j + 1, CodePlace::String, row);
                 return j + 1;
             }
@@ -241,7 +248,7 @@ private:
             return n;
         }
         const qsizetype end = close + closing.size();
-        const LiteralSpan row = addRow(open + 1, close, delimiter);
+        const LiteralSpan row = addRow(open + 1, close, delimiter, FindChar(t.sliced(open + 1, close - open - 1), u'\t') >= 0);
         record(q, end, CodePlace::String, row);
         return end;
     }
@@ -283,4 +290,22 @@ QList<CodePlace> PlaceSpans(QStringView text, const QList<LiteralSpan> &spans)
         places.append(place);
     }
     return places;
+}
+
+TextRows ScanRows(QStringView text, bool codeStrings)
+{
+    TextRows rows;
+    if (!codeStrings) {
+        rows.spans = ScanLiteralSpans(text);
+        rows.rawDelimiters.resize(rows.spans.size());
+        return rows;
+    }
+    const QList<CodeString> strings = ScanCodeStrings(text);
+    rows.spans.reserve(strings.size());
+    rows.rawDelimiters.reserve(strings.size());
+    for (const CodeString &s : strings) {
+        rows.spans.append(s.span);
+        rows.rawDelimiters.append(s.rawDelimiter);
+    }
+    return rows;
 }

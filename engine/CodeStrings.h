@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // A string literal token of a C++ text.
@@ -11,6 +12,7 @@ struct CodeString {
     LiteralSpan span;     // the row's text, trimmed as ScanLiteralSpans trims it
     QString rawDelimiter; // R"d( ... )d": "d" (empty for R"(...)"); a null QString for an ordinary literal
 };
+Q_DECLARE_TYPEINFO(CodeString, Q_RELOCATABLE_TYPE); // a growing list moves its rows by memory copy
 
 // The string literal tokens of a C++ text, in order, as a compiler reads them:
 // comments, character literals, numbers with digit separators and the header
@@ -30,3 +32,12 @@ enum class CodePlace {
 
 // The place of each span; `spans` ordered by start, as ScanLiteralSpans gives them.
 QList<CodePlace> PlaceSpans(QStringView text, const QList<LiteralSpan> &spans);
+
+// The rows of a text by either reading: where each stands, and each row's raw
+// string delimiter (a null QString for an ordinary literal, and for every row
+// of the quote pairing).
+struct TextRows {
+    QList<LiteralSpan> spans;
+    QStringList rawDelimiters;
+};
+TextRows ScanRows(QStringView text, bool codeStrings);

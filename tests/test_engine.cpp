@@ -121,6 +121,45 @@ private slots:
         QCOMPARE(listed, rows);
     }
 
+    // What xgettext -a lists in real files, with its known differences: it
+    // joins adjacent literals and lists header names. Each ASCII string we list
+    // stands in one of its strings, and each of its strings is a header name or
+    // holds one of ours. Strings with escapes are left out: it decodes them.
+    void codeStringsAgreeWithXgettext()
+    {
+        for (const char *name : {"engine/CodeStrings.cpp", "ui/Form1.cpp", "tests/test_engine.cpp"}) {
+            const QString path = QStringLiteral(ZELVANE_SOURCE_DIR "/") + name;
+            QProcess xgettext;
+            xgettext.start("xgettext", {"-a", "--no-location", "--no-wrap", "--from-code=UTF-8", "-L", "C++", "-o", "-", path});
+            QVERIFY2(xgettext.waitForFinished() && xgettext.exitCode() == 0, qPrintable(xgettext.readAllStandardError()));
+            QStringList theirs;
+            for (const QString &line : QString::fromUtf8(xgettext.readAllStandardOutput()).split('\n')) {
+                if (line.startsWith("msgid \""))
+                    theirs << QString();
+                if ((line.startsWith("msgid \"") || line.startsWith('"')) && !theirs.isEmpty())
+                    theirs.last() += line.mid(line.indexOf('"') + 1).chopped(1);
+                if (line.startsWith("msgstr"))
+                    theirs << QString(); // what follows is no msgid
+            }
+            const auto plain = [](const QString &s) { return !s.contains('\\') && !s.trimmed().isEmpty() && s.toLatin1() == s.toUtf8(); };
+            const QString text = Utf8NoBomFile::ReadUtf8Text(path);
+            QStringList ours;
+            for (const CodeString &s : ScanCodeStrings(text)) {
+                const QString row = text.mid(s.span.start, s.span.length);
+                if (s.rawDelimiter.isNull() && plain(row))
+                    ours << row;
+            }
+            QVERIFY(ours.size() > 5);
+            for (const QString &row : ours)
+                QVERIFY2(std::any_of(theirs.cbegin(), theirs.cend(), [&](const QString &t) { return t.contains(row); }), qPrintable(row));
+            for (const QString &t : theirs) {
+                if (!plain(t) || text.contains("#include \"" + t + '"'))
+                    continue;
+                QVERIFY2(std::any_of(ours.cbegin(), ours.cend(), [&](const QString &row) { return t.contains(row); }), qPrintable(t));
+            }
+        }
+    }
+
     // The rule of the replace, and where PlanLandings says each row lands.
     void applyAndPlan_data()
     {

@@ -8,6 +8,7 @@
 #include "ui/Form2.h"
 
 #include <QDesktopServices>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +54,8 @@ private slots:
         writeBytes(file("marks.cpp"), "// 开始 here\nf(\"开始\");\ng(\"same\");\nh(\"same\");\nk(\"own\");\n");
         writeBytes(file("gone.cpp"), "\"x\"");
         writeBytes(file("u.cpp"), "a(\"one\"); b(\"two\");\n");
+        writeBytes(file("code.cpp"), "// QMessageBox::information(0, \"提示\", info);\nf(\"提示\");\n"
+                                     "char q = '\"'; g(\"x\");\nauto r = R\"(say \"hi\")\";\nh(\"提示\");\n");
         writeBytes(file("own.cpp"), "// 开始 here\nf(\"开始\");\ng(\"same\");\nh(\"same\");\nk(\"own\");\n");
         m_window = std::make_unique<Window>(m_dir.path(), [this](QWidget *modal) {
             auto *notice = qobject_cast<Form2 *>(modal);
@@ -171,7 +174,7 @@ private slots:
     {
         m_window->load("own.cpp");
         auto *label4 = m_window->get<QLabel>("Label4");
-        QCOMPARE(label4->text(), "4 行，已改 0，未写入 0，警告 0");
+        QCOMPARE(label4->text(), "4 行 · 改 0 · 未写 0 · 警告 0");
         Window::type("Begin"); // row 0 lands in the comment above
         Window::key("Return");
         Window::key("Alt+Down"); // row 2 lands on row 1's literal
@@ -179,7 +182,7 @@ private slots:
         Window::key("Return");
         Window::type("Say \"hi\""); // row 3 would end its literal early
         Window::key("Return");
-        QTRY_COMPARE(label4->text(), "4 行，已改 3，未写入 3，警告 3");
+        QTRY_COMPARE(label4->text(), "4 行 · 改 3 · 未写 3 · 警告 3");
         QVERIFY2(tip(3).contains("\\\""), qPrintable(tip(3)));
         for (const auto &[keys, row] : {std::pair{"F8", 0}, {"F8", 2}, {"Shift+F8", 0}, {"Shift+F8", 3}}) {
             Window::key(keys);
@@ -188,7 +191,7 @@ private slots:
         QCOMPARE(m_window->get<EditBox>("Text1")->text(), "Say \"hi\"");
         Window::doubleClick(List1, 3);
         QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
-        QTRY_COMPARE(label4->text(), "4 行，已改 2，未写入 2，警告 0");
+        QTRY_COMPARE(label4->text(), "4 行 · 改 2 · 未写 2 · 警告 0");
         QVERIFY2(tip(0).contains("正是这个字符串"), qPrintable(tip(0)));
 
         const QByteArray source = readBytes(file("own.cpp"));
@@ -199,7 +202,7 @@ private slots:
             QCOMPARE(readBytes(file("own.cpp")), own);
             QCOMPARE(readBytes(file("own.cpp.backup")), source);
         }
-        QCOMPARE(label4->text(), "4 行，已改 2，未写入 0，警告 0");
+        QCOMPARE(label4->text(), "4 行 · 改 2 · 未写 0 · 警告 0");
         QVERIFY(m_window->asked.isEmpty());
 
         QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
@@ -210,6 +213,61 @@ private slots:
         m_window->press("Command3", {"再次替换"});
         QCOMPARE(readBytes(file("own.cpp")), "// Begin here\nf(\"Begin\");\ng(\"other\");\nh(\"other\");\nk(\"own\");\n");
         QCOMPARE(readBytes(file("own.cpp.backup")), own);
+    }
+
+    // Unticked, rows that are no strings of the code are marked and say what
+    // they are; ticked, the rows are the code's strings, edits carry over by
+    // place, Ctrl+Enter fills the same text, and an own-literal write changes
+    // exactly the edited literals.
+    void codeStringsAndSameText()
+    {
+        m_window->load("code.cpp");
+        auto *label4 = m_window->get<QLabel>("Label4");
+        const QStringList pairedRows{"提示", "提示", "'; g(", ");\nauto r = R", "hi", ";\nh("};
+        QCOMPARE(rowsOf(List1), pairedRows);
+        QTRY_COMPARE(label4->text(), "6 行 · 改 0 · 未写 0 · 警告 5");
+        QVERIFY2(marked(0) && tip(0).contains("这一行在注释里") && tip(0).contains("只列出代码中的字符串"), qPrintable(tip(0)));
+        QVERIFY2(marked(2) && tip(2).contains("前面的引号配对错位了，它是代码"), qPrintable(tip(2)));
+        QVERIFY(!marked(1) && marked(4));
+        Window::key("Alt+Down");
+        Window::type("Hint");
+        Window::key("Return");
+
+        QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton); // the edit goes along: no question
+        QVERIFY(m_window->asked.isEmpty());
+        QCOMPARE(rowsOf(List1), QStringList({"提示", "x", "say \"hi\"", "提示"}));
+        QCOMPARE(rowsOf(List2), QStringList({"Hint", "x", "say \"hi\"", "提示"}));
+        QVERIFY2(tip(2).contains("原始字符串"), qPrintable(tip(2)));
+        QCOMPARE(List1->currentRow(), 0);
+        Window::type("Tip");
+        Window::key("Ctrl+Return"); // this row and the other unchanged 提示, then on to the next unchanged row
+        QCOMPARE(rowsOf(List2), QStringList({"Tip", "x", "say \"hi\"", "Tip"}));
+        QCOMPARE(label4->text(), "已填入 2 行");
+        QCOMPARE(List1->currentRow(), 1);
+        Window::key("Alt+Down");
+        Window::type("say \"yo\"");
+        Window::key("Return");
+        QTRY_COMPARE(label4->text(), "4 行 · 改 3 · 未写 3 · 警告 0"); // quotes are fine in a raw string
+
+        m_window->shownBy([&] { QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton); }, {"取消"});
+        QVERIFY2(m_window->asked.value(0).contains("有 2 行修改"), qPrintable(m_window->asked.value(0)));
+        QVERIFY(m_window->get<QCheckBox>("Check3")->isChecked());
+        QCOMPARE(rowsOf(List2), QStringList({"Tip", "x", "say \"yo\"", "Tip"}));
+
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
+        selectInFile1("code.cpp");
+        m_window->press("Command3");
+        QCOMPARE(readBytes(file("code.cpp")), "// QMessageBox::information(0, \"提示\", info);\nf(\"Tip\");\n"
+                                              "char q = '\"'; g(\"x\");\nauto r = R\"(say \"yo\")\";\nh(\"Tip\");\n");
+        Window::click(List1, 0);
+        Window::type("Tip2");
+        Window::key("Return");
+        m_window->shownBy([&] { QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton); });
+        QVERIFY(m_window->asked.isEmpty());
+        QCOMPARE(rowsOf(List1), QStringList({"提示", "Tip", "'; g(", ");\nauto r = R", "yo", ";\nh("}));
+        QCOMPARE(rowsOf(List2).value(1), "Tip2");
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton); // as the next tests expect it
+        m_window->load("r.cpp", {"放弃修改"});
     }
 
     // Rows not yet written are asked about before a load or a close throws

@@ -25,6 +25,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 
 namespace {
@@ -88,6 +89,9 @@ Form1::Form1()
     });
     connect(Check2, &QCheckBox::toggled, this, [this] {
         RunEvent(this, Check2->text(), [this] { Check2_Click(); });
+    });
+    connect(Check3, &QCheckBox::toggled, this, [this] {
+        RunEvent(this, Check3->text(), [this] { Check3_Click(); });
     });
 }
 
@@ -181,6 +185,11 @@ void Form1::createControls()
     place(Check2, "Check2", small, 120, 50, 190, 20);
     Check2->setToolTip(QStringLiteral("勾选后，“替换文件”把每一行的替换只写在这一行自己的字符串上；\n"
                                       "不勾选时，每一行替换文件中第一次出现的原始字符串。"));
+    // In the frame's title row, right of its title.
+    Check3 = new QCheckBox(QStringLiteral("只列出代码中的字符串"), Frame2);
+    place(Check3, "Check3", small, 120, 0, 170, 20);
+    Check3->setToolTip(QStringLiteral("勾选后，列表只列出代码中的字符串，像编译器那样读文件：\n"
+                                      "跳过注释和 #include 的文件名，原始字符串 R\"(…)\" 整个作为一行。"));
     Label4 = new QLabel(Frame2);
     place(Label4, "Label4", small, 428, 52, 197, 16);
     createFindControls();
@@ -192,11 +201,12 @@ void Form1::createControls()
     Command2->setToolTip(QStringLiteral("存入这一行并转到下一行（Enter）"));
     Command3->setToolTip(QStringLiteral("把各行的替换写入选中的文件，原来的文件保存为“文件名.backup”（Alt+R）"));
     Command4->setToolTip(QStringLiteral("用系统关联的程序打开选中的文件（Alt+O）"));
-    Text1->setToolTip(QStringLiteral("编辑选中行的替换：Enter 存入并转到下一行，Alt+↑ / Alt+↓ 转到上一行 / 下一行（不存入）"));
+    Text1->setToolTip(QStringLiteral("编辑选中行的替换：Enter 存入并转到下一行，Alt+↑ / Alt+↓ 转到上一行 / 下一行（不存入）；\n"
+                                     "Ctrl+Enter 同时填入所有原始字符串相同、还没有改过的行，再转到下一个没有改过的行"));
 
     // Tab order by tab index; frames and labels take no focus.
     const QList<QWidget *> tabOrder = {Command1, Dir1, File1, Drive1, Text1, Command2,
-                                       List1, List2, Command3, Command4, Check1, Check2, Text2};
+                                       List1, List2, Command3, Command4, Check1, Check2, Text2, Check3};
     for (int i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -251,26 +261,34 @@ void Form1::File1_DblClick()
 
     SourceText = text;
     LoadedPath = path;
-    Spans = ScanLiteralSpans(SourceText);
-    const QStringList literals = LiteralsAt(SourceText, Spans);
     DiskBytes = bytes;
-    WrittenRows = literals;
+    const TextRows rows = ScanRows(SourceText, Check3->isChecked());
+    const QStringList literals = LiteralsAt(SourceText, rows.spans);
+    Marks->setText(SourceText, rows, Check3->isChecked(), false);
+    ListRows(rows, literals, literals, 0);
+}
+
+void Form1::ListRows(const TextRows &rows, const QStringList &replacements, const QStringList &written, int current)
+{
+    Spans = rows.spans;
+    RawDelimiters = rows.rawDelimiters;
+    const QStringList literals = LiteralsAt(SourceText, Spans);
+    WrittenRows = written;
     List1->clearRows();
     List2->clearRows();
     Text1->setText(QString());
 
-    Marks->setText(SourceText, Spans, false);
-    Marks->update(Rows{literals, literals, literals});
+    Marks->update(Rows{literals, replacements, written});
     List1->addRows(literals);
-    List2->addRows(literals);
+    List2->addRows(replacements);
     UpdateCounts();
 
     WidenListBox(this, List1);
     WidenListBox(this, List2);
 
     if (List1->count() > 0) {
-        List1->setCurrentRow(0);
-        List2->setCurrentRow(0); // runs List2_Click: row 0 into Text1, focused, all selected
+        List1->setCurrentRow(current);
+        List2->setCurrentRow(current); // runs List2_Click: the row into Text1, focused, all selected
     }
 }
 
@@ -315,7 +333,7 @@ bool Form1::ReplaceInto(const QString &folder, const QString &fileName)
     Spans = std::move(result.spans);
     DiskBytes = std::move(result.bytes);
     WrittenRows = request.replacements;
-    Marks->setText(SourceText, Spans, true);
+    Marks->setText(SourceText, TextRows{Spans, RawDelimiters}, Check3->isChecked(), true);
     UpdateMarks();
     const QString confirmation = ReplaceConfirmation(request);
     if (!confirmation.isEmpty())
@@ -421,4 +439,45 @@ void Form1::Check2_Click()
 {
     Marks->setOwnLiterals(Check2->isChecked());
     UpdateMarks();
+}
+
+// Lists the loaded file's rows by the other reading. A stored edit goes to the
+// row whose literal starts at the same place; an unwritten one with no such
+// row is dropped, after a question (a written one is in the file already).
+void Form1::Check3_Click()
+{
+    if (LoadedPath.isEmpty())
+        return;
+    const TextRows rows = ScanRows(SourceText, Check3->isChecked());
+    QHash<qsizetype, int> rowAt;
+    for (int j = 0; j < rows.spans.size(); ++j)
+        rowAt.insert(rows.spans[j].start, j);
+    const QStringList literals = LiteralsAt(SourceText, rows.spans);
+    QStringList replacements = literals, written = literals;
+    int dropped = 0, current = 0;
+    for (int i = 0; i < List2->count() && i < Spans.size(); ++i) {
+        const auto to = rowAt.constFind(Spans[i].start);
+        const QString replacement = List2->item(i)->text();
+        if (to == rowAt.cend()) {
+            dropped += replacement != List1->item(i)->text() && replacement != WrittenRows.value(i);
+            continue;
+        }
+        replacements[*to] = replacement;
+        if (i < WrittenRows.size())
+            written[*to] = WrittenRows[i];
+        if (i == List2->currentRow())
+            current = *to;
+    }
+    if (dropped > 0) {
+        const QString text = QStringLiteral("换一种方式列出 %1 的字符串后，有 %2 行修改在新的列表中没有对应的行，"
+                                            "这些修改将会丢失。")
+                                 .arg(QFileInfo(LoadedPath).fileName()).arg(dropped);
+        if (AskUnbusy(this, text, Check3->text(), {QStringLiteral("切换"), QStringLiteral("取消")}) != 0) {
+            const QSignalBlocker quiet(Check3);
+            Check3->setChecked(!Check3->isChecked());
+            return;
+        }
+    }
+    Marks->setText(SourceText, rows, Check3->isChecked(), Marks->written());
+    ListRows(rows, replacements, written, current);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CodeStrings.h"
 #include "engine/ScanLiterals.h"
 
 #include <QByteArray>
@@ -81,12 +82,17 @@ private:
     void Command4_Click();
     void Check1_Click();
     void Check2_Click();
+    void Check3_Click();
+    // Lists the rows of SourceText by the reading Check3 chooses, with their
+    // replacements and what was written of them, and selects `current`.
+    void ListRows(const TextRows &rows, const QStringList &replacements, const QStringList &written, int current);
 
     // List editor (Form1Editor.cpp). Key codes and shift masks are those of
     // the KeyDown event: 13 Return, 38 Up, 40 Down; 1 Shift, 2 Ctrl, 4 Alt.
     void Command2_Click();
     void Text1_KeyDown(int keyCode, int shift);
     void CommitEdit();
+    void FillSameText(); // Ctrl+Enter: the edit into every unchanged row of the same text
     void List1_MouseDown(int button, int shift, int x, int y);
     void List1_MouseUp(int button, int shift, int x, int y);
     void List1_DblClick();
@@ -98,6 +104,8 @@ private:
     QString CurrentPath; // folder last picked; during a replace, the file being replaced
     QString LoadedPath;  // the file whose text SourceText holds, empty before the first load
     QList<LiteralSpan> Spans;  // where each row's literal stands in SourceText
+    QStringList RawDelimiters; // of each row in a raw string; null for the others
+    QString FilledNote;        // "已填入 N 行" after Ctrl+Enter, until the next key
     QStringList WrittenRows;   // List2 as the last load or replace left it
     std::optional<QByteArray> DiskBytes; // LoadedPath's bytes as last read or written
     bool m_loaded = false; // Form1 Load has run
@@ -121,6 +129,7 @@ private:
     QPushButton *Command4 = nullptr;
     QCheckBox *Check1 = nullptr;
     QCheckBox *Check2 = nullptr; // each edit over its own literal
+    QCheckBox *Check3 = nullptr; // rows from the C++ reading
     QLabel *Label4 = nullptr;    // the counts
     QLineEdit *Text2 = nullptr;  // find
     QLabel *NoMatch = nullptr;   // inside Text2

@@ -16,7 +16,11 @@ constexpr int KeyReturn = 13;
 constexpr int KeySeparator = 108; // the keypad's separator key, taken as Return
 constexpr int KeyUp = 38;
 constexpr int KeyDown = 40;
+constexpr int MaskCtrl = 2;
 constexpr int MaskAlt = 4;
+constexpr int KeyShift = 16;
+constexpr int KeyControl = 17;
+constexpr int KeyMenu = 18; // Alt
 
 // Selected row of a list box, -1 when none.
 int SelectedRow(const ListBox *list)
@@ -67,6 +71,14 @@ void Form1::Command2_Click()
 
 void Form1::Text1_KeyDown(int keyCode, int shift)
 {
+    if (!FilledNote.isEmpty() && keyCode != KeyShift && keyCode != KeyControl && keyCode != KeyMenu) {
+        FilledNote.clear(); // shown until the next key
+        UpdateCounts();
+    }
+    if ((keyCode == KeyReturn || keyCode == KeySeparator) && shift == MaskCtrl) {
+        FillSameText();
+        return;
+    }
     if (keyCode == KeyReturn || keyCode == KeySeparator) {
         // Commits whatever modifiers are held, then moves on as Alt+Down.
         CommitEdit();
@@ -97,6 +109,38 @@ void Form1::CommitEdit()
         return;
     List2->item(row)->setText(text);
     UpdateMarks();
+}
+
+// Stores Text1 in the selected row and in every other row of the same found
+// text still left as found, then moves to the next row below (wrapping) that
+// is still unchanged.
+void Form1::FillSameText()
+{
+    const QString text = Text1->text();
+    const int row = SelectedRow(List2);
+    if (IsBlank(text) || row < 0)
+        return;
+    const QString found = List1->item(row)->text();
+    int filled = 0;
+    for (int i = 0; i < List2->count(); ++i) {
+        QListWidgetItem *item = List2->item(i);
+        const bool unchanged = item->text() == List1->item(i)->text();
+        if ((i == row || (unchanged && List1->item(i)->text() == found)) && item->text() != text) {
+            item->setText(text);
+            ++filled;
+        }
+    }
+    FilledNote = QStringLiteral("已填入 %1 行").arg(filled);
+    UpdateMarks();
+    const int count = List2->count();
+    for (int step = 1; step < count; ++step) {
+        const int next = (row + step) % count;
+        if (List2->item(next)->text() == List1->item(next)->text()) {
+            SelectRow(List1, next);
+            List1_MouseUp(1, 0, 0, 0);
+            return;
+        }
+    }
 }
 
 void Form1::List1_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int /*y*/)

@@ -145,8 +145,10 @@ void Form1::UpdateCounts()
     int changed = 0;
     for (int i = 0; i < List2->count(); ++i)
         changed += List2->item(i)->text() != List1->item(i)->text();
-    const QString counts = QStringLiteral("%1 行，已改 %2，未写入 %3，警告 %4")
-                               .arg(List1->count()).arg(changed).arg(UnwrittenCount()).arg(Marks->markedCount());
-    Label4->setText(Label4->fontMetrics().elidedText(counts, Qt::ElideRight, Label4->width()));
-    Label4->setToolTip(counts + QLatin1Char('\n') + LoadedPath);
+    const int rows = List1->count(), unwritten = UnwrittenCount(), marked = Marks->markedCount();
+    const QString counts = QStringLiteral("%1 行 · 改 %2 · 未写 %3 · 警告 %4").arg(rows).arg(changed).arg(unwritten).arg(marked);
+    const QString shown = FilledNote.isEmpty() ? counts : FilledNote;
+    Label4->setText(Label4->fontMetrics().elidedText(shown, Qt::ElideRight, Label4->width()));
+    Label4->setToolTip(QStringLiteral("%1 行，已改 %2 行，未写入 %3 行，警告 %4 行\n%5")
+                           .arg(rows).arg(changed).arg(unwritten).arg(marked).arg(LoadedPath));
 }

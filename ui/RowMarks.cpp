@@ -91,13 +91,21 @@ RowMarks::~RowMarks()
     m_pool.waitForDone();
 }
 
-void RowMarks::setText(const QString &text, const QList<LiteralSpan> &spans, bool written)
+void RowMarks::setText(const QString &text, const TextRows &rows, bool codeStrings, bool written)
 {
     m_plan = Plan(); // its places are in the text before
     m_text = text;
     m_lines = SourceLines(text);
-    m_spans = spans;
+    m_spans = rows.spans;
+    m_rawDelimiters = rows.rawDelimiters;
+    m_places = codeStrings ? QList<CodePlace>() : PlaceSpans(text, rows.spans);
     m_written = written;
+}
+
+// A row of the quote pairing that is no string of the code.
+bool RowMarks::placeMarked(int row) const
+{
+    return row >= 0 && row < m_places.size() && m_places[row] != CodePlace::String;
 }
 
 void RowMarks::setOwnLiterals(bool own)
@@ -116,7 +124,7 @@ void RowMarks::update(const Rows &rows)
         startPending();
 }
 
-void RowMarks::work(Plan &plan, const QString &text, const QList<LiteralSpan> &spans)
+void RowMarks::work(Plan &plan, const QString &text, const QList<LiteralSpan> &spans, const QStringList &rawDelimiters)
 {
     const Rows &rows = plan.rows;
     const qsizetype count = qMin(rows.found.size(), rows.replacements.size());
@@ -127,7 +135,9 @@ void RowMarks::work(Plan &plan, const QString &text, const QList<LiteralSpan> &s
     for (qsizetype i = 0; i < count; ++i) {
         if (!RowChanges(rows.found[i], rows.replacements[i]))
             continue;
-        plan.problems[i] = CheckReplacement(rows.found[i], rows.replacements[i]);
+        const bool raw = i < rawDelimiters.size() && !rawDelimiters[i].isNull();
+        plan.problems[i] = raw ? CheckRawReplacement(rows.found[i], rows.replacements[i], rawDelimiters[i])
+                               : CheckReplacement(rows.found[i], rows.replacements[i]);
         const Landing *landing = plan.own || i >= plan.landings.size() ? nullptr : &plan.landings[i];
         const bool elsewhere = landing && !landing->ownLiteral && (landing->position >= 0 || landing->inReplacement);
         plan.marked[size_t(i)] = elsewhere || !plan.problems[i].isEmpty();
@@ -142,13 +152,14 @@ void RowMarks::startPending()
     bool anyChanged = false;
     for (qsizetype i = 0; i < qMin(plan.rows.found.size(), plan.rows.replacements.size()) && !anyChanged; ++i)
         anyChanged = RowChanges(plan.rows.found[i], plan.rows.replacements[i]);
-    if (!anyChanged) { // nothing can be marked: no need to look
+    if (!anyChanged) { // no edit to look at: only the reading marks its rows
         finished(m_generation, plan);
         return;
     }
     m_running = true;
-    m_pool.start([this, plan = std::move(plan), text = m_text, spans = m_spans, generation = m_generation]() mutable {
-        work(plan, text, spans);
+    m_pool.start([this, plan = std::move(plan), text = m_text, spans = m_spans, raw = m_rawDelimiters,
+                  generation = m_generation]() mutable {
+        work(plan, text, spans, raw);
         QMetaObject::invokeMethod(this, [this, plan = std::move(plan), generation] {
             m_running = false;
             finished(generation, plan);
@@ -160,6 +171,13 @@ void RowMarks::finished(int generation, const Plan &plan)
 {
     if (generation == m_generation) {
         m_plan = plan;
+        m_plan.marked.resize(size_t(qMax(m_plan.rows.found.size(), m_places.size())), false);
+        for (qsizetype i = 0; i < m_places.size(); ++i) {
+            if (placeMarked(int(i)) && !m_plan.marked[size_t(i)]) {
+                m_plan.marked[size_t(i)] = true;
+                ++m_plan.markedCount;
+            }
+        }
         emit marksChanged();
     }
     if (m_hasPending && !m_running)
@@ -196,7 +214,7 @@ QString RowMarks::sourceTip(int row) const
 
 QString RowMarks::landingTip(int row) const
 {
-    QStringList parts{sourceTip(row), landingNote(row), problemNote(row)};
+    QStringList parts{sourceTip(row), readingNote(row), landingNote(row), problemNote(row)};
     parts.removeAll(QString());
     return parts.join(QLatin1Char('\n'));
 }
@@ -242,6 +260,23 @@ QString RowMarks::firstOccurrenceNote(int row) const
         note += QStringLiteral("：\n第 %1 行：%2").arg(line).arg(m_lines.excerpt(landing.position, m_plan.rows.found[row].size()));
     }
     return note + QStringLiteral("\n勾选“只改各行自己的字符串”，这一行就只改动它自己的字符串。");
+}
+
+// What the row is, read as a compiler reads the file, where it is no plain string.
+QString RowMarks::readingNote(int row) const
+{
+    if (row >= 0 && row < m_rawDelimiters.size() && !m_rawDelimiters[row].isNull())
+        return QStringLiteral("这一行是原始字符串 R\"%1(…)%1\"：换行、引号和反斜杠都可以照原样写。").arg(m_rawDelimiters[row]);
+    if (!placeMarked(row))
+        return QString();
+    QString note;
+    switch (m_places[row]) {
+    case CodePlace::Comment: note = QStringLiteral("这一行在注释里。"); break;
+    case CodePlace::HeaderName: note = QStringLiteral("这一行是 #include 行的文件名，不是字符串。"); break;
+    case CodePlace::InsideString: note = QStringLiteral("这一行不是一个完整的字符串：它只是代码中某个字符串的一部分。"); break;
+    default: note = QStringLiteral("这一行不是字符串：前面的引号配对错位了，它是代码。"); break;
+    }
+    return note + QStringLiteral("\n勾选“只列出代码中的字符串”，列表中就只有代码中的字符串。");
 }
 
 QString RowMarks::problemNote(int row) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CodeStrings.h"
 #include "engine/Landing.h"
 #include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
@@ -49,9 +50,12 @@ public:
     explicit RowMarks(QObject *parent = nullptr);
     ~RowMarks() override; // waits for a computation still running
 
-    // The text the window holds and where each row's literal stands in it;
+    // The text the window holds, where each row's literal stands in it and
+    // which reading listed the rows (`codeStrings`: the C++ reading; else the
+    // quote pairing, whose rows that are no strings of the code are marked);
     // `written`: a replace wrote it, so the marks are about pressing again.
-    void setText(const QString &text, const QList<LiteralSpan> &spans, bool written);
+    void setText(const QString &text, const TextRows &rows, bool codeStrings, bool written);
+    bool written() const { return m_written; }
     // Each changed row over its own literal instead of the first occurrence of its text.
     void setOwnLiterals(bool own);
     // Works the marks out again for these rows; nothing is marked until the result is in.
@@ -75,7 +79,7 @@ private:
         std::vector<bool> marked;
         int markedCount = 0;
     };
-    static void work(Plan &plan, const QString &text, const QList<LiteralSpan> &spans);
+    static void work(Plan &plan, const QString &text, const QList<LiteralSpan> &spans, const QStringList &rawDelimiters);
     void startPending();
     void finished(int generation, const Plan &plan);
     bool changes(int row) const;
@@ -84,11 +88,15 @@ private:
     QString firstOccurrenceNote(int row) const;
     QString ownLiteralNote(int row) const;
     QString problemNote(int row) const;
+    QString readingNote(int row) const;
+    bool placeMarked(int row) const;
     QString placeOf(int row, qsizetype position) const;
 
     QString m_text;
     SourceLines m_lines;
     QList<LiteralSpan> m_spans;
+    QStringList m_rawDelimiters;
+    QList<CodePlace> m_places; // of the quote pairing's rows; empty for the C++ reading
     bool m_written = false;
     bool m_own = false;
     Plan m_plan;            // the latest result
