@@ -25,3 +25,11 @@ class FileChangedError : public FileError
 public:
     using FileError::FileError;
 };
+
+// The replace's refusal of a file without write permission: nothing was
+// written, and the window may ask whether to write it all the same.
+class ReadOnlyError : public FileError
+{
+public:
+    using FileError::FileError;
+};

@@ -2,6 +2,7 @@
 
 #include "engine/ErrorText.h"
 #include "engine/FileError.h"
+#include "engine/FileStatus.h"
 #include "engine/OwnLiterals.h"
 #include "engine/SourcePaths.h"
 #include "engine/Utf8NoBomFile.h"
@@ -85,7 +86,7 @@ void recoverSetAsideBackup(const QString &backup)
 OwnLiterals applyRows(const ReplaceRequest &request)
 {
     if (request.ownLiterals)
-        return ReplaceOwnLiterals(request.sourceText, request.spans, OwnLiteralReplacements(request));
+        return ReplaceOwnLiterals(request.sourceText, request.spans, request.replacements);
     return ApplyPairsTrackingSpans(request.sourceText, request.spans, request.found, request.replacements);
 }
 
@@ -136,18 +137,14 @@ private:
     QString m_aside;
 };
 
-} // namespace
-
-QStringList OwnLiteralReplacements(const ReplaceRequest &request)
+// NAME's bytes as NAME.backup, with NAME's owner, group and mode where they may be given.
+void writeBackup(const QByteArray &bytes, const QString &backup, const FileStatus &status, const std::function<void()> &written)
 {
-    QStringList rows = request.replacements;
-    const qsizetype count = qMin(rows.size(), qMin(request.found.size(), request.spans.size()));
-    for (qsizetype i = 0; i < count; ++i) {
-        if (rows[i] == request.found[i])
-            rows[i] = request.sourceText.mid(request.spans[i].start, request.spans[i].length);
-    }
-    return rows;
+    if (!Utf8NoBomFile::WriteAtomicallyKeeping(bytes, backup, status, written))
+        Utf8NoBomFile::WriteAtomicallyKeeping(bytes, backup, status.modeOnly(), written);
 }
+
+} // namespace
 
 ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook)
 {
@@ -164,31 +161,50 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     result.bytes = Utf8NoBomFile::EncodeUtf8(result.text, target);
     const QString backup = BackupPathFor(target);
     recoverSetAsideBackup(backup);
-    if (result.bytes == oldBytes && IsOrdinaryFile(backup))
-        return result;
+    if (result.bytes == oldBytes)
+        return result; // nothing to write: the file and its backup stay as they are
+    const FileStatus status = StatusOf(target);
+    if (status.readOnly() && !request.allowReadOnly)
+        throw ReadOnlyError(QStringLiteral("%1 是只读文件。").arg(request.fileName));
 
     OldBackup oldBackup(backup);
+    bool emptied = false;
     try {
         reach(ReplaceStep::OldBackupSetAside);
-        Utf8NoBomFile::WriteAtomically(oldBytes, backup, [&] { reach(ReplaceStep::BackupWritten); });
-        QFile::setPermissions(backup, QFile::permissions(target));
+        writeBackup(oldBytes, backup, status, [&] { reach(ReplaceStep::BackupWritten); });
         reach(ReplaceStep::BackupInPlace);
-        Utf8NoBomFile::WriteAtomically(result.bytes, target, [&] { reach(ReplaceStep::FileWritten); });
+        const bool replaced = status.links <= 1
+            && Utf8NoBomFile::WriteAtomicallyKeeping(result.bytes, target, status, [&] { reach(ReplaceStep::FileWritten); });
+        if (!replaced) {
+            Utf8NoBomFile::WriteInPlace(result.bytes, target, [&] {
+                emptied = true;
+                reach(ReplaceStep::FileEmptied);
+            });
+        }
     } catch (const FileError &error) {
+        if (emptied) { // the backup holds the only whole copy now: it stays
+            oldBackup.discard();
+            throw FileError(error.message() + QStringLiteral("\r\n替换前的文件完整地保存在 %1 中。").arg(backup));
+        }
         throw FileError(error.message() + oldBackup.restore());
     } catch (...) {
-        oldBackup.restore();
+        if (!emptied)
+            oldBackup.restore();
         throw;
     }
     reach(ReplaceStep::FileInPlace);
     oldBackup.discard();
+    result.written = true;
     return result;
 }
 
-QString ReplaceConfirmation(const ReplaceRequest &request)
+QString ReplaceConfirmation(const ReplaceRequest &request, const ReplaceResult &result)
 {
     const QString target = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
-    if (!IsOrdinaryFile(BackupPathFor(target)))
+    if (!result.written)
+        return QStringLiteral("%1 没有需要写入的修改。").arg(request.fileName);
+    const QString backup = BackupPathFor(target);
+    if (!IsOrdinaryFile(backup))
         return QString();
-    return QStringLiteral("已经替换 ") + request.fileName + QStringLiteral(" 。\r\n原始文件已经事先备份。");
+    return QStringLiteral("已经替换 %1。替换前的文件保存在 %2。").arg(request.fileName, QFileInfo(backup).fileName());
 }

@@ -25,6 +25,8 @@ struct ReplaceRequest
     // The target's bytes as last loaded or written. A file whose bytes differ now is
     // refused with FileChangedError, nothing written; none: not compared.
     std::optional<QByteArray> diskBytes;
+    // A read-only target is refused with ReadOnlyError unless this allows it; it then stays read-only.
+    bool allowReadOnly = false;
 };
 
 // What a replace wrote: the window's text, spans and bytes from then on.
@@ -33,6 +35,7 @@ struct ReplaceResult
     QString text;
     QList<LiteralSpan> spans;
     QByteArray bytes;
+    bool written = false; // false: the file already held these bytes, and nothing on disk changed
 };
 
 // The places between the replace's steps on disk, in order. A hook given to
@@ -43,28 +46,28 @@ enum class ReplaceStep {
     BackupWritten,     // NAME's bytes in a temporary file beside NAME.backup
     BackupInPlace,     // ... renamed to NAME.backup
     FileWritten,       // the new text in a temporary file beside NAME
-    FileInPlace,       // ... renamed over NAME; the older backup is deleted next
+    FileEmptied,       // instead, NAME (linked elsewhere too, or of an owner not ours to give) emptied to be written into
+    FileInPlace,       // ... renamed over NAME, or written into it; the older backup is deleted next
 };
 using ReplaceHook = std::function<void(ReplaceStep)>;
 
 // The work of "替换文件(&R)": applies the rows to the source text (each to the
-// first occurrence of its text, or with ownLiterals each changed row over its
-// own literal), keeps NAME's current bytes as NAME.backup and writes the new
-// text over NAME as UTF-8. At every moment NAME holds a whole version, old or
-// new; a symbolic link stays a link and its target gets the new text. When the
-// new bytes are those NAME already holds and NAME.backup exists, nothing on
-// disk changes: the backup keeps the version before the last real change.
-// Refusals and failures are thrown as FileError, with NAME and NAME.backup as
-// they were.
+// first occurrence of its text, or with ownLiterals each row over its own
+// literal, so that every literal holds its row's replacement), keeps NAME's
+// current bytes as NAME.backup and writes the new text over NAME as UTF-8.
+// NAME and its backup keep NAME's owner, group and mode. At every moment NAME
+// holds a whole version, old or new; a symbolic link stays a link and its
+// target gets the new text. A NAME with other hard links, or whose owner or
+// group a new file may not be given, is written into once the backup is on
+// disk. When the new bytes are those NAME already holds, nothing on disk
+// changes. Refusals and failures are thrown as FileError, saying what NAME and
+// NAME.backup then hold.
 ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook = {});
 
-// The rows as the own-literal rule writes them: a row left as found keeps the
-// characters at its span, whatever an earlier replace put there.
-QStringList OwnLiteralReplacements(const ReplaceRequest &request);
-
-// The message that confirms a replace, or an empty string when the backup is no
+// The message after a replace: what was written and where the backup is, or
+// that there was nothing to write; an empty string when the backup is no
 // ordinary file (a hidden one) and nothing is shown.
-QString ReplaceConfirmation(const ReplaceRequest &request);
+QString ReplaceConfirmation(const ReplaceRequest &request, const ReplaceResult &result);
 
 // The title of every message the replace shows.
 inline QString ReplaceTitle() { return QStringLiteral("替换文件"); }

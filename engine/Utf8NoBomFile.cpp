@@ -95,14 +95,46 @@ QByteArray EncodeUtf8(const QString &text, const QString &path)
 
 void WriteAtomically(const QByteArray &bytes, const QString &path, const std::function<void()> &beforeRename)
 {
+    WriteAtomicallyKeeping(bytes, path, FileStatus(), beforeRename);
+}
+
+bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const FileStatus &status,
+                            const std::function<void()> &beforeRename)
+{
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
         throw FileError(writeFailure(path, FileErrorReason(file)));
+    if (!ApplyStatus(file.handle(), status)) {
+        file.cancelWriting();
+        return false;
+    }
     if (beforeRename)
         beforeRename();
     if (!file.commit())
         throw FileError(writeFailure(path, FileErrorReason(file)));
+    return true;
+}
+
+void WriteInPlace(const QByteArray &bytes, const QString &path, const std::function<void()> &afterEmptied)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw FileError(writeFailure(path, FileErrorReason(file)));
+    const auto partly = [&] {
+        return FileError(QStringLiteral("无法写入文件 %1：%2\r\n文件可能只写入了一部分。").arg(path, FileErrorReason(file)));
+    };
+    try {
+        if (afterEmptied)
+            afterEmptied();
+    } catch (const FileError &error) {
+        throw FileError(error.message() + QStringLiteral("\r\n文件 %1 已被清空。").arg(path));
+    }
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw partly();
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw partly();
 }
 
 void WriteUtf8NoBom(const QString &text, const QString &path)

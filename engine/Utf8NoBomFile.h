@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/FileStatus.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -32,5 +34,15 @@ QByteArray EncodeUtf8(const QString &text, const QString &path);
 // `beforeRename` runs once the temporary file is complete; what it throws
 // abandons the write. Throws FileError when the write fails.
 void WriteAtomically(const QByteArray &bytes, const QString &path, const std::function<void()> &beforeRename = {});
+
+// The same, the new file given the status's owner, group and mode. False,
+// having changed nothing, when its owner or group may not be given.
+bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const FileStatus &status,
+                            const std::function<void()> &beforeRename = {});
+
+// Writes the bytes into the existing file, emptied first: its owner, mode and
+// other names stay. Not atomic: a failure may leave it part written.
+// `afterEmptied` runs once it is empty; what it throws ends the write.
+void WriteInPlace(const QByteArray &bytes, const QString &path, const std::function<void()> &afterEmptied = {});
 
 } // namespace Utf8NoBomFile

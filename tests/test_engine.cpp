@@ -10,7 +10,11 @@
 #include "engine/ReplaceAndSave.h"
 #include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
+#include "engine/SourcePaths.h"
 #include "engine/Utf8NoBomFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -211,13 +215,16 @@ private slots:
         request.sourceText.prepend(QChar(0xFEFF)); // a mark read from the file is written back
         request.spans.clear();
         request.diskBytes.reset();
-        QCOMPARE(ReplaceAndSave(request).text, QChar(0xFEFF) + QString::fromUtf8(Written));
+        QVERIFY(SourcePaths::SameFile(path(), path("real.cpp")));
+        const ReplaceResult result = ReplaceAndSave(request);
+        QCOMPARE(result.text, QChar(0xFEFF) + QString::fromUtf8(Written));
         QCOMPARE(QFileInfo(path()).symLinkTarget(), path("real.cpp"));
         QCOMPARE(readBytes(path("real.cpp")), "\xEF\xBB\xBF" + Written);
         QCOMPARE(QFile::permissions(path()), permissions);
+        QCOMPARE(QFile::permissions(path("main.cpp.backup")), permissions);
         QVERIFY(!QFileInfo(path("main.cpp.backup")).isSymLink());
         QCOMPARE(readBytes(path("main.cpp.backup")), Source);
-        QCOMPARE(ReplaceConfirmation(request), "已经替换 main.cpp 。\r\n原始文件已经事先备份。");
+        QCOMPARE(ReplaceConfirmation(request, result), "已经替换 main.cpp。替换前的文件保存在 main.cpp.backup。");
         QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup", "real.cpp"}));
     }
 
@@ -247,7 +254,7 @@ private slots:
         QCOMPARE(readBytes(path("main.cpp.backup")), edited);
 
         request.found = request.replacements; // nothing to change: the same bytes
-        ReplaceAndSave(request);
+        QCOMPARE(ReplaceConfirmation(request, ReplaceAndSave(request)), "main.cpp 没有需要写入的修改。");
         QCOMPARE(readBytes(path("main.cpp.backup")), edited);
 
         QVERIFY(QFile::rename(path("main.cpp.backup"), path(".main.cpp.backup.abcdef.old")));
@@ -284,6 +291,61 @@ private slots:
         QVERIFY2(message.contains(phrase), qPrintable(message));
         QCOMPARE(entries(), before);
         QCOMPARE(readBytes(path("main.cpp.backup")), fault == 5 ? QByteArray("<missing>") : OldBackup);
+    }
+
+    // Owner, group and mode stay, on the file and its backup; a file with a
+    // second name is written into, so both names show the new text; a
+    // read-only file is written only when allowed, and stays read-only.
+    // A failure once it was emptied says that the backup holds it whole.
+    void keepsOwnerModeAndLinks()
+    {
+        if (geteuid() != 0)
+            QSKIP("giving files to another owner needs root (CI runs as root)");
+        const auto status = [](const QString &file) {
+            struct stat info;
+            return ::stat(QFile::encodeName(file).constData(), &info) == 0
+                ? QStringLiteral("%1:%2 %3 %4").arg(info.st_uid).arg(info.st_gid).arg(info.st_mode & 07777, 0, 8).arg(info.st_nlink)
+                : QStringLiteral("<missing>");
+        };
+        ReplaceRequest request = loaded();
+        for (const int mode : {0664, 0600}) {
+            writeBytes(path(), Source);
+            QVERIFY(::chown(QFile::encodeName(path()).constData(), 65534, 65534) == 0 && ::chmod(QFile::encodeName(path()).constData(), mode_t(mode)) == 0);
+            const QString before = status(path());
+            ReplaceAndSave(request);
+            QCOMPARE(status(path()), before);
+            QCOMPARE(status(path("main.cpp.backup")), before);
+        }
+        writeBytes(path(), Source);
+        QVERIFY(::link(QFile::encodeName(path()).constData(), QFile::encodeName(path("other.cpp")).constData()) == 0);
+        ReplaceAndSave(request);
+        QCOMPARE(readBytes(path("other.cpp")), Written);
+        QCOMPARE(status(path()).section(' ', 2), "2");
+
+        writeBytes(path(), Source);
+        QVERIFY(::chmod(QFile::encodeName(path()).constData(), 0444) == 0);
+        bool refused = false;
+        try {
+            ReplaceAndSave(request);
+        } catch (const ReadOnlyError &error) {
+            refused = error.message() == "main.cpp 是只读文件。";
+        }
+        QVERIFY(refused);
+        QCOMPARE(readBytes(path()), Source);
+        request.allowReadOnly = true;
+        const QString message = failureOf([&] {
+            ReplaceAndSave(request, [](ReplaceStep at) {
+                if (at == ReplaceStep::FileEmptied)
+                    throw FileError("磁盘已满");
+            });
+        });
+        QVERIFY2(message.contains("磁盘已满") && message.contains("已被清空") && message.contains("完整地保存在 " + path("main.cpp.backup")), qPrintable(message));
+        QCOMPARE(readBytes(path("main.cpp.backup")), Source);
+        writeBytes(path(), Source);
+        ReplaceAndSave(request);
+        QCOMPARE(readBytes(path()), Written);
+        QCOMPARE(status(path()).section(' ', 1), "444 2");
+        QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup", "other.cpp"}));
     }
 
     // The program stops after each step on disk: main.cpp is whole there, old

@@ -143,28 +143,46 @@ private slots:
         QVERIFY2(tip(1).contains("第 4 行：h(\"【same】\")"), qPrintable(tip(1)));
     }
 
+    // Loaded with Enter in File1. The press writes the loaded file wherever
+    // File1 stands, says where the backup is, and a press with nothing to write
+    // says so and makes no backup. In own-literal mode a restored row writes
+    // its found text back.
     void replaceByButtonAndAltR()
     {
         const QByteArray before = readBytes(file("r.cpp"));
-        m_window->load("r.cpp");
+        m_window->activate();
+        selectInFile1("r.cpp");
+        m_window->get("File1")->setFocus(); // as a click or Tab leaves it
+        Window::key("Return");
+        QCOMPARE(rowsOf(List1), QStringList({"你好", "second"}));
+        QCOMPARE(m_window->press("Command3"), "替换文件: r.cpp 没有需要写入的修改。");
+        QVERIFY(!QFile::exists(file("r.cpp.backup")));
+        Window::click(List1, 0);
         Window::type("hi");
         Window::key("Return");
         Window::type("not stored");
-        QCOMPARE(m_window->press("Command3"), QStringLiteral("替换文件: 已经替换 r.cpp 。\r\n原始文件已经事先备份。"));
+        auto *dir1 = m_window->get<FolderList>("Dir1");
+        dir1->setFolder(QDir::tempPath()); // File1 now lists another folder
+        QCOMPARE(m_window->press("Command3"), QStringLiteral("替换文件: 已经替换 r.cpp。替换前的文件保存在 r.cpp.backup。"));
         const QByteArray written = "puts(\"hi\");\nputs(\"second\");\n";
         QCOMPARE(readBytes(file("r.cpp")), written);
         QCOMPARE(readBytes(file("r.cpp.backup")), before);
+        dir1->setFolder(m_dir.path());
         // Alt+R presses it too (after the access key's short animation); the
-        // same bytes again leave the backup of the original.
+        // same bytes again write nothing.
         m_window->shownBy([&] {
             QTest::keyClick(m_window->form.get(), Qt::Key_R, Qt::AltModifier);
             QTRY_VERIFY(!m_window->shown.isEmpty());
         });
+        QCOMPARE(m_window->shown, "替换文件: r.cpp 没有需要写入的修改。");
         QCOMPARE(readBytes(file("r.cpp.backup")), before);
         QVERIFY(m_window->asked.isEmpty());
-        // Another file selected than the one loaded: refused.
-        Window::click(m_window->get<QListWidget>("File1"), 0);
-        QVERIFY(m_window->press("Command3").endsWith("[warning]"));
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
+        Window::doubleClick(List1, 0); // restored: the literal gets its found text back
+        m_window->press("Command3");
+        QCOMPARE(readBytes(file("r.cpp")), before);
+        QCOMPARE(readBytes(file("r.cpp.backup")), written);
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
     }
 
     // Ticked, each edit writes over its own literal, and pressing again writes

@@ -283,6 +283,22 @@ FileList::FileList(QWidget *parent)
     m_watch = new FolderWatch(this, [this] { refresh(); });
 }
 
+void FileList::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
+        emit dblClick();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void FileList::selectName(const QString &name)
+{
+    const QList<QListWidgetItem *> found = findItems(name, Qt::MatchExactly);
+    if (!found.isEmpty())
+        setCurrentItem(found.first());
+}
+
 void FileList::refresh()
 {
     const QStringList names = namesIn(m_folder);

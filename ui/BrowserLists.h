@@ -101,9 +101,14 @@ public:
 
     // The selected file's name without folder, empty when none is selected.
     QString fileName() const;
+    // Selects the file of that name, if listed.
+    void selectName(const QString &name);
 
 signals:
-    void dblClick();
+    void dblClick(); // a double-click, or Enter on the selected file
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QStringList namesIn(const QString &folder) const;

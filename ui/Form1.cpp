@@ -245,8 +245,11 @@ QString Form1::SelectedFilePath() const
 void Form1::File1_DblClick()
 {
     const QString path = SelectedFilePath();
-    if (!MayDiscardEdits(loadTitle()))
+    if (!MayDiscardEdits(loadTitle())) {
+        if (SourcePaths::SameFile(File1->folder(), QFileInfo(LoadedPath).path()))
+            File1->selectName(QFileInfo(LoadedPath).fileName()); // the rows are still the loaded file's
         return;
+    }
     BusyCursor busy;
     QByteArray bytes;
     QString text;
@@ -298,34 +301,44 @@ void Form1::Command3_Click()
     ReplaceAndSave();
 }
 
+// The rows belong to the file they were loaded from: that file is written,
+// wherever File1 stands now.
 void Form1::ReplaceAndSave()
 {
-    ReplaceInto(File1->folder(), File1->fileName());
+    ReplaceInto();
 }
 
-ReplaceRequest Form1::RequestFor(const QString &folder, const QString &fileName) const
+ReplaceRequest Form1::RequestFor() const
 {
-    ReplaceRequest request{SourceText, rowsOf(List1), rowsOf(List2), folder, fileName, LoadedPath};
+    const QFileInfo loaded(LoadedPath);
+    ReplaceRequest request{SourceText, rowsOf(List1), rowsOf(List2), loaded.path(), loaded.fileName(), LoadedPath};
     request.spans = Spans;
     request.ownLiterals = Check2->isChecked();
     request.diskBytes = DiskBytes;
     return request;
 }
 
-bool Form1::ReplaceInto(const QString &folder, const QString &fileName)
+bool Form1::ReplaceInto()
 {
-    ReplaceRequest request = RequestFor(folder, fileName);
+    ReplaceRequest request = RequestFor();
     if (!ConfirmPressAgain(request))
         return false;
-    CurrentPath = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
+    CurrentPath = LoadedPath;
     ReplaceResult result;
-    try {
-        result = ::ReplaceAndSave(request);
-    } catch (const FileChangedError &changed) {
-        if (!ConfirmChangedOnDisk(changed.message()))
-            return false;
-        request.diskBytes.reset();
-        result = ::ReplaceAndSave(request);
+    for (;;) {
+        try {
+            result = ::ReplaceAndSave(request);
+            break;
+        } catch (const FileChangedError &changed) {
+            if (!ConfirmChangedOnDisk(changed.message()))
+                return false;
+            request.diskBytes.reset();
+        } catch (const ReadOnlyError &readOnly) {
+            const QString text = readOnly.message() + QStringLiteral("\n仍然替换：写入这个文件，它仍然是只读的。\n取消：什么也不写入。");
+            if (AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("仍然替换"), QStringLiteral("取消")}) != 0)
+                return false;
+            request.allowReadOnly = true;
+        }
     }
     // The next press applies the rows to the text written: a changed row whose
     // find still occurs further on would change it.
@@ -335,7 +348,7 @@ bool Form1::ReplaceInto(const QString &folder, const QString &fileName)
     WrittenRows = request.replacements;
     Marks->setText(SourceText, TextRows{Spans, RawDelimiters}, Check3->isChecked(), true);
     UpdateMarks();
-    const QString confirmation = ReplaceConfirmation(request);
+    const QString confirmation = ReplaceConfirmation(request, result);
     if (!confirmation.isEmpty())
         ShowMessageUnbusy(this, confirmation, ReplaceTitle(), MessageIcon::Information);
     return true;
@@ -402,7 +415,7 @@ bool Form1::MayDiscardEdits(const QString &title)
     switch (AskUnbusy(this, text, title, {ReplaceTitle(), QStringLiteral("放弃修改"), QStringLiteral("取消")})) {
     case 0: {
         bool written = false;
-        RunEvent(this, ReplaceTitle(), [&] { written = ReplaceInto(loaded.path(), loaded.fileName()); });
+        RunEvent(this, ReplaceTitle(), [&] { written = ReplaceInto(); });
         return written;
     }
     case 1:

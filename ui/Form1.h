@@ -46,11 +46,11 @@ private:
     void connectFind();        // Form1Find.cpp
     void connectMarks();
 
-    // Applies the rows to the file selected in File1, keeping a backup, and confirms.
+    // Applies the rows to the loaded file, keeping a backup, and confirms.
     void ReplaceAndSave();
-    // The same for the file in that folder; false when nothing was written.
-    bool ReplaceInto(const QString &folder, const QString &fileName);
-    ReplaceRequest RequestFor(const QString &folder, const QString &fileName) const;
+    // The same; false when the user cancelled it at a question.
+    bool ReplaceInto();
+    ReplaceRequest RequestFor() const;
     // The questions before a replace; false: the user cancelled it.
     bool ConfirmPressAgain(const ReplaceRequest &request);
     bool ConfirmChangedOnDisk(const QString &reason);
