@@ -1,5 +1,7 @@
 #include "engine/ErrorText.h"
 
+#include <utility>
+
 namespace {
 QString describe(QFileDevice::FileError error)
 {
@@ -22,10 +24,33 @@ QString describe(QFileDevice::FileError error)
     }
     return QStringLiteral("未知错误");
 }
+// The system's own words, in Chinese where they are among the common ones;
+// others are kept as the system gave them.
+QString systemWords(const QString &english)
+{
+    static const std::pair<const char *, const char16_t *> Known[] = {
+        {"Permission denied", u"没有权限"},
+        {"Operation not permitted", u"不允许这样操作"},
+        {"No space left on device", u"磁盘空间不足"},
+        {"Disk quota exceeded", u"超出磁盘配额"},
+        {"No such file or directory", u"文件或文件夹不存在"},
+        {"Read-only file system", u"文件系统是只读的"},
+        {"Is a directory", u"这是一个文件夹"},
+        {"File name too long", u"文件名太长"},
+        {"Input/output error", u"输入输出错误"},
+        {"Too many open files", u"打开的文件太多"},
+    };
+    for (const auto &[words, chinese] : Known) {
+        if (english.contains(QLatin1String(words), Qt::CaseInsensitive))
+            return QString::fromUtf16(chinese);
+    }
+    return english;
+}
+
 } // namespace
 
 QString FileErrorReason(const QFileDevice &device)
 {
     const QString reason = describe(device.error());
-    return device.errorString().isEmpty() ? reason : reason + QStringLiteral("（") + device.errorString() + QStringLiteral("）");
+    return device.errorString().isEmpty() ? reason : reason + QStringLiteral("（") + systemWords(device.errorString()) + QStringLiteral("）");
 }

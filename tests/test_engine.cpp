@@ -201,7 +201,8 @@ private slots:
         QVERIFY(failureOf([&] { Utf8NoBomFile::WriteUtf8NoBom(QString(QChar(0xD800)), path()); }).contains(path()));
         QCOMPARE(readBytes(path()), QByteArray("ok \xE4\xBD\xA0 \xC3(")); // the lone surrogate changed nothing
         const QString nowhere = path("no/such/folder.cpp");
-        QVERIFY(failureOf([&] { Utf8NoBomFile::WriteUtf8NoBom("x", nowhere); }).contains(nowhere + "："));
+        const QString missingFolder = failureOf([&] { Utf8NoBomFile::WriteUtf8NoBom("x", nowhere); });
+        QVERIFY2(missingFolder.contains(nowhere + "：") && missingFolder.contains("文件或文件夹不存在"), qPrintable(missingFolder));
     }
 
     // Through a link, which stays a link: its target gets the new text and keeps

@@ -177,8 +177,9 @@ private slots:
         QCOMPARE(m_window->shown, "替换文件: r.cpp 没有需要写入的修改。");
         QCOMPARE(readBytes(file("r.cpp.backup")), before);
         QVERIFY(m_window->asked.isEmpty());
-        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
-        Window::doubleClick(List1, 0); // restored: the literal gets its found text back
+        Window::doubleClick(List1, 0); // restored: unticked, the file keeps the replacement
+        QTRY_VERIFY2(tip(0).contains("仍是上一次替换写入的“hi”"), qPrintable(tip(0)));
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton); // ticked, the found text goes back
         m_window->press("Command3");
         QCOMPARE(readBytes(file("r.cpp")), before);
         QCOMPARE(readBytes(file("r.cpp.backup")), written);
@@ -374,9 +375,15 @@ private slots:
         QTemporaryDir other;
         auto *dir1 = m_window->get<FolderList>("Dir1");
         const QString folder = dir1->folder();
-        m_window->nextModal = [](QWidget *dialog) { static_cast<QDialog *>(dialog)->reject(); };
+        QStringList buttons; // in Chinese, as the rest of the program
+        m_window->nextModal = [&buttons](QWidget *dialog) {
+            for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+                buttons << button->text();
+            static_cast<QDialog *>(dialog)->reject();
+        };
         QTest::mouseClick(m_window->get("Command1"), Qt::LeftButton);
         QCOMPARE(dir1->folder(), folder);
+        QVERIFY2(buttons.contains("选择(&C)") && buttons.contains("取消"), qPrintable(buttons.join('|')));
         m_window->nextModal = [&other](QWidget *dialog) {
             qobject_cast<QFileDialog *>(dialog)->setDirectory(other.path());
             QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);

@@ -268,6 +268,7 @@ void Form1::File1_DblClick()
     const TextRows rows = ScanRows(SourceText, Check3->isChecked());
     const QStringList literals = LiteralsAt(SourceText, rows.spans);
     Marks->setText(SourceText, rows, Check3->isChecked(), false);
+    showNoMatch(false); // about the rows before
     ListRows(rows, literals, literals, 0);
 }
 

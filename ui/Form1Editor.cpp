@@ -9,6 +9,7 @@
 #include "ui/ListBox.h"
 
 #include <QPushButton>
+#include <QToolTip>
 
 namespace {
 
@@ -89,6 +90,7 @@ void Form1::Text1_KeyDown(int keyCode, int shift)
         return; // Alt with Shift or Ctrl, or no Alt: no move
 
     const int row = SelectedRow(List1);
+    QToolTip::hideText(); // the rows under the pointer move
     if (keyCode == KeyUp && row > 0) {
         SelectRow(List1, row - 1);
         List1_MouseUp(1, 0, 0, 0);

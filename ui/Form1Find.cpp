@@ -7,6 +7,8 @@
 #include "ui/ListBox.h"
 #include "ui/RowMarks.h"
 
+#include <QToolTip>
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -117,6 +119,7 @@ void Form1::showNoMatch(bool shown)
 
 void Form1::ShowRow(int row)
 {
+    QToolTip::hideText(); // it spoke of the row under the pointer, which has moved
     List1->setCurrentRow(row);
     List1->scrollToItem(List1->item(row));
     {

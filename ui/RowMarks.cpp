@@ -223,8 +223,22 @@ QString RowMarks::landingTip(int row) const
 QString RowMarks::landingNote(int row) const
 {
     if (!changes(row))
-        return QString();
+        return restoredNote(row);
     return m_plan.own ? ownLiteralNote(row) : firstOccurrenceNote(row);
+}
+
+// A row left as found whose literal an earlier replace changed: restored after it.
+QString RowMarks::restoredNote(int row) const
+{
+    if (row < 0 || row >= m_spans.size() || row >= m_plan.rows.found.size())
+        return QString();
+    const QStringView now = QStringView(m_text).sliced(m_spans[row].start, m_spans[row].length);
+    if (now == m_plan.rows.found[row])
+        return QString();
+    if (m_plan.own)
+        return QStringLiteral("文件中这个字符串现在是“%1”。按“替换文件”时写回原始字符串。").arg(now);
+    return QStringLiteral("文件中这个字符串仍是上一次替换写入的“%1”：不勾选“只改各行自己的字符串”时，恢复的行不写入文件。\n"
+                          "勾选它再按“替换文件”，就把原始字符串写回。").arg(now);
 }
 
 QString RowMarks::ownLiteralNote(int row) const

@@ -87,6 +87,7 @@ private:
     QString landingNote(int row) const;
     QString firstOccurrenceNote(int row) const;
     QString ownLiteralNote(int row) const;
+    QString restoredNote(int row) const;
     QString problemNote(int row) const;
     QString readingNote(int row) const;
     bool placeMarked(int row) const;
