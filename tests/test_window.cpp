@@ -244,6 +244,10 @@ private slots:
         auto *label4 = m_window->get<QLabel>("Label4");
         const QStringList pairedRows{"提示", "提示", "'; g(", ");\nauto r = R", "hi", ";\nh("};
         QCOMPARE(rowsOf(List1), pairedRows);
+        const auto rowTop = [this](ListBox *list) {
+            return list->viewport()->mapTo(m_window->form.get(), list->visualItemRect(list->item(0)).topLeft()).y();
+        };
+        QCOMPARE(rowTop(List1), rowTop(List2)); // side by side, though the lists stand 4 pixels apart
         QTRY_COMPARE(label4->text(), "6 行 · 改 0 · 未写 0 · 警告 5");
         QVERIFY2(marked(0) && tip(0).contains("这一行在注释里") && tip(0).contains("只列出代码中的字符串"), qPrintable(tip(0)));
         QVERIFY2(marked(2) && tip(2).contains("前面的引号配对错位了，它是代码"), qPrintable(tip(2)));

@@ -114,6 +114,11 @@ void Form1::connectMarks()
         list->setIconSize(QSize(16, 16));
         list->setIconRoom(true);
     }
+    // List2 stands 4 pixels higher than List1: its rows start 4 lower, and
+    // List1's end 4 sooner, so that row i stands beside row i over the same height.
+    const int offset = List1->y() - List2->y();
+    List2->setRowRoom(offset, 0);
+    List1->setRowRoom(0, offset);
     connect(Marks, &RowMarks::marksChanged, List2, &ListBox::notesChanged);
     connect(Marks, &RowMarks::marksChanged, this, &Form1::UpdateCounts);
 }
