@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot.png: the main window with a sample file loaded, one row
-# edited whose edit lands in a comment, its mark's tooltip showing, the counts,
-# and a word found with the find box; under Xvfb.
+# edited whose edit lands in a comment, its mark's tooltip showing, a repeated
+# text filled with Ctrl+Enter, four-digit counts, and a word found with the find
+# box; under Xvfb.
 # Usage: scripts/screenshot.sh [BUILD_DIR]   (default: build; run scripts/build.sh first)
 # Needs the packages of: bash scripts/install-deps.sh --screenshot
 set -euo pipefail
@@ -39,6 +40,14 @@ int main()
     return 0;
 }
 CPP
+# Many rows: one text repeated, filled at once with Ctrl+Enter, and commented-out
+# code whose literals are marked; the counts then run to four digits.
+{
+  echo "void wait() {"
+  for i in $(seq 1100); do echo "    puts(\"请稍候\");"; done
+  for i in $(seq 1000); do echo "    // puts(\"旧的提示\");"; done
+  echo "}"
+} >> "$work/src/hello.cpp"
 cat > "$work/src/world.cpp" <<'CPP'
 int world() { return 0; }
 CPP
@@ -77,6 +86,14 @@ sleep 1.5
 DISPLAY=$display xdotool type --delay 50 "Welcome"
 DISPLAY=$display xdotool key Return
 sleep 1
+# The repeated text: found, then filled into all its rows with Ctrl+Enter.
+DISPLAY=$display xdotool key ctrl+f
+DISPLAY=$display xdotool type --delay 50 "请稍候"
+DISPLAY=$display xdotool key Escape
+DISPLAY=$display xdotool type --delay 50 "Please wait"
+DISPLAY=$display xdotool key ctrl+Return
+sleep 1
+DISPLAY=$display xdotool key Right
 # Find a row with the find box: Ctrl+F, then a word.
 DISPLAY=$display xdotool key ctrl+f
 DISPLAY=$display xdotool type --delay 50 "done"

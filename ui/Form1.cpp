@@ -195,8 +195,9 @@ void Form1::createControls()
     place(Check3, "Check3", small, 120, 0, 170, 20);
     Check3->setToolTip(QStringLiteral("勾选后，列表只列出代码中的字符串，像编译器那样读文件：\n"
                                       "跳过注释和 #include 的文件名，原始字符串 R\"(…)\" 整个作为一行。"));
-    Label4 = new QLabel(Frame2);
-    place(Label4, "Label4", small, 428, 52, 197, 16);
+    Label4 = new QLabel(Frame2); // the title row has room for five-digit counts
+    place(Label4, "Label4", small, 296, 2, 329, 16);
+    Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     createFindControls();
 
     for (QPushButton *button : {Command1, Command2, Command3, Command4})

@@ -25,9 +25,17 @@ public:
             option->text = option->text.left(LongestDrawnRow) + QChar(0x2026);
     }
 
+    // With room for an icon, every row is as high as one with an icon, whether
+    // it has one or not: two lists side by side then keep the same row height.
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        if (m_list->hasIconRoom()) {
+            item.features |= QStyleOptionViewItem::HasDecoration;
+            item.decorationSize = m_list->iconSize();
+        }
+        QSize size = m_list->style()->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), m_list);
         size.setWidth(m_list->contentWidth());
         return size;
     }

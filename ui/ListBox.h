@@ -32,6 +32,7 @@ public:
     // The scroll range leaves room for an icon before a row's text, so that a
     // row with an icon can still be scrolled to its end.
     void setIconRoom(bool room);
+    bool hasIconRoom() const { return m_iconRoom; }
     // Blank room above and below the rows, inside the frame: two lists placed
     // a few pixels apart can show their rows side by side.
     void setRowRoom(int top, int bottom) { setViewportMargins(0, top, 0, bottom); }
