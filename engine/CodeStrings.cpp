@@ -233,6 +233,7 @@ private:
                 record(q, j, CodePlace::String);
                 return j; // unterminated: no row, and the line break is read as code
             }
+            hasTab |= j + 1 < n && t[j + 1] == u'\t';
             j += j + 2 < n && t[j + 1] == u'\r' && t[j + 2] == u'\n' ? 3 : 2; // the escaped character
         }
     }

@@ -122,51 +122,41 @@ inline QList<CodeString> ReferenceCodeStrings(const QString &t)
     const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
     const auto letter = [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
     const auto ident = [&](QChar c) { return letter(c) || digit(c) || c == u'_'; };
-    const auto lineBreakAt = [&](qsizetype i) { return at(i) == u'\n' || (at(i) == u'\r' && at(i + 1) == u'\n'); };
+    qsizetype i = 0;
+    const auto skipBlanks = [&] { while (at(i) == u' ' || at(i) == u'\t') ++i; };
+    const auto word = [&] { const qsizetype from = i; while (ident(at(i))) ++i; return t.mid(from, i - from); };
     QList<CodeString> rows;
-    const auto row = [&](qsizetype begin, qsizetype end, const QString &delimiter) {
-        QString text = t.mid(begin, end - begin);
-        qsizetype lead = 0;
-        while (lead < text.size() && text[lead] == u' ')
-            ++lead;
-        qsizetype trail = text.size();
-        while (trail > lead && text[trail - 1] == u' ')
-            --trail;
-        if (trail > lead && !text.mid(lead, trail - lead).contains(u'\t'))
-            rows.append({{begin + lead, trail - lead}, delimiter});
+    const auto row = [&](qsizetype b, qsizetype e, const QString &delimiter) {
+        while (b < e && t[b] == u' ')
+            ++b;
+        while (e > b && t[e - 1] == u' ')
+            --e;
+        if (b < e && !t.mid(b, e - b).contains(u'\t'))
+            rows.append({{b, e - b}, delimiter});
     };
     bool lineStart = true; // only blanks since the line began
-    qsizetype i = 0;
     while (i < n) {
         const QChar c = t[i];
+        if (c == u'\n' || c == u' ' || c == u'\t' || (i == 0 && c == QChar(0xFEFF))) {
+            lineStart = c == u'\n' || lineStart;
+            ++i;
+            continue;
+        }
+        const bool directive = c == u'#' && lineStart;
+        lineStart = false;
         if (c == u'/' && at(i + 1) == u'/') {
-            i += 2;
-            while (i < n && !(t[i] == u'\n' && t[i - 1] != u'\\' && !(t[i - 1] == u'\r' && t[i - 2] == u'\\')))
+            for (i += 2; i < n && !(t[i] == u'\n' && t[i - 1] != u'\\' && !(t[i - 1] == u'\r' && t[i - 2] == u'\\'));)
                 ++i;
-            lineStart = false;
         } else if (c == u'/' && at(i + 1) == u'*') {
             const qsizetype close = t.indexOf(QStringLiteral("*/"), i + 2);
             i = close < 0 ? n : close + 2;
-            lineStart = false;
-        } else if (c == u'\n') {
+        } else if (directive) {
             ++i;
-            lineStart = true;
-        } else if (c == u' ' || c == u'\t' || (i == 0 && c == QChar(0xFEFF))) {
-            ++i;
-        } else if (c == u'#' && lineStart) {
-            ++i;
-            while (at(i) == u' ' || at(i) == u'\t')
-                ++i;
-            qsizetype e = i;
-            while (ident(at(e)))
-                ++e;
-            const QString word = t.mid(i, e - i);
-            i = e;
-            lineStart = false;
-            if (word != u"include" && word != u"include_next" && word != u"import")
+            skipBlanks();
+            const QString name = word();
+            if (name != u"include" && name != u"include_next" && name != u"import")
                 continue;
-            while (at(i) == u' ' || at(i) == u'\t')
-                ++i;
+            skipBlanks();
             if (at(i) != u'"')
                 continue;
             qsizetype close = i + 1;
@@ -174,8 +164,7 @@ inline QList<CodeString> ReferenceCodeStrings(const QString &t)
                 ++close;
             i = at(close) == u'"' ? close + 1 : close;
         } else if (digit(c) || (c == u'.' && digit(at(i + 1)))) {
-            ++i;
-            for (;;) {
+            for (++i;;) {
                 if (ident(at(i)) || at(i) == u'.')
                     ++i;
                 else if (at(i) == u'\'' && (letter(at(i + 1)) || digit(at(i + 1))))
@@ -185,15 +174,9 @@ inline QList<CodeString> ReferenceCodeStrings(const QString &t)
                 else
                     break;
             }
-            lineStart = false;
         } else if (letter(c) || c == u'_') {
-            qsizetype e = i;
-            while (ident(at(e)))
-                ++e;
-            const QString word = t.mid(i, e - i);
-            i = e;
-            lineStart = false;
-            if (at(i) != u'"' || !(word == u"R" || word == u"LR" || word == u"uR" || word == u"UR" || word == u"u8R"))
+            const QString prefix = word();
+            if (at(i) != u'"' || !(prefix == u"R" || prefix == u"LR" || prefix == u"uR" || prefix == u"UR" || prefix == u"u8R"))
                 continue;
             QString delimiter = QStringLiteral("");
             qsizetype open = i + 1;
@@ -207,28 +190,20 @@ inline QList<CodeString> ReferenceCodeStrings(const QString &t)
             row(open + 1, close, delimiter);
             i = close + delimiter.size() + 2;
         } else if (c == u'\'') {
-            ++i;
-            while (i < n && t[i] != u'\'' && t[i] != u'\n') {
-                if (t[i] == u'\\' && !lineBreakAt(i + 1))
+            for (++i; i < n && t[i] != u'\'' && t[i] != u'\n'; ++i) {
+                if (t[i] == u'\\' && at(i + 1) != u'\n' && !(at(i + 1) == u'\r' && at(i + 2) == u'\n'))
                     ++i;
-                ++i;
             }
-            if (at(i) == u'\'')
-                ++i; // else unterminated: the line break is read on
-            lineStart = false;
+            i += at(i) == u'\'' ? 1 : 0; // else unterminated: the line break is read on
         } else if (c == u'"') {
             qsizetype j = i + 1;
             while (j < n && t[j] != u'"' && t[j] != u'\n')
                 j += t[j] == u'\\' ? (at(j + 1) == u'\r' && at(j + 2) == u'\n' ? 3 : 2) : 1;
-            if (j < n && t[j] == u'"') {
-                row(i + 1, j, QString());
-                ++j;
-            }
+            if (j < n && t[j] == u'"')
+                row(i + 1, j++, QString());
             i = qMin(j, n);
-            lineStart = false;
         } else {
             ++i;
-            lineStart = false;
         }
     }
     return rows;
