@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 
 #include "engine/ApplyPairs.h"
+#include "engine/Catalog.h"
 #include "engine/CodeStrings.h"
 #include "engine/Landing.h"
 #include "engine/OwnLiterals.h"
@@ -221,6 +222,29 @@ void codeStrings()
     PrintRow({"ScanCodeStrings", input, Ms(code), "ScanLiteralSpans: " + Ms(pairs), ratio(code, pairs)});
 }
 
+// Export and import of every row of a large file, as the window does them.
+void catalogs(const QString &folder)
+{
+    PrintTable("Translation files", {"What", "Input", "Figure", "Baseline in the same run", "Ratio"});
+    const QString text = GeneratedSource(g_smoke ? 300 : 32767, 104);
+    const TextRows rows = ScanRows(text, true);
+    const QStringList found = LiteralsAt(text, rows.spans);
+    const QString input = QString::asprintf("%lld rows", qlonglong(found.size()));
+    const double scan = MedianMs(runs(), [&] { (void)ScanRows(text, true); });
+    for (const char *suffix : {"ts", "po"}) {
+        const QString path = folder + QStringLiteral("/big.") + QLatin1String(suffix);
+        const double out = MedianMs(runs(), [&] {
+            WriteCatalog(CatalogFromRows({CatalogSource{folder + QStringLiteral("/big.cpp"), text, rows, found}}, folder), path, "big.cpp");
+        });
+        // Translated: every entry finished, as a translator hands it back.
+        Catalog translated = CatalogFromRows({CatalogSource{folder + QStringLiteral("/big.cpp"), text, rows, Translations(found)}}, folder);
+        WriteCatalog(translated, path, "big.cpp");
+        const double in = MedianMs(runs(), [&] { (void)FillFromCatalog(ReadCatalog(path), found, found, rows.rawDelimiters); });
+        PrintRow({QStringLiteral("export .%1").arg(suffix), input, Ms(out), "ScanRows: " + Ms(scan), ratio(out, scan)});
+        PrintRow({QStringLiteral("import .%1 (read and fill)").arg(suffix), input, Ms(in), "ScanRows: " + Ms(scan), ratio(in, scan)});
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -232,6 +256,7 @@ int main(int argc, char *argv[])
         qFatal("no temporary folder");
     readScanAndReplace(folder.path());
     codeStrings();
+    catalogs(folder.path());
     ownLiteralsAndChecks();
     planLandings();
     applyPairsMatrix();

@@ -1,7 +1,9 @@
-// The C++ reading must list exactly the strings the plain character-by-character rules list.
+// The C++ reading must list exactly the strings the plain character-by-character rules list,
+// and the escapes must read back what they wrote.
 #include "Reference.h"
 
 #include "engine/CodeStrings.h"
+#include "engine/CppEscapes.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -57,5 +59,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (isString != (places[i] == CodePlace::String))
             fail("PlaceSpans disagrees with ScanCodeStrings", text);
     }
+    // The bytes as UTF-16 text of any plane, lone surrogates left out, read back
+    // through the escapes; the pieces' text decoded too, for reads past the end.
+    QString any;
+    for (size_t i = 0; i + 1 < size; i += 2)
+        any += QChar(char16_t(data[i] | data[i + 1] << 8));
+    any = QString::fromUcs4(any.toUcs4().data(), any.toUcs4().size()).remove(QChar::ReplacementCharacter);
+    if (DecodeCppEscapes(EncodeCppEscapes(any)) != any)
+        fail("DecodeCppEscapes does not read back what EncodeCppEscapes wrote", any);
+    (void)DecodeCppEscapes(text);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "support/Window.h"
 
 #include "engine/CodeStrings.h"
+#include "engine/CppEscapes.h"
 #include "engine/FileError.h"
 #include "engine/Landing.h"
 #include "engine/ReplaceAndSave.h"
@@ -123,6 +124,35 @@ private slots:
             listed << (s.rawDelimiter.isNull() ? row : "R" + s.rawDelimiter + ":" + row);
         }
         QCOMPARE(listed, rows);
+    }
+
+    // What a literal's text stands for; "-" where it stands for bytes or is malformed.
+    void escapes_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("decoded");
+        QTest::newRow("simple escapes") << "\\n\\t\\r\\a\\b\\f\\v\\\\\\\"\\'\\?" << "\n\t\r\a\b\f\v\\\"'?";
+        QTest::newRow("hex takes every digit") << "\\x41BC" << "-";
+        QTest::newRow("hex") << "\\x41G" << "AG";
+        QTest::newRow("octal, three digits at most") << "\\1011\\0" << QString("A1") + QChar(0);
+        QTest::newRow("u and U") << "\\u4E2D\\U0001F600" << "中\U0001F600";
+        QTest::newRow("a byte") << "\\xFF" << "-";
+        QTest::newRow("an octal byte") << "\\377" << "-";
+        QTest::newRow("no hex digit") << "\\x" << "-";
+        QTest::newRow("short u") << "\\u4E2" << "-";
+        QTest::newRow("a surrogate") << "\\uD800" << "-";
+        QTest::newRow("above U+10FFFF") << "\\U00110000" << "-";
+        QTest::newRow("unknown, and at the end") << "\\q" << "-";
+        QTest::newRow("a backslash at the end") << "a\\" << "-";
+        QTest::newRow("backslash-newline") << "a\\\nb\\\r\nc" << "abc";
+    }
+
+    void escapes()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, decoded);
+        QCOMPARE(DecodeCppEscapes(written).value_or("-"), decoded);
+        QCOMPARE(EncodeCppEscapes(QString("a\"\\\n\r\t") + QChar(1) + QChar(0x7F) + "中"), "a\\\"\\\\\\n\\r\\t\\001\\177中");
     }
 
     // What xgettext -a lists in real files, with its known differences: it

@@ -11,7 +11,9 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QProcess>
 #include <QScrollBar>
 #include <QWindow>
 
@@ -56,6 +58,9 @@ private slots:
         writeBytes(file("u.cpp"), "a(\"one\"); b(\"two\");\n");
         writeBytes(file("code.cpp"), "// QMessageBox::information(0, \"提示\", info);\nf(\"提示\");\n"
                                      "char q = '\"'; g(\"x\");\nauto r = R\"(say \"hi\")\";\nh(\"提示\");\n");
+        writeBytes(file("cat.cpp"), "#include \"cat.h\"\nvoid f() {\n    puts(\"Hello\");\n    puts(\"Say \\\"hi\\\"\");\n"
+                                    "    puts(\"a\\\\b\");\n    puts(\"Line\\nbreak\");\n    tr(\"%1 files\");\n    printf(\"%d items\", n);\n"
+                                    "    puts(\"Unfinished one\");\n    puts(\"Fuzzy one\");\n    puts(\"Hello\");\n}\n");
         writeBytes(file("own.cpp"), "// 开始 here\nf(\"开始\");\ng(\"same\");\nh(\"same\");\nk(\"own\");\n");
         m_window = std::make_unique<Window>(m_dir.path(), [this](QWidget *modal) {
             auto *notice = qobject_cast<Form2 *>(modal);
@@ -291,6 +296,66 @@ private slots:
         QCOMPARE(rowsOf(List2).value(1), "Tip2");
         QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton); // as the next tests expect it
         m_window->load("r.cpp", {"放弃修改"});
+    }
+
+    // Exported, read by Qt's and gettext's own tools, translated with them,
+    // imported as stored edits, written. A malformed file changes nothing.
+    void translationsOutAndIn()
+    {
+        QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton);
+        m_window->load("cat.cpp");
+        const QStringList found = rowsOf(List1);
+        const auto chooseFile = [this](const QString &name) {
+            m_window->nextModal = [name](QWidget *dialog) {
+                if (!name.isEmpty())
+                    qobject_cast<QFileDialog *>(dialog)->selectFile(name);
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            };
+        };
+        chooseFile(QString()); // the name offered: cat.ts beside the file
+        QCOMPARE(m_window->press("Command5"), "导出翻译: 已导出 8 条字符串到 cat.ts。");
+        chooseFile(file("cat.po"));
+        m_window->press("Command5");
+        const QString lconvert = QLibraryInfo::path(QLibraryInfo::BinariesPath) + "/lconvert";
+        // What a tool says on stderr, or that it failed: empty when all went well.
+        const auto complaint = [this](const QString &program, const QStringList &arguments) {
+            QProcess process;
+            process.setWorkingDirectory(m_dir.path());
+            process.start(program, arguments);
+            const bool ran = process.waitForFinished() && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+            return QString::fromUtf8(process.readAllStandardError()) + (ran ? "" : program + " failed");
+        };
+        QCOMPARE(complaint(lconvert, {"-i", "cat.ts", "-o", "from-ts.po"}), QString());
+        QCOMPARE(complaint(lconvert, {"-i", "from-ts.po", "-o", "back.ts"}), QString());
+        const QString checked = complaint("msgfmt", {"--check", "--check-format", "-o", "/dev/null", "cat.po"});
+        QVERIFY2(!checked.endsWith("msgfmt failed"), qPrintable(checked)); // accepted; it may warn of an unset language
+        QCOMPARE(complaint("msgen", {"-o", "en.po", "cat.po"}), QString());
+        QCOMPARE(complaint("msgfilter", {"--keep-header", "-i", "en.po", "-o", "translated.po", "sed", "-e", "/^Unfinished/d", "-e", "s/^/T /"}), QString());
+        writeBytes(file("translated.po"), readBytes(file("translated.po")).replace("msgid \"Fuzzy one\"", "#, fuzzy\nmsgid \"Fuzzy one\""));
+        QCOMPARE(complaint(lconvert, {"-i", "translated.po", "-o", "translated.ts"}), QString());
+
+        chooseFile(file("translated.ts"));
+        QVERIFY2(m_window->press("Command6").contains("填入了 7 行译文") && m_window->shown.contains("2 行的译文还没有完成"),
+                 qPrintable(m_window->shown));
+        QCOMPARE(rowsOf(List2), QStringList({"T Hello", "T Say \\\"hi\\\"", "T a\\\\b", "T Line\\nT break", "T %1 files",
+                                             "T %d items", "Unfinished one", "Fuzzy one", "T Hello"}));
+        QTRY_COMPARE(m_window->get<QLabel>("Label4")->text(), "9 行 · 改 7 · 未写 7 · 警告 1"); // the second Hello lands in the first
+        for (const auto &[name, bytes] : {std::pair{"bad.ts", QByteArray("<TS version=\"2.1\">\n<context>\n<message>\n</context>\n")},
+                                          {"bad.po", QByteArray("msgid \"a\"\nmsgstr \"b\"\n\nmsgid \"c\" junk\nmsgstr \"d\"\n")}}) {
+            writeBytes(file(name), bytes);
+            chooseFile(file(name));
+            QVERIFY2(m_window->press("Command6").contains("第 4 行") && m_window->shown.endsWith("[warning]"), qPrintable(m_window->shown));
+            QCOMPARE(rowsOf(List2).value(0), "T Hello");
+        }
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton); // each over its own literal
+        m_window->press("Command3");
+        QCOMPARE(readBytes(file("cat.cpp")), "#include \"cat.h\"\nvoid f() {\n    puts(\"T Hello\");\n    puts(\"T Say \\\"hi\\\"\");\n"
+                                              "    puts(\"T a\\\\b\");\n    puts(\"T Line\\nT break\");\n    tr(\"T %1 files\");\n"
+                                              "    printf(\"T %d items\", n);\n    puts(\"Unfinished one\");\n    puts(\"Fuzzy one\");\n"
+                                              "    puts(\"T Hello\");\n}\n");
+        QCOMPARE(rowsOf(List1), found);
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
+        QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton);
     }
 
     // Rows not yet written are asked about before a load or a close throws

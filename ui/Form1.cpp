@@ -77,6 +77,7 @@ Form1::Form1()
     connectEditor();
     connectFind();
     connectMarks();
+    connectTranslations();
 
     connect(Command3, &QPushButton::clicked, this, [this] {
         RunEvent(this, ReplaceTitle(), [this] { Command3_Click(); });
@@ -195,12 +196,19 @@ void Form1::createControls()
     place(Check3, "Check3", small, 120, 0, 170, 20);
     Check3->setToolTip(QStringLiteral("勾选后，列表只列出代码中的字符串，像编译器那样读文件：\n"
                                       "跳过注释和 #include 的文件名，原始字符串 R\"(…)\" 整个作为一行。"));
+    // Right of Label2, above List2.
+    Command5 = new QPushButton(QStringLiteral("导出翻译…"), Frame2);
+    place(Command5, "Command5", small, 428, 49, 97, 22);
+    Command5->setToolTip(QStringLiteral("把这个文件的字符串导出为 Qt Linguist（.ts）或 gettext（.po）翻译文件，交给翻译"));
+    Command6 = new QPushButton(QStringLiteral("导入翻译…"), Frame2);
+    place(Command6, "Command6", small, 528, 49, 97, 22);
+    Command6->setToolTip(QStringLiteral("从翻译好的 .ts 或 .po 文件把译文填入还没有改过的行；按“替换文件”写入"));
     Label4 = new QLabel(Frame2); // the title row has room for five-digit counts
     place(Label4, "Label4", small, 296, 2, 329, 16);
     Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     createFindControls();
 
-    for (QPushButton *button : {Command1, Command2, Command3, Command4})
+    for (QPushButton *button : {Command1, Command2, Command3, Command4, Command5, Command6})
         button->setAutoDefault(false);
     Frame1->setFocusPolicy(Qt::NoFocus);
     Frame2->setFocusPolicy(Qt::NoFocus);
@@ -212,7 +220,7 @@ void Form1::createControls()
 
     // Tab order by tab index; frames and labels take no focus.
     const QList<QWidget *> tabOrder = {Command1, Dir1, File1, Drive1, Text1, Command2,
-                                       List1, List2, Command3, Command4, Check1, Check2, Text2, Check3};
+                                       List1, List2, Command3, Command4, Check1, Check2, Text2, Check3, Command5, Command6};
     for (int i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 

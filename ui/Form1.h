@@ -45,6 +45,7 @@ private:
     void connectEditor();      // Form1Editor.cpp
     void connectFind();        // Form1Find.cpp
     void connectMarks();
+    void connectTranslations(); // Form1Translations.cpp
 
     // Applies the rows to the loaded file, keeping a backup, and confirms.
     void ReplaceAndSave();
@@ -83,6 +84,8 @@ private:
     void Check1_Click();
     void Check2_Click();
     void Check3_Click();
+    void Command5_Click(); // 导出翻译…
+    void Command6_Click(); // 导入翻译…
     // Lists the rows of SourceText by the reading Check3 chooses, with their
     // replacements and what was written of them, and selects `current`.
     void ListRows(const TextRows &rows, const QStringList &replacements, const QStringList &written, int current);
@@ -130,6 +133,8 @@ private:
     QCheckBox *Check1 = nullptr;
     QCheckBox *Check2 = nullptr; // each edit over its own literal
     QCheckBox *Check3 = nullptr; // rows from the C++ reading
+    QPushButton *Command5 = nullptr; // export a translation file
+    QPushButton *Command6 = nullptr; // import one
     QLabel *Label4 = nullptr;    // the counts
     QLineEdit *Text2 = nullptr;  // find
     QLabel *NoMatch = nullptr;   // inside Text2

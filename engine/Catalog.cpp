@@ -1,0 +1,398 @@
+#include "engine/Catalog.h"
+
+#include "engine/CppEscapes.h"
+#include "engine/FileError.h"
+#include "engine/ReplacementChecks.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
+#include <QTemporaryFile>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <gettext-po.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+// What a row's literal text stands for.
+std::optional<QString> sourceOf(const QString &written, const QString &rawDelimiter)
+{
+    return rawDelimiter.isNull() ? DecodeCppEscapes(written) : std::optional<QString>(written);
+}
+
+bool isPo(const QString &path)
+{
+    return path.endsWith(QLatin1String(".po"), Qt::CaseInsensitive) || path.endsWith(QLatin1String(".pot"), Qt::CaseInsensitive);
+}
+
+QString readFailure(const QString &path, const QString &reason)
+{
+    return QStringLiteral("无法读取翻译文件 %1：%2").arg(path, reason);
+}
+
+QString writeFailure(const QString &path, const QString &reason)
+{
+    return QStringLiteral("无法写入翻译文件 %1：%2").arg(path, reason);
+}
+
+// ---- .ts ----
+
+// XML 1.0 holds TAB, LF, CR and everything from U+0020 on but U+FFFE and U+FFFF.
+bool xmlHolds(char16_t c)
+{
+    return c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c != 0xFFFE && c != 0xFFFF);
+}
+
+// Text, with each character XML cannot hold as <byte value="x…"/>, as Qt Linguist writes it.
+void writeTsText(QXmlStreamWriter &xml, const QString &text)
+{
+    qsizetype run = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && xmlHolds(text[i].unicode()))
+            continue;
+        xml.writeCharacters(text.mid(run, i - run));
+        if (i < text.size()) {
+            xml.writeEmptyElement(QStringLiteral("byte"));
+            xml.writeAttribute(QStringLiteral("value"), QStringLiteral("x%1").arg(text[i].unicode(), 0, 16));
+        }
+        run = i + 1;
+    }
+}
+
+void writeTs(const Catalog &catalog, const QString &path, const QString &context, const QString &language,
+             const QString &sourceLanguage)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError(writeFailure(path, file.errorString()));
+    QXmlStreamWriter xml(&file);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeDTD(QStringLiteral("<!DOCTYPE TS>"));
+    xml.writeStartElement(QStringLiteral("TS"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("2.1"));
+    if (!language.isEmpty())
+        xml.writeAttribute(QStringLiteral("language"), language);
+    if (!sourceLanguage.isEmpty())
+        xml.writeAttribute(QStringLiteral("sourcelanguage"), sourceLanguage);
+    xml.writeStartElement(QStringLiteral("context"));
+    xml.writeTextElement(QStringLiteral("name"), context);
+    for (const CatalogEntry &entry : catalog.entries) {
+        xml.writeStartElement(QStringLiteral("message"));
+        for (const CatalogPlace &place : entry.places) {
+            xml.writeEmptyElement(QStringLiteral("location"));
+            xml.writeAttribute(QStringLiteral("filename"), place.file);
+            xml.writeAttribute(QStringLiteral("line"), QString::number(place.line));
+        }
+        xml.writeStartElement(QStringLiteral("source"));
+        writeTsText(xml, entry.source);
+        xml.writeEndElement();
+        xml.writeStartElement(QStringLiteral("translation"));
+        if (!entry.finished)
+            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("unfinished"));
+        writeTsText(xml, entry.finished ? entry.translation : QString());
+        xml.writeEndElement();
+        xml.writeEndElement();
+    }
+    xml.writeEndDocument();
+    if (xml.hasError() || !file.commit())
+        throw FileError(writeFailure(path, file.errorString()));
+}
+
+// The text of the element the reader stands on, <byte value="x…"/> read back as its character.
+QString readTsText(QXmlStreamReader &xml)
+{
+    QString text;
+    while (xml.readNext() != QXmlStreamReader::EndElement && !xml.hasError()) {
+        if (xml.isCharacters()) {
+            text += xml.text();
+        } else if (xml.isStartElement()) {
+            const QStringView value = xml.attributes().value(QLatin1String("value"));
+            bool ok = false;
+            const uint code = value.startsWith(u'x') ? value.mid(1).toUInt(&ok, 16) : value.toUInt(&ok, 10);
+            if (xml.name() == QLatin1String("byte") && ok && code < 0x10000)
+                text += QChar(char16_t(code));
+            xml.skipCurrentElement();
+        }
+    }
+    return text;
+}
+
+Catalog readTs(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(readFailure(path, file.errorString()));
+    QXmlStreamReader xml(&file);
+    Catalog catalog;
+    CatalogEntry entry;
+    bool plural = false;
+    while (!xml.atEnd() && !xml.hasError()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("message")) {
+            entry = CatalogEntry();
+            plural = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
+        } else if (xml.isStartElement() && xml.name() == QLatin1String("source")) {
+            entry.source = readTsText(xml);
+        } else if (xml.isStartElement() && xml.name() == QLatin1String("translation")) {
+            const QStringView type = xml.attributes().value(QLatin1String("type"));
+            entry.translation = readTsText(xml);
+            entry.finished = type.isEmpty() && !entry.translation.isEmpty();
+        } else if (xml.isEndElement() && xml.name() == QLatin1String("message")) {
+            if (plural)
+                ++catalog.plurals;
+            else
+                catalog.entries.append(entry);
+        }
+    }
+    if (xml.hasError())
+        throw FileError(readFailure(path, QStringLiteral("第 %1 行第 %2 列：%3\n文件格式不对，什么也没有导入。")
+                                              .arg(xml.lineNumber()).arg(xml.columnNumber()).arg(xml.errorString())));
+    return catalog;
+}
+
+// ---- .po, through libgettextpo ----
+
+// The first problem libgettextpo reports; a fatal one jumps back out of the call.
+struct PoProblem {
+    QString text;
+    std::jmp_buf out;
+};
+thread_local PoProblem *g_problem = nullptr;
+
+void recordProblem(int severity, const char *filename, size_t line, size_t column, const char *text)
+{
+    if (severity == PO_SEVERITY_WARNING)
+        return;
+    if (g_problem->text.isEmpty()) {
+        const bool hasColumn = column != size_t(-1) && column > 0;
+        g_problem->text = line == 0 ? QString::fromUtf8(text)
+            : hasColumn             ? QStringLiteral("第 %1 行第 %2 列：%3").arg(line).arg(column).arg(QString::fromUtf8(text))
+                                    : QStringLiteral("第 %1 行：%2").arg(line).arg(QString::fromUtf8(text));
+        Q_UNUSED(filename);
+    }
+    if (severity == PO_SEVERITY_FATAL_ERROR)
+        std::longjmp(g_problem->out, 1);
+}
+
+void xerror(int severity, po_message_t, const char *filename, size_t line, size_t column, int, const char *text)
+{
+    recordProblem(severity, filename, line, column, text);
+}
+
+void xerror2(int severity, po_message_t, const char *filename, size_t line, size_t column, int, const char *text,
+             po_message_t, const char *, size_t, size_t, int, const char *)
+{
+    recordProblem(severity, filename, line, column, text);
+}
+
+const po_xerror_handler Handler = {xerror, xerror2};
+
+// Runs a libgettextpo call; true when it reported no error.
+template <typename Call> bool poCall(PoProblem &problem, Call call)
+{
+    g_problem = &problem;
+    bool jumped = false;
+    if (setjmp(problem.out) == 0)
+        call();
+    else
+        jumped = true;
+    g_problem = nullptr;
+    return !jumped && problem.text.isEmpty();
+}
+
+// The format flags that let msgfmt --check-format compare a translation's placeholders.
+void setFormats(po_message_t message, const QString &source)
+{
+    bool printf = false, marker = false;
+    for (const QString &token : PlaceholderTokens(source)) {
+        const bool isMarker = token[0].isDigit() || (token.size() > 1 && token[0] == u'L' && token[1].isDigit());
+        (isMarker ? marker : printf) = true;
+    }
+    if (printf)
+        po_message_set_format(message, "c-format", 1);
+    if (marker)
+        po_message_set_format(message, "qt-format", 1);
+}
+
+void writePo(const Catalog &catalog, const QString &path, const QString &language)
+{
+    po_file_t file = po_file_create();
+    po_message_iterator_t iterator = po_message_iterator(file, nullptr);
+    po_message_t header = po_message_create();
+    po_message_set_msgid(header, "");
+    const QString fields = QStringLiteral("Project-Id-Version: %1\nPO-Revision-Date: %2\nLast-Translator: \nLanguage-Team: \n"
+                                          "Language: %3\nMIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\n"
+                                          "Content-Transfer-Encoding: 8bit\n")
+                               .arg(QFileInfo(path).completeBaseName(),
+                                    QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm+0000")), language);
+    po_message_set_msgstr(header, fields.toUtf8().constData());
+    po_message_insert(iterator, header);
+    for (const CatalogEntry &entry : catalog.entries) {
+        if (entry.source.contains(QChar(0)) || entry.translation.contains(QChar(0)))
+            continue; // a C string cannot hold it
+        po_message_t message = po_message_create();
+        po_message_set_msgid(message, entry.source.toUtf8().constData());
+        po_message_set_msgstr(message, entry.finished ? entry.translation.toUtf8().constData() : "");
+        for (const CatalogPlace &place : entry.places)
+            po_message_add_filepos(message, QFile::encodeName(place.file).constData(), size_t(place.line));
+        setFormats(message, entry.source);
+        po_message_insert(iterator, message);
+    }
+    po_message_iterator_free(iterator);
+
+    // Written beside the file and renamed over it: a failure leaves the old one whole.
+    QTemporaryFile temporary(path + QStringLiteral(".XXXXXX"));
+    if (!temporary.open()) {
+        po_file_free(file);
+        throw FileError(writeFailure(path, temporary.errorString()));
+    }
+    temporary.close();
+    PoProblem problem;
+    const QByteArray name = QFile::encodeName(temporary.fileName());
+    const bool written = poCall(problem, [&] { po_file_write(file, name.constData(), &Handler); });
+    po_file_free(file);
+    if (!written)
+        throw FileError(writeFailure(path, problem.text));
+    QFile::setPermissions(temporary.fileName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (std::rename(name.constData(), QFile::encodeName(path).constData()) != 0)
+        throw FileError(writeFailure(path, QString::fromLocal8Bit(std::strerror(errno))));
+    temporary.setAutoRemove(false);
+}
+
+Catalog readPo(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        throw FileError(readFailure(path, QStringLiteral("文件不存在")));
+    PoProblem problem;
+    po_file_t file = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    if (!poCall(problem, [&] { file = po_file_read(name.constData(), &Handler); }) || !file) {
+        if (file)
+            po_file_free(file);
+        throw FileError(readFailure(path, problem.text + QStringLiteral("\n文件格式不对，什么也没有导入。")));
+    }
+    Catalog catalog;
+    for (const char *const *domain = po_file_domains(file); *domain; ++domain) {
+        po_message_iterator_t iterator = po_message_iterator(file, *domain);
+        while (po_message_t message = po_next_message(iterator)) {
+            if (po_message_is_obsolete(message) || !*po_message_msgid(message))
+                continue; // obsolete, or the header
+            if (po_message_msgid_plural(message)) {
+                ++catalog.plurals;
+                continue;
+            }
+            CatalogEntry entry;
+            entry.source = QString::fromUtf8(po_message_msgid(message));
+            entry.translation = QString::fromUtf8(po_message_msgstr(message));
+            entry.finished = !po_message_is_fuzzy(message) && !entry.translation.isEmpty();
+            catalog.entries.append(entry);
+        }
+        po_message_iterator_free(iterator);
+    }
+    po_file_free(file);
+    return catalog;
+}
+
+} // namespace
+
+Catalog CatalogFromRows(const QList<CatalogSource> &sources, const QString &folder)
+{
+    Catalog catalog;
+    QHash<QString, qsizetype> entryOf;
+    const QDir base(folder);
+    for (const CatalogSource &source : sources) {
+        const QString file = QDir::fromNativeSeparators(base.relativeFilePath(source.path));
+        qsizetype counted = 0;
+        int line = 1;
+        for (qsizetype i = 0; i < source.rows.spans.size(); ++i) {
+            const LiteralSpan &span = source.rows.spans[i];
+            line += int(QStringView(source.text).sliced(counted, span.start - counted).count(u'\n'));
+            counted = span.start;
+            const QString found = source.text.mid(span.start, span.length);
+            const QString delimiter = source.rows.rawDelimiters.value(i);
+            const std::optional<QString> text = sourceOf(found, delimiter);
+            if (!text) {
+                ++catalog.undecodable;
+                continue;
+            }
+            auto at = entryOf.constFind(*text);
+            if (at == entryOf.cend()) {
+                at = entryOf.insert(*text, catalog.entries.size());
+                catalog.entries.append(CatalogEntry{*text, {}, false, {}});
+            }
+            CatalogEntry &entry = catalog.entries[*at];
+            entry.places.append({file, line});
+            const QString replacement = source.replacements.value(i, found);
+            const std::optional<QString> translation = sourceOf(replacement, delimiter);
+            if (!entry.finished && replacement != found && translation) {
+                entry.translation = *translation;
+                entry.finished = true;
+            }
+        }
+    }
+    return catalog;
+}
+
+void WriteCatalog(const Catalog &catalog, const QString &path, const QString &context, const QString &language,
+                  const QString &sourceLanguage)
+{
+    if (isPo(path))
+        writePo(catalog, path, language);
+    else
+        writeTs(catalog, path, context, language, sourceLanguage);
+}
+
+Catalog ReadCatalog(const QString &path)
+{
+    return isPo(path) ? readPo(path) : readTs(path);
+}
+
+FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
+                           const QStringList &rawDelimiters)
+{
+    QHash<QString, const CatalogEntry *> entryOf;
+    for (const CatalogEntry &entry : catalog.entries)
+        entryOf.insert(entry.source, &entry);
+    FillResult result{replacements, {}};
+    QSet<const CatalogEntry *> used;
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const QString delimiter = rawDelimiters.value(i);
+        const std::optional<QString> text = sourceOf(found[i], delimiter);
+        const CatalogEntry *entry = text ? entryOf.value(*text) : nullptr;
+        if (!entry)
+            continue;
+        used.insert(entry);
+        if (!entry->finished) {
+            ++result.counts.unfinished;
+            continue;
+        }
+        if (entry->translation == entry->source)
+            continue;
+        if (i < replacements.size() && replacements[i] != found[i]) {
+            ++result.counts.alreadyChanged;
+            continue;
+        }
+        const QString closing = QLatin1Char(')') + delimiter + QLatin1Char('"');
+        if (!delimiter.isNull() && entry->translation.contains(closing)) {
+            ++result.counts.notWritable;
+            continue;
+        }
+        result.replacements[i] = delimiter.isNull() ? EncodeCppEscapes(entry->translation) : entry->translation;
+        ++result.counts.filled;
+    }
+    for (const CatalogEntry &entry : catalog.entries)
+        result.counts.notFound += entry.finished && entry.translation != entry.source && !used.contains(&entry);
+    return result;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/CodeStrings.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The strings of one or more files as a translator's tool takes them: one
+// entry per distinct text, with every place it stands, and its translation.
+struct CatalogPlace {
+    QString file; // relative to the catalog's folder, '/' separators
+    int line = 0; // 1-based
+};
+
+struct CatalogEntry {
+    QString source;      // what the literal stands for (escapes decoded; a raw string's text as it is)
+    QString translation; // empty when there is none
+    bool finished = false;
+    QList<CatalogPlace> places;
+};
+
+struct Catalog {
+    QList<CatalogEntry> entries;
+    int undecodable = 0; // rows left out: their escapes stand for bytes, or are malformed
+    int plurals = 0;     // entries read with plural forms, skipped
+};
+
+// One loaded file's rows, as the window or the command line holds them.
+struct CatalogSource {
+    QString path;             // the file
+    QString text;             // its text
+    TextRows rows;            // where each row stands, raw delimiters
+    QStringList replacements; // each row's current replacement; a changed one is a finished translation
+};
+
+// Entries in first-row order over the sources, places relative to `folder`.
+Catalog CatalogFromRows(const QList<CatalogSource> &sources, const QString &folder);
+
+// Writes a Qt Linguist .ts (one context named `context`) or, for a path ending in .po or
+// .pot, a gettext .po. `language` and `sourceLanguage` may be empty. Throws FileError.
+void WriteCatalog(const Catalog &catalog, const QString &path, const QString &context,
+                  const QString &language = QString(), const QString &sourceLanguage = QString());
+
+// Reads a .ts, .po or .pot, by its extension. A malformed file throws FileError
+// naming the file, line and column.
+Catalog ReadCatalog(const QString &path);
+
+struct FillCounts {
+    int filled = 0;         // rows given their translation
+    int alreadyChanged = 0; // rows with a translation that the user had changed: kept
+    int unfinished = 0;     // rows whose text has an entry without a finished translation
+    int notFound = 0;       // finished translations whose text is no row of this file
+    int notWritable = 0;    // rows whose text or translation cannot be written into their literal
+};
+
+struct FillResult {
+    QStringList replacements;
+    FillCounts counts;
+};
+
+// Each row still equal to its found text whose text has a finished translation
+// different from it gets that translation, written as its literal needs it.
+FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
+                           const QStringList &rawDelimiters);

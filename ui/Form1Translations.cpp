@@ -1,0 +1,100 @@
+// Handing the rows to a translator's tool and taking the translations back:
+// "导出翻译…" writes the loaded file's rows as a .ts or .po; "导入翻译…" fills
+// the unchanged rows from one, as stored edits that "替换文件" writes.
+
+#include "engine/Catalog.h"
+#include "engine/FileError.h"
+#include "platform/FolderDialog.h"
+#include "ui/EditBox.h"
+#include "ui/EventGuard.h"
+#include "ui/Form1.h"
+#include "ui/ListBox.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPushButton>
+
+namespace {
+
+const QString TsFilter = QStringLiteral("Qt Linguist 翻译文件 (*.ts)");
+const QString PoFilter = QStringLiteral("gettext 翻译文件 (*.po *.pot)");
+
+QString exportTitle() { return QStringLiteral("导出翻译"); }
+QString importTitle() { return QStringLiteral("导入翻译"); }
+
+QStringList rowTexts(const ListBox *list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->item(i)->text();
+    return rows;
+}
+
+} // namespace
+
+void Form1::connectTranslations()
+{
+    connect(Command5, &QPushButton::clicked, this, [this] { RunEvent(this, exportTitle(), [this] { Command5_Click(); }); });
+    connect(Command6, &QPushButton::clicked, this, [this] { RunEvent(this, importTitle(), [this] { Command6_Click(); }); });
+}
+
+void Form1::Command5_Click()
+{
+    if (LoadedPath.isEmpty())
+        throw FileError(QStringLiteral("还没有载入文件。请先在文件列表中双击一个 .cpp 文件。"));
+    const QFileInfo loaded(LoadedPath);
+    QString filter;
+    QString path = AskSavePath(this, exportTitle(), loaded.path() + QLatin1Char('/') + loaded.completeBaseName() + QStringLiteral(".ts"),
+                               {TsFilter, PoFilter}, &filter);
+    if (path.isEmpty())
+        return;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != u"ts" && suffix != u"po" && suffix != u"pot")
+        path += filter == PoFilter ? QStringLiteral(".po") : QStringLiteral(".ts");
+    BusyCursor busy;
+    const CatalogSource source{LoadedPath, SourceText, TextRows{Spans, RawDelimiters}, rowTexts(List2)};
+    const Catalog catalog = CatalogFromRows({source}, QFileInfo(path).path());
+    const QString language = QLocale::system().name(); // a translator's tool asks when there is none
+    WriteCatalog(catalog, path, loaded.fileName(), language == u"C" ? QString() : language);
+    QString text = QStringLiteral("已导出 %1 条字符串到 %2。").arg(catalog.entries.size()).arg(QFileInfo(path).fileName());
+    if (catalog.undecodable > 0)
+        text += QStringLiteral("\n%1 行的转义序列代表字节而不是字符（或写法不对），没有导出。").arg(catalog.undecodable);
+    if (!Check3->isChecked())
+        text += QStringLiteral("\n勾选“只列出代码中的字符串”再导出，注释中的文字和 #include 的文件名就不会导出。");
+    ShowMessageUnbusy(this, text, exportTitle(), MessageIcon::Information);
+}
+
+void Form1::Command6_Click()
+{
+    if (LoadedPath.isEmpty())
+        throw FileError(QStringLiteral("还没有载入文件，没有可以填入译文的行。请先在文件列表中双击一个 .cpp 文件。"));
+    const QString path = AskOpenPath(this, importTitle(), QFileInfo(LoadedPath).path(), {TsFilter, PoFilter});
+    if (path.isEmpty())
+        return;
+    BusyCursor busy;
+    const Catalog catalog = ReadCatalog(path); // a malformed file throws: no row changes
+    const FillResult fill = FillFromCatalog(catalog, rowTexts(List1), rowTexts(List2), RawDelimiters);
+    for (int i = 0; i < List2->count() && i < fill.replacements.size(); ++i) {
+        if (List2->item(i)->text() == fill.replacements[i])
+            continue;
+        List2->item(i)->setText(fill.replacements[i]);
+        if (i == List2->currentRow())
+            Text1->setText(fill.replacements[i]); // the row's working copy follows it
+    }
+    UpdateMarks();
+    const FillCounts &counts = fill.counts;
+    QString text = QStringLiteral("从 %1 填入了 %2 行译文（还没有写入文件，按“替换文件”写入）。")
+                       .arg(QFileInfo(path).fileName()).arg(counts.filled);
+    if (counts.alreadyChanged)
+        text += QStringLiteral("\n%1 行已经改过，保留了原来的修改。").arg(counts.alreadyChanged);
+    if (counts.unfinished)
+        text += QStringLiteral("\n%1 行的译文还没有完成，没有填入。").arg(counts.unfinished);
+    if (counts.notFound)
+        text += QStringLiteral("\n%1 条译文在这个文件中没有对应的行。").arg(counts.notFound);
+    if (counts.notWritable)
+        text += QStringLiteral("\n%1 行的译文无法写进它的原始字符串，没有填入。").arg(counts.notWritable);
+    if (catalog.plurals)
+        text += QStringLiteral("\n跳过了 %1 条复数形式的译文。").arg(catalog.plurals);
+    ShowMessageUnbusy(this, text, importTitle(), MessageIcon::Information);
+}
