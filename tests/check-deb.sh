@@ -14,7 +14,7 @@ for f in bin/zelvane share/applications/org.example.zelvane.desktop \
   echo "$contents" | grep -q " \./usr/$f\$" || { echo "not in the package: /usr/$f"; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6widgets6 fonts-noto-cjk qt6-translations-l10n; do
+for p in libqt6widgets6 libgettextpo0 fonts-noto-cjk qt6-translations-l10n; do
   echo "$depends" | grep -q "$p" || { echo "no $p in Depends: $depends"; exit 1; }
 done
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/zelvane/changelog.gz | gzip -dc \
