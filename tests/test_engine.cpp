@@ -4,6 +4,7 @@
 
 #include "support/Window.h"
 
+#include "engine/Catalog.h"
 #include "engine/CodeStrings.h"
 #include "engine/CppEscapes.h"
 #include "engine/FileError.h"
@@ -145,6 +146,18 @@ private slots:
         QTest::newRow("unknown, and at the end") << "\\q" << "-";
         QTest::newRow("a backslash at the end") << "a\\" << "-";
         QTest::newRow("backslash-newline") << "a\\\nb\\\r\nc" << "abc";
+    }
+
+    // Characters XML cannot hold go into a .ts as <byte/> and come back.
+    void catalogKeepsEveryCharacter()
+    {
+        const Catalog catalog{{CatalogEntry{QString("a") + QChar(1) + "\uFFFF", QString("b") + QChar(0x1F), true, {{"x.cpp", 3}}}}, 0, 0};
+        WriteCatalog(catalog, path("x.ts"), "x.cpp");
+        const Catalog read = ReadCatalog(path("x.ts"));
+        QCOMPARE(read.entries.size(), 1);
+        QCOMPARE(read.entries[0].source, catalog.entries[0].source);
+        QCOMPARE(read.entries[0].translation, catalog.entries[0].translation);
+        QVERIFY(readBytes(path("x.ts")).contains("<byte value=\"x1\"/>"));
     }
 
     void escapes()
