@@ -213,7 +213,7 @@ void Form1::createControls()
     Frame1->setFocusPolicy(Qt::NoFocus);
     Frame2->setFocusPolicy(Qt::NoFocus);
     Command2->setToolTip(QStringLiteral("存入这一行并转到下一行（Enter）"));
-    Command3->setToolTip(QStringLiteral("把各行的替换写入选中的文件，原来的文件保存为“文件名.backup”（Alt+R）"));
+    Command3->setToolTip(QStringLiteral("把各行的替换写入载入的文件，原来的文件保存为“文件名.backup”（Alt+R）"));
     Command4->setToolTip(QStringLiteral("用系统关联的程序打开选中的文件（Alt+O）"));
     Text1->setToolTip(QStringLiteral("编辑选中行的替换：Enter 存入并转到下一行，Alt+↑ / Alt+↓ 转到上一行 / 下一行（不存入）；\n"
                                      "Ctrl+Enter 同时填入所有原始字符串相同、还没有改过的行，再转到下一个没有改过的行"));
@@ -280,17 +280,18 @@ void Form1::File1_DblClick()
     LoadedPath = path;
     DiskBytes = bytes;
     const TextRows rows = ScanRows(SourceText, Check3->isChecked());
-    const QStringList literals = LiteralsAt(SourceText, rows.spans);
     Marks->setText(SourceText, rows, Check3->isChecked(), false);
     showNoMatch(false); // about the rows before
-    ListRows(rows, literals, literals, 0);
+    ListRows(rows, {}, {}, 0);
 }
 
-void Form1::ListRows(const TextRows &rows, const QStringList &replacements, const QStringList &written, int current)
+void Form1::ListRows(const TextRows &rows, QStringList replacements, QStringList written, int current)
 {
     Spans = rows.spans;
     RawDelimiters = rows.rawDelimiters;
     const QStringList literals = LiteralsAt(SourceText, Spans);
+    if (replacements.isEmpty()) // a load: every row as found
+        replacements = written = literals;
     WrittenRows = written;
     List1->clearRows();
     List2->clearRows();

@@ -87,8 +87,9 @@ private:
     void Command5_Click(); // 导出翻译…
     void Command6_Click(); // 导入翻译…
     // Lists the rows of SourceText by the reading Check3 chooses, with their
-    // replacements and what was written of them, and selects `current`.
-    void ListRows(const TextRows &rows, const QStringList &replacements, const QStringList &written, int current);
+    // replacements and what was written of them (none given: all as found),
+    // and selects `current`.
+    void ListRows(const TextRows &rows, QStringList replacements, QStringList written, int current);
 
     // List editor (Form1Editor.cpp). Key codes and shift masks are those of
     // the KeyDown event: 13 Return, 38 Up, 40 Down; 1 Shift, 2 Ctrl, 4 Alt.
