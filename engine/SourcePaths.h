@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // How the program names files on disk.
 namespace SourcePaths {
@@ -22,5 +23,13 @@ bool IsOrdinaryFile(const QString &path);
 
 // True when both paths name the same file (or, for files that are gone, the same place).
 bool SameFile(const QString &a, const QString &b);
+
+// The source files the program lists: "*.cpp", in any case.
+inline QString SourcePattern() { return QStringLiteral("*.cpp"); }
+
+// The source files of each path: a file as it is; a folder's "*.cpp" files,
+// recursively, in name order, skipping folders whose name starts with "." and
+// not following links to folders. A path that is neither is put in `missing`.
+QStringList SourceFilesUnder(const QStringList &paths, QStringList *missing);
 
 } // namespace SourcePaths

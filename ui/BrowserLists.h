@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/SourcePaths.h"
+
 #include <QComboBox>
 #include <QFileSystemWatcher>
 #include <QListWidget>
@@ -93,7 +95,7 @@ class FileList : public QListWidget
 public:
     explicit FileList(QWidget *parent = nullptr);
 
-    QString pattern() const { return QStringLiteral("*.cpp"); }
+    QString pattern() const { return SourcePaths::SourcePattern(); }
     QString folder() const { return m_folder; }
     // Returns false, leaving the list where it was, for an empty path or a
     // folder that cannot be read. Setting the same folder again re-reads it.
