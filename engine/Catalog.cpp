@@ -346,9 +346,9 @@ Catalog CatalogFromRows(const QList<CatalogSource> &sources, const QString &fold
 }
 
 void WriteCatalog(const Catalog &catalog, const QString &path, const QString &context, const QString &language,
-                  const QString &sourceLanguage)
+                  const QString &sourceLanguage, bool asPo)
 {
-    if (isPo(path))
+    if (asPo || isPo(path))
         writePo(catalog, path, language);
     else
         writeTs(catalog, path, context, language, sourceLanguage);

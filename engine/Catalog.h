@@ -38,9 +38,9 @@ struct CatalogSource {
 Catalog CatalogFromRows(const QList<CatalogSource> &sources, const QString &folder);
 
 // Writes a Qt Linguist .ts (one context named `context`) or, for a path ending in .po or
-// .pot, a gettext .po. `language` and `sourceLanguage` may be empty. Throws FileError.
+// .pot or with `asPo`, a gettext .po. `language` and `sourceLanguage` may be empty. Throws FileError.
 void WriteCatalog(const Catalog &catalog, const QString &path, const QString &context,
-                  const QString &language = QString(), const QString &sourceLanguage = QString());
+                  const QString &language = QString(), const QString &sourceLanguage = QString(), bool asPo = false);
 
 // Reads a .ts, .po or .pot, by its extension. A malformed file throws FileError
 // naming the file, line and column.

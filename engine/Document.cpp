@@ -1,0 +1,58 @@
+#include "engine/Document.h"
+
+#include "engine/FileError.h"
+#include "engine/Utf8NoBomFile.h"
+
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+#include <vector>
+
+Document Document::Load(const QString &path, bool codeStrings)
+{
+    Document document;
+    document.path = path;
+    try {
+        document.bytes = Utf8NoBomFile::ReadBytes(path);
+        document.text = Utf8NoBomFile::DecodeUtf8(document.bytes, path);
+    } catch (const FileError &error) {
+        document.error = error.message();
+        return document;
+    }
+    document.rows = ScanRows(document.text, codeStrings);
+    document.found = LiteralsAt(document.text, document.rows.spans);
+    return document;
+}
+
+void ParallelFor(int count, int threads, const std::function<void(int)> &work, const std::function<void()> &waiting)
+{
+    if (threads <= 0)
+        threads = qMax(1, QThread::idealThreadCount());
+    threads = qMin(threads, qMax(1, count));
+    std::atomic<int> next{0};
+    const auto worker = [&] {
+        for (int i = next++; i < count; i = next++)
+            work(i);
+    };
+    std::vector<std::future<void>> running;
+    for (int t = 0; t < threads; ++t)
+        running.push_back(std::async(std::launch::async, worker));
+    for (std::future<void> &one : running) {
+        while (one.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+            if (waiting)
+                waiting();
+        }
+        one.get(); // what a worker threw goes on here
+    }
+}
+
+QList<Document> LoadDocuments(const QStringList &paths, bool codeStrings, int threads)
+{
+    QList<Document> documents(paths.size());
+    Document *out = documents.data(); // detached once, here: the workers only write their own element
+    ParallelFor(int(paths.size()), threads, [&](int i) { out[i] = Document::Load(paths[i], codeStrings); });
+    return documents;
+}

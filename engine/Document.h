@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/CodeStrings.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// One source file as it was read: its bytes, its text, its rows by either
+// reading. The window loads one; the command line loads a whole tree.
+struct Document {
+    QString path;
+    QByteArray bytes;  // as read: a later write compares the file with them
+    QString text;
+    TextRows rows;
+    QStringList found; // the text at each row's span
+    QString error;     // why the file could not be read, in words for the user; empty when it was
+
+    // Reads and scans the file; a file that cannot be read gives a Document with `error` set.
+    static Document Load(const QString &path, bool codeStrings);
+};
+
+// Runs work(i) for every i below count on `threads` threads (0: one per core),
+// calling `waiting` on the calling thread about ten times a second until all
+// is done. Each i runs once, on one thread.
+void ParallelFor(int count, int threads, const std::function<void(int)> &work, const std::function<void()> &waiting = {});
+
+// Loads the files on `threads` threads; the result is in the order given,
+// whatever the number of threads.
+QList<Document> LoadDocuments(const QStringList &paths, bool codeStrings, int threads = 0);
