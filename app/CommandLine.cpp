@@ -1,0 +1,306 @@
+#include "app/CommandLine.h"
+
+#include "engine/Catalog.h"
+#include "engine/Document.h"
+#include "engine/FileError.h"
+#include "engine/OwnLiterals.h"
+#include "engine/ReplaceAndSave.h"
+#include "engine/SourcePaths.h"
+#include "engine/UnifiedDiff.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <atomic>
+#include <cstdio>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char Usage[] =
+    "用法：\n"
+    "  zelvane export [--po] [--language LANG] [--source-language LANG] -o FILE PATH...\n"
+    "  zelvane import [--dry-run] FILE PATH...\n"
+    "  zelvane --help | --version\n"
+    "\n"
+    "PATH 是一个 .cpp 文件或文件夹（其中的 *.cpp 文件，包括子文件夹；跳过以“.”开头的文件夹，\n"
+    "不进入指向文件夹的链接）。字符串按编译器的读法找出：不含注释和 #include 的文件名。\n"
+    "\n"
+    "export  把所有字符串导出到翻译文件 FILE：每种文字一条，带上它出现的所有位置。\n"
+    "        FILE 以 .po 或 .pot 结尾、或者给了 --po 时写成 gettext 的 .po，否则写成 Qt Linguist 的 .ts。\n"
+    "import  把 FILE（.ts、.po 或 .pot）中已经完成的译文写进各文件自己的字符串，\n"
+    "        原来的文件保存为“文件名.backup”；没有改动的文件保持原样。\n"
+    "        --dry-run：什么也不写，输出要做的改动（统一格式的差异，可以用 patch -p0 应用）。\n"
+    "\n"
+    "退出状态：0 全部成功；1 有文件或翻译文件出错；2 用法错误。\n";
+
+void print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+void report(const QString &problem) { print(stderr, QStringLiteral("zelvane: %1\n").arg(problem)); }
+
+int usageError(const QString &problem)
+{
+    report(problem);
+    print(stderr, QString::fromUtf8(Usage));
+    return 2;
+}
+
+struct Options {
+    QString command;
+    bool po = false;
+    bool dryRun = false;
+    QString language, sourceLanguage, output, catalog;
+    QStringList paths;
+};
+
+// The options, or the problem with them.
+std::optional<Options> parse(const QStringList &arguments, QString *problem)
+{
+    Options options;
+    options.command = arguments.value(0);
+    QStringList plain;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        const bool exporting = options.command == u"export";
+        const auto value = [&](QString *into) {
+            if (i + 1 >= arguments.size()) {
+                *problem = QStringLiteral("选项 %1 后面缺少值。").arg(argument);
+                return false;
+            }
+            *into = arguments[++i];
+            return true;
+        };
+        if (exporting && argument == u"--po")
+            options.po = true;
+        else if (!exporting && argument == u"--dry-run")
+            options.dryRun = true;
+        else if (exporting && argument == u"-o") {
+            if (!value(&options.output))
+                return std::nullopt;
+        } else if (exporting && argument == u"--language") {
+            if (!value(&options.language))
+                return std::nullopt;
+        } else if (exporting && argument == u"--source-language") {
+            if (!value(&options.sourceLanguage))
+                return std::nullopt;
+        } else if (argument.startsWith(u'-') && argument != u"-") {
+            *problem = QStringLiteral("不认识的选项 %1。").arg(argument);
+            return std::nullopt;
+        } else {
+            plain << argument;
+        }
+    }
+    if (options.command == u"import" && !plain.isEmpty())
+        options.catalog = plain.takeFirst();
+    options.paths = plain;
+    if (options.command == u"export" && options.output.isEmpty())
+        *problem = QStringLiteral("缺少 -o FILE：导出到哪个翻译文件。");
+    else if (options.command == u"import" && options.catalog.isEmpty())
+        *problem = QStringLiteral("缺少翻译文件 FILE。");
+    else if (options.paths.isEmpty())
+        *problem = QStringLiteral("缺少 PATH：要处理的 .cpp 文件或文件夹。");
+    if (!problem->isEmpty())
+        return std::nullopt;
+    return options;
+}
+
+// One line on a terminal, rewritten in place: files done of all, and the latest begun.
+class Progress
+{
+public:
+    explicit Progress(const QStringList &files) : m_files(files)
+    {
+#ifdef Q_OS_UNIX
+        m_shown = isatty(fileno(stderr));
+#endif
+    }
+    ~Progress()
+    {
+        if (m_shown)
+            print(stderr, QStringLiteral("\r\033[K"));
+    }
+    void started(int i) { m_current = i; }
+    void finished() { ++m_done; }
+    void show() const
+    {
+        if (m_shown)
+            print(stderr, QStringLiteral("\r\033[K%1/%2 %3").arg(m_done.load()).arg(m_files.size()).arg(m_files.value(m_current).left(100)));
+    }
+
+private:
+    const QStringList &m_files;
+    std::atomic<int> m_done{0};
+    std::atomic<int> m_current{0};
+    bool m_shown = false;
+};
+
+// The source files under the paths; what cannot be found is reported and counted.
+QStringList sourceFiles(const QStringList &paths, int *failed)
+{
+    QStringList missing;
+    const QStringList files = SourcePaths::SourceFilesUnder(paths, &missing);
+    for (const QString &path : missing)
+        report(QStringLiteral("找不到 %1：它既不是文件也不是文件夹。").arg(path));
+    *failed += int(missing.size());
+    return files;
+}
+
+// Runs work(i) for every file on every core, showing the progress.
+template <typename Result, typename Work> QList<Result> forEachFile(const QStringList &files, Work work)
+{
+    QList<Result> results(files.size());
+    Result *out = results.data(); // detached once: each worker writes only its own element
+    Progress progress(files);
+    ParallelFor(int(files.size()), 0, [&](int i) {
+        progress.started(i);
+        out[i] = work(files[i]);
+        progress.finished();
+    }, [&] { progress.show(); });
+    return results;
+}
+
+qsizetype stringCount(const QList<Document> &documents)
+{
+    qsizetype count = 0;
+    for (const Document &document : documents)
+        count += document.found.size();
+    return count;
+}
+
+int exportCommand(const Options &options)
+{
+    int failed = 0;
+    const QList<Document> documents = forEachFile<Document>(sourceFiles(options.paths, &failed), [](const QString &path) {
+        return Document::Load(path, true);
+    });
+    QList<CatalogSource> sources;
+    for (const Document &document : documents) {
+        if (!document.error.isEmpty()) {
+            report(document.error);
+            ++failed;
+            continue;
+        }
+        sources.append({QFileInfo(document.path).absoluteFilePath(), document.text, document.rows, document.found});
+    }
+    const QFileInfo output(options.output);
+    const Catalog catalog = CatalogFromRows(sources, output.absolutePath());
+    const QString context = options.paths.size() == 1 ? QFileInfo(QFileInfo(options.paths[0]).absoluteFilePath()).fileName()
+                                                      : output.completeBaseName();
+    try {
+        WriteCatalog(catalog, options.output, context, options.language, options.sourceLanguage, options.po);
+    } catch (const FileError &error) {
+        report(error.message());
+        return 1;
+    }
+    QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条，写入 %4；失败 %5 个。\n")
+                          .arg(sources.size()).arg(stringCount(documents)).arg(catalog.entries.size()).arg(options.output).arg(failed);
+    if (catalog.undecodable > 0)
+        summary.prepend(QStringLiteral("%1 个字符串的转义序列代表字节而不是字符（或写法不对），没有导出。\n").arg(catalog.undecodable));
+    print(stderr, summary);
+    return failed > 0 ? 1 : 0;
+}
+
+// What happened to one file of an import.
+struct Imported {
+    enum { Failed, LeftAlone, Written } outcome = LeftAlone;
+    qsizetype strings = 0;
+    QString problem;
+    QString diff; // --dry-run
+};
+
+Imported importInto(const Document &document, const Catalog &catalog, bool dryRun)
+{
+    Imported imported;
+    imported.strings = document.found.size();
+    if (!document.error.isEmpty()) {
+        imported.outcome = Imported::Failed;
+        imported.problem = document.error;
+        return imported;
+    }
+    const FillResult fill = FillFromCatalog(catalog, document.found, document.found, document.rows.rawDelimiters);
+    if (fill.counts.filled == 0)
+        return imported;
+    if (dryRun) {
+        const OwnLiterals own = ReplaceOwnLiterals(document.text, document.rows.spans, fill.replacements);
+        imported.diff = UnifiedDiff(document.path, document.text, document.rows.spans, own.text, own.spans);
+        imported.outcome = imported.diff.isEmpty() ? Imported::LeftAlone : Imported::Written;
+        return imported;
+    }
+    const QFileInfo file(document.path);
+    ReplaceRequest request{document.text, document.found, fill.replacements, file.path(), file.fileName(), document.path,
+                           document.rows.spans, true, document.bytes};
+    try {
+        imported.outcome = ReplaceAndSave(request).written ? Imported::Written : Imported::LeftAlone;
+    } catch (const FileError &error) {
+        imported.outcome = Imported::Failed;
+        imported.problem = error.message();
+    }
+    return imported;
+}
+
+int importCommand(const Options &options)
+{
+    Catalog catalog;
+    try {
+        catalog = ReadCatalog(options.catalog);
+    } catch (const FileError &error) {
+        report(error.message());
+        return 1;
+    }
+    int failed = 0;
+    const QList<Imported> results = forEachFile<Imported>(sourceFiles(options.paths, &failed), [&](const QString &path) {
+        return importInto(Document::Load(path, true), catalog, options.dryRun);
+    });
+    int written = 0, alone = 0;
+    qsizetype strings = 0;
+    for (const Imported &result : results) {
+        strings += result.strings;
+        if (result.outcome == Imported::Failed) {
+            report(result.problem);
+            ++failed;
+        }
+        written += result.outcome == Imported::Written;
+        alone += result.outcome == Imported::LeftAlone;
+        print(stdout, result.diff);
+    }
+    const QString verb = options.dryRun ? QStringLiteral("会改动") : QStringLiteral("写入");
+    print(stderr, QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条；%4 %5 个文件，未改动 %6 个，失败 %7 个。\n")
+                      .arg(results.size()).arg(strings).arg(catalog.entries.size())
+                      .arg(verb).arg(written).arg(alone).arg(failed));
+    return failed > 0 ? 1 : 0;
+}
+
+} // namespace
+
+bool IsCommand(const QStringList &arguments)
+{
+    static const QStringList Commands{"export", "import", "--help", "-h", "--version"};
+    return !arguments.isEmpty() && Commands.contains(arguments[0]);
+}
+
+int RunCommandLine(const QStringList &arguments)
+{
+    const QString command = arguments.value(0);
+    if (command == u"--help" || command == u"-h") {
+        print(stdout, QString::fromUtf8(Usage));
+        return 0;
+    }
+    if (command == u"--version") {
+        print(stdout, QStringLiteral("zelvane %1\n").arg(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    QString problem;
+    const std::optional<Options> options = parse(arguments, &problem);
+    if (!options)
+        return usageError(problem);
+    return command == u"export" ? exportCommand(*options) : importCommand(*options);
+}
