@@ -6,6 +6,7 @@
 
 #include "engine/Catalog.h"
 #include "engine/CodeStrings.h"
+#include "engine/Document.h"
 #include "engine/CppEscapes.h"
 #include "engine/FileError.h"
 #include "engine/Landing.h"
@@ -158,6 +159,24 @@ private slots:
         QCOMPARE(read.entries[0].source, catalog.entries[0].source);
         QCOMPARE(read.entries[0].translation, catalog.entries[0].translation);
         QVERIFY(readBytes(path("x.ts")).contains("<byte value=\"x1\"/>"));
+    }
+
+    // A tree's catalog does not depend on how many threads read it.
+    void exportOfATreeWithAnyThreads()
+    {
+        for (int i = 0; i < 40; ++i)
+            writeBytes(path(QString("f%1.cpp").arg(i)), QByteArray("a(\"same\"); b(\"own ") + QByteArray::number(i % 7) + "\");\n");
+        const QStringList files = SourcePaths::SourceFilesUnder({m_dir->path()}, nullptr);
+        QByteArray written[2];
+        for (const int threads : {1, 4}) {
+            QList<CatalogSource> sources;
+            for (const Document &d : LoadDocuments(files, true, threads))
+                sources.append({d.path, d.text, d.rows, d.found});
+            WriteCatalog(CatalogFromRows(sources, m_dir->path()), path("tree.ts"), "tree");
+            written[threads == 4] = readBytes(path("tree.ts"));
+        }
+        QCOMPARE(files.size(), 40);
+        QCOMPARE(written[1], written[0]);
     }
 
     void escapes()

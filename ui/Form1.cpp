@@ -1,10 +1,10 @@
 #include "ui/Form1.h"
 
+#include "engine/Document.h"
 #include "engine/FileError.h"
 #include "engine/ReplaceAndSave.h"
 #include "engine/ScanLiterals.h"
 #include "engine/SourcePaths.h"
-#include "engine/Utf8NoBomFile.h"
 #include "platform/Fonts.h"
 #include "platform/ShellOpen.h"
 #include "platform/StartUp.h"
@@ -265,24 +265,18 @@ void Form1::File1_DblClick()
         return;
     }
     BusyCursor busy;
-    QByteArray bytes;
-    QString text;
-    try {
-        bytes = Utf8NoBomFile::ReadBytes(path);
-        text = Utf8NoBomFile::DecodeUtf8(bytes, path);
-    } catch (const FileError &error) {
+    Document document = Document::Load(path, Check3->isChecked());
+    if (!document.error.isEmpty()) {
         // SourceText, the lists and Text1 keep what they held.
-        ShowFailure(this, error.message(), loadTitle());
+        ShowFailure(this, document.error, loadTitle());
         return;
     }
-
-    SourceText = text;
+    SourceText = std::move(document.text);
     LoadedPath = path;
-    DiskBytes = bytes;
-    const TextRows rows = ScanRows(SourceText, Check3->isChecked());
-    Marks->setText(SourceText, rows, Check3->isChecked(), false);
+    DiskBytes = std::move(document.bytes);
+    Marks->setText(SourceText, document.rows, Check3->isChecked(), false);
     showNoMatch(false); // about the rows before
-    ListRows(rows, {}, {}, 0);
+    ListRows(document.rows, {}, {}, 0);
 }
 
 void Form1::ListRows(const TextRows &rows, QStringList replacements, QStringList written, int current)
