@@ -239,7 +239,12 @@ Imported importInto(const Document &document, const Catalog &catalog, bool dryRu
     ReplaceRequest request{document.text, document.found, fill.replacements, file.path(), file.fileName(), document.path,
                            document.rows.spans, true, document.bytes};
     try {
-        imported.outcome = ReplaceAndSave(request).written ? Imported::Written : Imported::LeftAlone;
+        const ReplaceResult result = ReplaceAndSave(request);
+        imported.outcome = result.written ? Imported::Written : Imported::LeftAlone;
+        if (result.refusal != Refusal::None) { // read-only, or changed since it was read: not asked here
+            imported.outcome = Imported::Failed;
+            imported.problem = result.refusalText;
+        }
     } catch (const FileError &error) {
         imported.outcome = Imported::Failed;
         imported.problem = error.message();

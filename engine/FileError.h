@@ -8,28 +8,15 @@
 class FileError : public std::runtime_error
 {
 public:
-    explicit FileError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
+    explicit FileError(const QString &message, const QString &path = QString(), qint64 offset = -1)
+        : std::runtime_error(message.toStdString()), m_message(message), m_path(path), m_offset(offset) {}
 
     QString message() const { return m_message; }
+    QString path() const { return m_path; }  // the file it is about, where one is known
+    qint64 offset() const { return m_offset; } // the 0-based byte it is about (not UTF-8), else -1
 
 private:
     QString m_message;
-};
-
-// The replace's refusal of a file whose bytes changed on disk since the window
-// last loaded or wrote it: nothing was written, and the window may ask whether
-// to go on.
-class FileChangedError : public FileError
-{
-public:
-    using FileError::FileError;
-};
-
-// The replace's refusal of a file without write permission: nothing was
-// written, and the window may ask whether to write it all the same.
-class ReadOnlyError : public FileError
-{
-public:
-    using FileError::FileError;
+    QString m_path;
+    qint64 m_offset;
 };

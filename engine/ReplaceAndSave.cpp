@@ -49,11 +49,13 @@ QByteArray currentBytes(const QString &path)
     }
 }
 
-void refuseIfChangedOnDisk(const ReplaceRequest &request, const QString &target, const QByteArray &bytes)
+// The refusal of a file whose bytes changed since the window last loaded or wrote it.
+ReplaceResult changedOnDisk(const QString &target)
 {
-    if (request.diskBytes && *request.diskBytes != bytes)
-        throw FileChangedError(QStringLiteral("文件 %1 在载入（或上一次替换）之后被修改过，"
-                                              "磁盘上的内容已经和载入时不同。").arg(target));
+    ReplaceResult refused;
+    refused.refusal = Refusal::ChangedOnDisk;
+    refused.refusalText = QStringLiteral("文件 %1 在载入（或上一次替换）之后被修改过，磁盘上的内容已经和载入时不同。").arg(target);
+    return refused;
 }
 
 // The name OldBackup sets an older backup aside under: hidden, beside it.
@@ -155,17 +157,24 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     const QString target = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
     refuseUnlessReplaceable(request, target);
     const QByteArray oldBytes = currentBytes(target);
-    refuseIfChangedOnDisk(request, target, oldBytes);
+    if (request.diskBytes && *request.diskBytes != oldBytes)
+        return changedOnDisk(target);
     OwnLiterals written = applyRows(request);
-    ReplaceResult result{std::move(written.text), std::move(written.spans), {}};
+    ReplaceResult result;
+    result.text = std::move(written.text);
+    result.spans = std::move(written.spans);
     result.bytes = Utf8NoBomFile::EncodeUtf8(result.text, target);
     const QString backup = BackupPathFor(target);
     recoverSetAsideBackup(backup);
     if (result.bytes == oldBytes)
         return result; // nothing to write: the file and its backup stay as they are
     const FileStatus status = StatusOf(target);
-    if (status.readOnly() && !request.allowReadOnly)
-        throw ReadOnlyError(QStringLiteral("%1 是只读文件。").arg(request.fileName));
+    if (status.readOnly() && !request.allowReadOnly) {
+        ReplaceResult refused;
+        refused.refusal = Refusal::ReadOnly;
+        refused.refusalText = QStringLiteral("%1 是只读文件。").arg(request.fileName);
+        return refused;
+    }
 
     OldBackup oldBackup(backup);
     bool emptied = false;

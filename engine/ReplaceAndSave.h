@@ -23,15 +23,25 @@ struct ReplaceRequest
     QList<LiteralSpan> spans; // where each row's literal stands in sourceText
     bool ownLiterals = false; // each changed row over its own literal, not over the first occurrence of its text
     // The target's bytes as last loaded or written. A file whose bytes differ now is
-    // refused with FileChangedError, nothing written; none: not compared.
+    // refused (Refusal::ChangedOnDisk), nothing written; none: not compared.
     std::optional<QByteArray> diskBytes;
-    // A read-only target is refused with ReadOnlyError unless this allows it; it then stays read-only.
+    // A read-only target is refused (Refusal::ReadOnly) unless this allows it; it then stays read-only.
     bool allowReadOnly = false;
+};
+
+// Why a replace wrote nothing though there was something to write: the
+// caller may ask the user, and press again with the request's allowance.
+enum class Refusal {
+    None,
+    ChangedOnDisk, // the file's bytes are not those last loaded or written
+    ReadOnly,      // the file has no write permission
 };
 
 // What a replace wrote: the window's text, spans and bytes from then on.
 struct ReplaceResult
 {
+    Refusal refusal = Refusal::None;
+    QString refusalText; // the refusal in words, naming the file
     QString text;
     QList<LiteralSpan> spans;
     QByteArray bytes;

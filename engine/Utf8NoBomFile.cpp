@@ -78,10 +78,12 @@ QString DecodeUtf8(const QByteArray &bytes, const QString &path)
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (decoder.hasError()) {
+        const qsizetype bad = firstInvalidUtf8Byte(bytes);
         throw FileError(QStringLiteral("文件 %1 不是有效的 UTF-8 编码（第 %2 个字节处出错）。"
                                        "为避免替换时损坏文件内容，已拒绝载入。")
                             .arg(path)
-                            .arg(firstInvalidUtf8Byte(bytes) + 1));
+                            .arg(bad + 1),
+                        path, bad);
     }
     return text;
 }

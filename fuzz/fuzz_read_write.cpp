@@ -44,8 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fail("the bytes did not come back, or were not valid UTF-8");
     } catch (const FileError &error) {
         // The bytes before the one the message names are valid; with it they are not.
-        const qsizetype bad = error.message().section(QStringLiteral("第 "), 1).section(u' ', 0, 0).toLongLong() - 1;
-        if (isValidUtf8(bytes) || !error.message().contains(path) || bad < 0 || !isValidUtf8(bytes.left(bad)))
+        const qsizetype bad = error.offset();
+        const bool named = error.path() == path && error.message().contains(QStringLiteral("第 %1 个字节").arg(bad + 1));
+        if (isValidUtf8(bytes) || !named || bad < 0 || !isValidUtf8(bytes.left(bad)))
             fail("a wrong refusal");
     }
     if (QDir(folder.path()).entryList(QDir::Files | QDir::Hidden) != QStringList{QStringLiteral("输入.cpp")})

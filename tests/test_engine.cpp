@@ -299,13 +299,8 @@ private slots:
         ReplaceRequest request = loaded();
         const QByteArray edited = Source + "// edited elsewhere\n";
         writeBytes(path(), edited);
-        bool changed = false;
-        try {
-            ReplaceAndSave(request);
-        } catch (const FileChangedError &error) {
-            changed = error.message().contains(path());
-        }
-        QVERIFY(changed);
+        const ReplaceResult refused = ReplaceAndSave(request);
+        QVERIFY(refused.refusal == Refusal::ChangedOnDisk && refused.refusalText.contains(path()) && !refused.written);
         QCOMPARE(readBytes(path()), edited);
         QCOMPARE(readBytes(path("main.cpp.backup")), OldBackup);
         request.diskBytes.reset();
@@ -387,13 +382,8 @@ private slots:
 
         writeBytes(path(), Source);
         QVERIFY(::chmod(QFile::encodeName(path()).constData(), 0444) == 0);
-        bool refused = false;
-        try {
-            ReplaceAndSave(request);
-        } catch (const ReadOnlyError &error) {
-            refused = error.message() == "main.cpp 是只读文件。";
-        }
-        QVERIFY(refused);
+        const ReplaceResult refused = ReplaceAndSave(request);
+        QVERIFY(refused.refusal == Refusal::ReadOnly && refused.refusalText == "main.cpp 是只读文件。");
         QCOMPARE(readBytes(path()), Source);
         request.allowReadOnly = true;
         const QString message = failureOf([&] {

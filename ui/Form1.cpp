@@ -334,21 +334,19 @@ bool Form1::ReplaceInto()
     if (!ConfirmPressAgain(request))
         return false;
     CurrentPath = LoadedPath;
-    ReplaceResult result;
-    for (;;) {
-        try {
-            result = ::ReplaceAndSave(request);
-            break;
-        } catch (const FileChangedError &changed) {
-            if (!ConfirmChangedOnDisk(changed.message()))
+    ReplaceResult result = ::ReplaceAndSave(request);
+    while (result.refusal != Refusal::None) { // asked, then pressed again with the allowance
+        if (result.refusal == Refusal::ChangedOnDisk) {
+            if (!ConfirmChangedOnDisk(result.refusalText))
                 return false;
             request.diskBytes.reset();
-        } catch (const ReadOnlyError &readOnly) {
-            const QString text = readOnly.message() + QStringLiteral("\n仍然替换：写入这个文件，它仍然是只读的。\n取消：什么也不写入。");
+        } else {
+            const QString text = result.refusalText + QStringLiteral("\n仍然替换：写入这个文件，它仍然是只读的。\n取消：什么也不写入。");
             if (AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("仍然替换"), QStringLiteral("取消")}) != 0)
                 return false;
             request.allowReadOnly = true;
         }
+        result = ::ReplaceAndSave(request);
     }
     // The next press applies the rows to the text written: a changed row whose
     // find still occurs further on would change it.
