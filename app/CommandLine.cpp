@@ -168,31 +168,37 @@ template <typename Result, typename Work> QList<Result> forEachFile(const QStrin
     return results;
 }
 
-qsizetype stringCount(const QList<Document> &documents)
-{
-    qsizetype count = 0;
-    for (const Document &document : documents)
-        count += document.found.size();
-    return count;
-}
 
 int exportCommand(const Options &options)
 {
     int failed = 0;
-    const QList<Document> documents = forEachFile<Document>(sourceFiles(options.paths, &failed), [](const QString &path) {
-        return Document::Load(path, true);
+    const QFileInfo output(options.output);
+    const QString folder = output.absolutePath();
+    // Each file read, scanned and turned into its catalog rows on every core; only they are kept.
+    struct Read {
+        QString error;
+        CatalogRows rows;
+        qsizetype strings = 0;
+    };
+    const QList<Read> read = forEachFile<Read>(sourceFiles(options.paths, &failed), [&](const QString &path) {
+        const Document document = Document::Load(path, true);
+        if (!document.error.isEmpty())
+            return Read{document.error, {}, 0};
+        const CatalogSource source{QFileInfo(path).absoluteFilePath(), document.text, document.rows, document.found};
+        return Read{QString(), PrepareCatalogRows(source, folder), document.found.size()};
     });
-    QList<CatalogSource> sources;
-    for (const Document &document : documents) {
-        if (!document.error.isEmpty()) {
-            report(document.error);
+    QList<CatalogRows> files;
+    qsizetype strings = 0;
+    for (const Read &file : read) {
+        if (!file.error.isEmpty()) {
+            report(file.error);
             ++failed;
             continue;
         }
-        sources.append({QFileInfo(document.path).absoluteFilePath(), document.text, document.rows, document.found});
+        files.append(file.rows);
+        strings += file.strings;
     }
-    const QFileInfo output(options.output);
-    const Catalog catalog = CatalogFromRows(sources, output.absolutePath());
+    const Catalog catalog = MergeCatalogRows(files);
     const QString context = options.paths.size() == 1 ? QFileInfo(QFileInfo(options.paths[0]).absoluteFilePath()).fileName()
                                                       : output.completeBaseName();
     try {
@@ -202,7 +208,7 @@ int exportCommand(const Options &options)
         return 1;
     }
     QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条，写入 %4；失败 %5 个。\n")
-                          .arg(sources.size()).arg(stringCount(documents)).arg(catalog.entries.size()).arg(options.output).arg(failed);
+                          .arg(files.size()).arg(strings).arg(catalog.entries.size()).arg(options.output).arg(failed);
     if (catalog.undecodable > 0)
         summary.prepend(QStringLiteral("%1 个字符串的转义序列代表字节而不是字符（或写法不对），没有导出。\n").arg(catalog.undecodable));
     print(stderr, summary);
@@ -217,7 +223,7 @@ struct Imported {
     QString diff; // --dry-run
 };
 
-Imported importInto(const Document &document, const Catalog &catalog, bool dryRun)
+Imported importInto(const Document &document, const CatalogIndex &catalog, bool dryRun)
 {
     Imported imported;
     imported.strings = document.found.size();
@@ -262,8 +268,9 @@ int importCommand(const Options &options)
         return 1;
     }
     int failed = 0;
+    const CatalogIndex index(catalog);
     const QList<Imported> results = forEachFile<Imported>(sourceFiles(options.paths, &failed), [&](const QString &path) {
-        return importInto(Document::Load(path, true), catalog, options.dryRun);
+        return importInto(Document::Load(path, true), index, options.dryRun);
     });
     int written = 0, alone = 0;
     qsizetype strings = 0;

@@ -70,6 +70,25 @@ void writeTsText(QXmlStreamWriter &xml, const QString &text)
     }
 }
 
+void writeMessage(QXmlStreamWriter &xml, const CatalogEntry &entry)
+{
+    xml.writeStartElement(QStringLiteral("message"));
+    for (const CatalogPlace &place : entry.places) {
+        xml.writeEmptyElement(QStringLiteral("location"));
+        xml.writeAttribute(QStringLiteral("filename"), place.file);
+        xml.writeAttribute(QStringLiteral("line"), QString::number(place.line));
+    }
+    xml.writeStartElement(QStringLiteral("source"));
+    writeTsText(xml, entry.source);
+    xml.writeEndElement();
+    xml.writeStartElement(QStringLiteral("translation"));
+    if (!entry.finished)
+        xml.writeAttribute(QStringLiteral("type"), QStringLiteral("unfinished"));
+    writeTsText(xml, entry.finished ? entry.translation : QString());
+    xml.writeEndElement();
+    xml.writeEndElement();
+}
+
 void writeTs(const Catalog &catalog, const QString &path, const QString &context, const QString &language,
              const QString &sourceLanguage)
 {
@@ -88,23 +107,8 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
         xml.writeAttribute(QStringLiteral("sourcelanguage"), sourceLanguage);
     xml.writeStartElement(QStringLiteral("context"));
     xml.writeTextElement(QStringLiteral("name"), context);
-    for (const CatalogEntry &entry : catalog.entries) {
-        xml.writeStartElement(QStringLiteral("message"));
-        for (const CatalogPlace &place : entry.places) {
-            xml.writeEmptyElement(QStringLiteral("location"));
-            xml.writeAttribute(QStringLiteral("filename"), place.file);
-            xml.writeAttribute(QStringLiteral("line"), QString::number(place.line));
-        }
-        xml.writeStartElement(QStringLiteral("source"));
-        writeTsText(xml, entry.source);
-        xml.writeEndElement();
-        xml.writeStartElement(QStringLiteral("translation"));
-        if (!entry.finished)
-            xml.writeAttribute(QStringLiteral("type"), QStringLiteral("unfinished"));
-        writeTsText(xml, entry.finished ? entry.translation : QString());
-        xml.writeEndElement();
-        xml.writeEndElement();
-    }
+    for (const CatalogEntry &entry : catalog.entries)
+        writeMessage(xml, entry);
     xml.writeEndDocument();
     if (xml.hasError() || !file.commit())
         throw FileError(writeFailure(path, file.errorString()));
@@ -307,42 +311,66 @@ Catalog readPo(const QString &path)
 
 } // namespace
 
-Catalog CatalogFromRows(const QList<CatalogSource> &sources, const QString &folder)
+CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folder)
+{
+    CatalogRows rows;
+    rows.file = QDir::fromNativeSeparators(QDir(folder).relativeFilePath(source.path));
+    qsizetype counted = 0;
+    int line = 1;
+    for (qsizetype i = 0; i < source.rows.spans.size(); ++i) {
+        const LiteralSpan &span = source.rows.spans[i];
+        line += int(QStringView(source.text).sliced(counted, span.start - counted).count(u'\n'));
+        counted = span.start;
+        const QString found = source.text.mid(span.start, span.length);
+        const QString delimiter = source.rows.rawDelimiters.value(i);
+        std::optional<QString> text = sourceOf(found, delimiter);
+        if (!text) {
+            ++rows.undecodable;
+            continue;
+        }
+        const QString replacement = source.replacements.value(i, found);
+        std::optional<QString> translation;
+        if (replacement != found)
+            translation = sourceOf(replacement, delimiter);
+        rows.rows.append({std::move(*text), translation ? std::move(*translation) : QString(), line});
+    }
+    return rows;
+}
+
+Catalog MergeCatalogRows(const QList<CatalogRows> &files)
 {
     Catalog catalog;
+    qsizetype count = 0;
+    for (const CatalogRows &file : files)
+        count += file.rows.size();
     QHash<QString, qsizetype> entryOf;
-    const QDir base(folder);
-    for (const CatalogSource &source : sources) {
-        const QString file = QDir::fromNativeSeparators(base.relativeFilePath(source.path));
-        qsizetype counted = 0;
-        int line = 1;
-        for (qsizetype i = 0; i < source.rows.spans.size(); ++i) {
-            const LiteralSpan &span = source.rows.spans[i];
-            line += int(QStringView(source.text).sliced(counted, span.start - counted).count(u'\n'));
-            counted = span.start;
-            const QString found = source.text.mid(span.start, span.length);
-            const QString delimiter = source.rows.rawDelimiters.value(i);
-            const std::optional<QString> text = sourceOf(found, delimiter);
-            if (!text) {
-                ++catalog.undecodable;
-                continue;
-            }
-            auto at = entryOf.constFind(*text);
+    entryOf.reserve(count);
+    catalog.entries.reserve(count);
+    for (const CatalogRows &file : files) {
+        catalog.undecodable += file.undecodable;
+        for (const CatalogRows::Row &row : file.rows) {
+            auto at = entryOf.constFind(row.source);
             if (at == entryOf.cend()) {
-                at = entryOf.insert(*text, catalog.entries.size());
-                catalog.entries.append(CatalogEntry{*text, {}, false, {}});
+                at = entryOf.insert(row.source, catalog.entries.size());
+                catalog.entries.append(CatalogEntry{row.source, {}, false, {}});
             }
             CatalogEntry &entry = catalog.entries[*at];
-            entry.places.append({file, line});
-            const QString replacement = source.replacements.value(i, found);
-            const std::optional<QString> translation = sourceOf(replacement, delimiter);
-            if (!entry.finished && replacement != found && translation) {
-                entry.translation = *translation;
+            entry.places.append({file.file, row.line});
+            if (!entry.finished && !row.translation.isNull()) {
+                entry.translation = row.translation;
                 entry.finished = true;
             }
         }
     }
     return catalog;
+}
+
+Catalog CatalogFromRows(const QList<CatalogSource> &sources, const QString &folder)
+{
+    QList<CatalogRows> files;
+    for (const CatalogSource &source : sources)
+        files.append(PrepareCatalogRows(source, folder));
+    return MergeCatalogRows(files);
 }
 
 void WriteCatalog(const Catalog &catalog, const QString &path, const QString &context, const QString &language,
@@ -359,27 +387,39 @@ Catalog ReadCatalog(const QString &path)
     return isPo(path) ? readPo(path) : readTs(path);
 }
 
+CatalogIndex::CatalogIndex(const Catalog &catalog)
+{
+    m_entries.reserve(catalog.entries.size());
+    for (const CatalogEntry &entry : catalog.entries) {
+        m_entries.insert(entry.source, &entry);
+        m_translations += entry.finished && entry.translation != entry.source;
+    }
+}
+
 FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
                            const QStringList &rawDelimiters)
 {
-    QHash<QString, const CatalogEntry *> entryOf;
-    for (const CatalogEntry &entry : catalog.entries)
-        entryOf.insert(entry.source, &entry);
+    return FillFromCatalog(CatalogIndex(catalog), found, replacements, rawDelimiters);
+}
+
+FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
+                           const QStringList &rawDelimiters)
+{
     FillResult result{replacements, {}};
-    QSet<const CatalogEntry *> used;
+    QSet<const CatalogEntry *> used; // translations that found a row
     for (qsizetype i = 0; i < found.size(); ++i) {
         const QString delimiter = rawDelimiters.value(i);
         const std::optional<QString> text = sourceOf(found[i], delimiter);
-        const CatalogEntry *entry = text ? entryOf.value(*text) : nullptr;
+        const CatalogEntry *entry = text ? index.find(*text) : nullptr;
         if (!entry)
             continue;
-        used.insert(entry);
         if (!entry->finished) {
             ++result.counts.unfinished;
             continue;
         }
         if (entry->translation == entry->source)
             continue;
+        used.insert(entry);
         if (i < replacements.size() && replacements[i] != found[i]) {
             ++result.counts.alreadyChanged;
             continue;
@@ -392,7 +432,6 @@ FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, con
         result.replacements[i] = delimiter.isNull() ? EncodeCppEscapes(entry->translation) : entry->translation;
         ++result.counts.filled;
     }
-    for (const CatalogEntry &entry : catalog.entries)
-        result.counts.notFound += entry.finished && entry.translation != entry.source && !used.contains(&entry);
+    result.counts.notFound = index.translations() - int(used.size());
     return result;
 }

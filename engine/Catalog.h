@@ -2,6 +2,7 @@
 
 #include "engine/CodeStrings.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,8 @@ struct CatalogEntry {
     bool finished = false;
     QList<CatalogPlace> places;
 };
+Q_DECLARE_TYPEINFO(CatalogPlace, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(CatalogEntry, Q_RELOCATABLE_TYPE);
 
 struct Catalog {
     QList<CatalogEntry> entries;
@@ -36,6 +39,21 @@ struct CatalogSource {
 
 // Entries in first-row order over the sources, places relative to `folder`.
 Catalog CatalogFromRows(const QList<CatalogSource> &sources, const QString &folder);
+
+// The same in two steps, for many files: each file's rows as their texts (one
+// file at a time, on any thread), then merged in the order of the files.
+struct CatalogRows {
+    struct Row {
+        QString source;
+        QString translation; // null: none
+        int line = 0;
+    };
+    QString file;
+    QList<Row> rows;
+    int undecodable = 0;
+};
+CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folder);
+Catalog MergeCatalogRows(const QList<CatalogRows> &files);
 
 // Writes a Qt Linguist .ts (one context named `context`) or, for a path ending in .po or
 // .pot or with `asPo`, a gettext .po. `language` and `sourceLanguage` may be empty. Throws FileError.
@@ -59,7 +77,23 @@ struct FillResult {
     FillCounts counts;
 };
 
+// A catalog's entries by their text, made once for many files.
+class CatalogIndex
+{
+public:
+    explicit CatalogIndex(const Catalog &catalog);
+    const CatalogEntry *find(const QString &source) const { return m_entries.value(source); }
+    // Entries with a finished translation different from their text.
+    int translations() const { return m_translations; }
+
+private:
+    QHash<QString, const CatalogEntry *> m_entries;
+    int m_translations = 0;
+};
+
 // Each row still equal to its found text whose text has a finished translation
 // different from it gets that translation, written as its literal needs it.
+FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
+                           const QStringList &rawDelimiters);
 FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
                            const QStringList &rawDelimiters);

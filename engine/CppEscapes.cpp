@@ -53,6 +53,8 @@ qint64 fixedHex(QStringView text, qsizetype at, int digits)
 
 std::optional<QString> DecodeCppEscapes(QStringView written)
 {
+    if (!written.contains(u'\\'))
+        return written.toString(); // most literals: nothing to decode
     QString text;
     text.reserve(written.size());
     const qsizetype n = written.size();
