@@ -5,6 +5,7 @@
 #include "engine/FileError.h"
 #include "engine/OwnLiterals.h"
 #include "engine/ReplaceAndSave.h"
+#include "engine/RowAnalysis.h"
 #include "engine/SourcePaths.h"
 #include "engine/UnifiedDiff.h"
 
@@ -220,8 +221,39 @@ struct Imported {
     enum { Failed, LeftAlone, Written } outcome = LeftAlone;
     qsizetype strings = 0;
     QString problem;
-    QString diff; // --dry-run
+    QStringList warnings; // translations that would break their literal or its format
+    QString diff;         // --dry-run
 };
+
+QString problemWords(ReplacementProblem problem)
+{
+    switch (problem) {
+    case ReplacementProblem::EndsLiteral: return QStringLiteral("会提前结束字符串");
+    case ReplacementProblem::EscapesClosingQuote: return QStringLiteral("结尾的反斜杠会转义引号");
+    case ReplacementProblem::LineBreak: return QStringLiteral("含有换行");
+    case ReplacementProblem::PlaceholdersDiffer: return QStringLiteral("占位符和原文不同");
+    case ReplacementProblem::AcceleratorsDiffer: return QStringLiteral("快捷键（&）的个数和原文不同");
+    }
+    return QString();
+}
+
+// The same checks the window marks its rows with; they warn, and never stop the write.
+QStringList warningsOf(const Document &document, const QStringList &replacements)
+{
+    const RowAnalysis analysis = AnalyseRows(document.text, document.rows.spans, document.rows.rawDelimiters,
+                                             document.found, replacements, true);
+    QStringList warnings;
+    for (qsizetype i = 0; i < analysis.problems.size(); ++i) {
+        QStringList words;
+        for (const ReplacementProblem problem : analysis.problems[i])
+            words << problemWords(problem);
+        if (!words.isEmpty()) {
+            const int line = int(QStringView(document.text).first(document.rows.spans[i].start).count(u'\n')) + 1;
+            warnings << QStringLiteral("警告：%1 第 %2 行：译文“%3”%4。").arg(document.path).arg(line).arg(replacements[i], words.join(u'，'));
+        }
+    }
+    return warnings;
+}
 
 Imported importInto(const Document &document, const CatalogIndex &catalog, bool dryRun)
 {
@@ -235,6 +267,7 @@ Imported importInto(const Document &document, const CatalogIndex &catalog, bool 
     const FillResult fill = FillFromCatalog(catalog, document.found, document.found, document.rows.rawDelimiters);
     if (fill.counts.filled == 0)
         return imported;
+    imported.warnings = warningsOf(document, fill.replacements);
     if (dryRun) {
         const OwnLiterals own = ReplaceOwnLiterals(document.text, document.rows.spans, fill.replacements);
         imported.diff = UnifiedDiff(document.path, document.text, document.rows.spans, own.text, own.spans);
@@ -276,6 +309,8 @@ int importCommand(const Options &options)
     qsizetype strings = 0;
     for (const Imported &result : results) {
         strings += result.strings;
+        for (const QString &warning : result.warnings)
+            report(warning);
         if (result.outcome == Imported::Failed) {
             report(result.problem);
             ++failed;

@@ -22,9 +22,9 @@ const QString Unchanged = QStringLiteral("\r\n文件没有被修改。");
 void refuseUnlessReplaceable(const ReplaceRequest &request, const QString &target)
 {
     if (request.loadedPath.isEmpty())
-        throw FileError(QStringLiteral("还没有载入文件。请先在文件列表中双击一个 .cpp 文件。"));
+        throw FileError(QStringLiteral("还没有载入文件，没有可以写入的修改。"));
     if (request.fileName.isEmpty())
-        throw FileError(QStringLiteral("没有选中文件。请先在文件列表中选中要替换的文件。"));
+        throw FileError(QStringLiteral("没有指定要替换的文件。"));
     if (!SourcePaths::SameFile(target, request.loadedPath))
         throw FileError(QStringLiteral("选中的文件 %1 不是当前载入的文件 %2。\r\n"
                                        "请双击选中的文件重新载入，或选中已载入的文件后再替换。")

@@ -11,14 +11,15 @@
 #include <functional>
 #include <optional>
 
-// What the replace reads of the main window when "替换文件(&R)" is pressed.
+// What a replace is given: the text as loaded, its rows and the file to write.
+// The window fills it when "替换文件(&R)" is pressed; the command line, per file.
 struct ReplaceRequest
 {
     QString sourceText;       // the text loaded last, or last written
-    QStringList found;        // List1, row by row
-    QStringList replacements; // List2, row by row
-    QString folder;           // the folder File1 shows
-    QString fileName;         // File1's selected name, empty when none
+    QStringList found;        // each row's text as found
+    QStringList replacements; // each row's replacement
+    QString folder;           // the file to write: its folder,
+    QString fileName;         // and its name (empty: none)
     QString loadedPath;       // the file sourceText was read from, empty before the first load
     QList<LiteralSpan> spans; // where each row's literal stands in sourceText
     bool ownLiterals = false; // each changed row over its own literal, not over the first occurrence of its text

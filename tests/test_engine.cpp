@@ -326,7 +326,7 @@ private slots:
         QTest::addColumn<int>("fault");
         QTest::addColumn<QString>("phrase");
         QTest::newRow("nothing loaded") << 0 << "还没有载入文件";
-        QTest::newRow("no file selected") << 1 << "没有选中文件";
+        QTest::newRow("no file named") << 1 << "没有指定要替换的文件";
         QTest::newRow("another file selected") << 2 << "不是当前载入的文件";
         QTest::newRow("the file is gone") << 3 << "已不存在";
         QTest::newRow("a link to nothing") << 4 << "已不存在";

@@ -126,23 +126,7 @@ void RowMarks::update(const Rows &rows)
 
 void RowMarks::work(Plan &plan, const QString &text, const QList<LiteralSpan> &spans, const QStringList &rawDelimiters)
 {
-    const Rows &rows = plan.rows;
-    const qsizetype count = qMin(rows.found.size(), rows.replacements.size());
-    if (!plan.own)
-        plan.landings = PlanLandings(text, spans, rows.found, rows.replacements);
-    plan.problems.resize(count);
-    plan.marked.assign(size_t(count), false);
-    for (qsizetype i = 0; i < count; ++i) {
-        if (!RowChanges(rows.found[i], rows.replacements[i]))
-            continue;
-        const bool raw = i < rawDelimiters.size() && !rawDelimiters[i].isNull();
-        plan.problems[i] = raw ? CheckRawReplacement(rows.found[i], rows.replacements[i], rawDelimiters[i])
-                               : CheckReplacement(rows.found[i], rows.replacements[i]);
-        const Landing *landing = plan.own || i >= plan.landings.size() ? nullptr : &plan.landings[i];
-        const bool elsewhere = landing && !landing->ownLiteral && (landing->position >= 0 || landing->inReplacement);
-        plan.marked[size_t(i)] = elsewhere || !plan.problems[i].isEmpty();
-        plan.markedCount += plan.marked[size_t(i)];
-    }
+    static_cast<RowAnalysis &>(plan) = AnalyseRows(text, spans, rawDelimiters, plan.rows.found, plan.rows.replacements, plan.own);
 }
 
 void RowMarks::startPending()

@@ -2,6 +2,7 @@
 
 #include "engine/CodeStrings.h"
 #include "engine/Landing.h"
+#include "engine/RowAnalysis.h"
 #include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
 
@@ -70,14 +71,10 @@ signals:
     void marksChanged();
 
 private:
-    struct Plan
+    struct Plan : RowAnalysis
     {
         Rows rows;
         bool own = false;
-        QList<Landing> landings; // by the first-occurrence rule; empty in the own-literal mode
-        QList<QList<ReplacementProblem>> problems;
-        std::vector<bool> marked;
-        int markedCount = 0;
     };
     static void work(Plan &plan, const QString &text, const QList<LiteralSpan> &spans, const QStringList &rawDelimiters);
     void startPending();
