@@ -24,6 +24,7 @@ Document Document::Load(const QString &path, bool codeStrings)
     }
     document.rows = ScanRows(document.text, codeStrings);
     document.found = LiteralsAt(document.text, document.rows.spans);
+    document.replacements = document.written = document.found;
     return document;
 }
 

@@ -9,15 +9,18 @@
 
 #include <functional>
 
-// One source file as it was read: its bytes, its text, its rows by either
-// reading. The window loads one; the command line loads a whole tree.
+// One source file: its bytes and text as last read or written, its rows by
+// either reading, their replacements and what of them is written. The window
+// shows one; the command line loads a whole tree.
 struct Document {
     QString path;
     QByteArray bytes;  // as read: a later write compares the file with them
     QString text;
     TextRows rows;
-    QStringList found; // the text at each row's span
-    QString error;     // why the file could not be read, in words for the user; empty when it was
+    QStringList found;        // the text at each row's span
+    QStringList replacements; // each row's replacement, as found until it is edited
+    QStringList written;      // the replacements as the load or the last write left them
+    QString error;            // why the file could not be read, in words for the user; empty when it was
 
     // Reads and scans the file; a file that cannot be read gives a Document with `error` set.
     static Document Load(const QString &path, bool codeStrings);

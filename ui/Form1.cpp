@@ -30,15 +30,6 @@
 
 namespace {
 
-QStringList rowsOf(const ListBox *list)
-{
-    QStringList rows;
-    rows.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        rows.append(list->item(i)->text());
-    return rows;
-}
-
 QFont uiFont(qreal points)
 {
     QFont font(UiFontFamily());
@@ -126,7 +117,7 @@ void Form1::connectMarks()
 
 void Form1::UpdateMarks()
 {
-    Marks->update(Rows{rowsOf(List1), rowsOf(List2), WrittenRows});
+    Marks->update(Rows{Doc.found, Doc.replacements, Doc.written});
     UpdateCounts();
 }
 
@@ -260,8 +251,8 @@ void Form1::File1_DblClick()
 {
     const QString path = SelectedFilePath();
     if (!MayDiscardEdits(loadTitle())) {
-        if (SourcePaths::SameFile(File1->folder(), QFileInfo(LoadedPath).path()))
-            File1->selectName(QFileInfo(LoadedPath).fileName()); // the rows are still the loaded file's
+        if (SourcePaths::SameFile(File1->folder(), QFileInfo(Doc.path).path()))
+            File1->selectName(QFileInfo(Doc.path).fileName()); // the rows are still the loaded file's
         return;
     }
     BusyCursor busy;
@@ -271,29 +262,21 @@ void Form1::File1_DblClick()
         ShowFailure(this, document.error, loadTitle());
         return;
     }
-    SourceText = std::move(document.text);
-    LoadedPath = path;
-    DiskBytes = std::move(document.bytes);
-    Marks->setText(SourceText, document.rows, Check3->isChecked(), false);
+    Doc = std::move(document);
+    Marks->setText(SourceText, Doc.rows, Check3->isChecked(), false);
     showNoMatch(false); // about the rows before
-    ListRows(document.rows, {}, {}, 0);
+    ShowRows(0);
 }
 
-void Form1::ListRows(const TextRows &rows, QStringList replacements, QStringList written, int current)
+void Form1::ShowRows(int current)
 {
-    Spans = rows.spans;
-    RawDelimiters = rows.rawDelimiters;
-    const QStringList literals = LiteralsAt(SourceText, Spans);
-    if (replacements.isEmpty()) // a load: every row as found
-        replacements = written = literals;
-    WrittenRows = written;
     List1->clearRows();
     List2->clearRows();
     Text1->setText(QString());
 
-    Marks->update(Rows{literals, replacements, written});
-    List1->addRows(literals);
-    List2->addRows(replacements);
+    Marks->update(Rows{Doc.found, Doc.replacements, Doc.written});
+    List1->addRows(Doc.found);
+    List2->addRows(Doc.replacements);
     UpdateCounts();
 
     WidenListBox(this, List1);
@@ -320,11 +303,11 @@ void Form1::ReplaceAndSave()
 
 ReplaceRequest Form1::RequestFor() const
 {
-    const QFileInfo loaded(LoadedPath);
-    ReplaceRequest request{SourceText, rowsOf(List1), rowsOf(List2), loaded.path(), loaded.fileName(), LoadedPath};
-    request.spans = Spans;
+    const QFileInfo loaded(Doc.path);
+    ReplaceRequest request{SourceText, Doc.found, Doc.replacements, loaded.path(), loaded.fileName(), Doc.path};
+    request.spans = Doc.rows.spans;
     request.ownLiterals = Check2->isChecked();
-    request.diskBytes = DiskBytes;
+    request.diskBytes = Doc.bytes;
     return request;
 }
 
@@ -333,7 +316,7 @@ bool Form1::ReplaceInto()
     ReplaceRequest request = RequestFor();
     if (!ConfirmPressAgain(request))
         return false;
-    CurrentPath = LoadedPath;
+    CurrentPath = Doc.path;
     ReplaceResult result = ::ReplaceAndSave(request);
     while (result.refusal != Refusal::None) { // asked, then pressed again with the allowance
         if (result.refusal == Refusal::ChangedOnDisk) {
@@ -351,10 +334,10 @@ bool Form1::ReplaceInto()
     // The next press applies the rows to the text written: a changed row whose
     // find still occurs further on would change it.
     SourceText = std::move(result.text);
-    Spans = std::move(result.spans);
-    DiskBytes = std::move(result.bytes);
-    WrittenRows = request.replacements;
-    Marks->setText(SourceText, TextRows{Spans, RawDelimiters}, Check3->isChecked(), true);
+    Doc.rows.spans = std::move(result.spans);
+    Doc.bytes = std::move(result.bytes);
+    Doc.written = request.replacements;
+    Marks->setText(SourceText, Doc.rows, Check3->isChecked(), true);
     UpdateMarks();
     const QString confirmation = ReplaceConfirmation(request, result);
     if (!confirmation.isEmpty())
@@ -367,10 +350,10 @@ bool Form1::ReplaceInto()
 bool Form1::ConfirmPressAgain(const ReplaceRequest &request)
 {
     const QString target = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
-    if (request.ownLiterals || UnwrittenCount() > 0 || LoadedPath.isEmpty()
-        || !SourcePaths::SameFile(target, LoadedPath))
+    if (request.ownLiterals || UnwrittenCount() > 0 || Doc.path.isEmpty()
+        || !SourcePaths::SameFile(target, Doc.path))
         return true;
-    const QList<Landing> landings = PlanLandings(SourceText, Spans, request.found, request.replacements);
+    const QList<Landing> landings = PlanLandings(SourceText, Doc.rows.spans, request.found, request.replacements);
     const SourceLines lines(SourceText);
     QStringList places;
     int again = 0;
@@ -407,7 +390,7 @@ int Form1::UnwrittenCount() const
 {
     int count = 0;
     for (int i = 0; i < List2->count(); ++i)
-        count += i >= WrittenRows.size() || List2->item(i)->text() != WrittenRows[i];
+        count += i >= Doc.written.size() || Doc.replacements[i] != Doc.written[i];
     return count;
 }
 
@@ -416,7 +399,7 @@ bool Form1::MayDiscardEdits(const QString &title)
     const int unwritten = UnwrittenCount();
     if (unwritten == 0)
         return true;
-    const QFileInfo loaded(LoadedPath);
+    const QFileInfo loaded(Doc.path);
     const QString text = QStringLiteral("%1 中有 %2 行修改还没有写入文件。\n"
                                         "替换文件：先写入这些修改，再继续。\n放弃修改：这些修改将会丢失。")
                              .arg(loaded.fileName()).arg(unwritten);
@@ -467,7 +450,7 @@ void Form1::Check2_Click()
 // row is dropped, after a question (a written one is in the file already).
 void Form1::Check3_Click()
 {
-    if (LoadedPath.isEmpty())
+    if (Doc.path.isEmpty())
         return;
     const TextRows rows = ScanRows(SourceText, Check3->isChecked());
     QHash<qsizetype, int> rowAt;
@@ -476,23 +459,23 @@ void Form1::Check3_Click()
     const QStringList literals = LiteralsAt(SourceText, rows.spans);
     QStringList replacements = literals, written = literals;
     int dropped = 0, current = 0;
-    for (int i = 0; i < List2->count() && i < Spans.size(); ++i) {
-        const auto to = rowAt.constFind(Spans[i].start);
-        const QString replacement = List2->item(i)->text();
+    for (int i = 0; i < List2->count() && i < Doc.rows.spans.size(); ++i) {
+        const auto to = rowAt.constFind(Doc.rows.spans[i].start);
+        const QString replacement = Doc.replacements[i];
         if (to == rowAt.cend()) {
-            dropped += replacement != List1->item(i)->text() && replacement != WrittenRows.value(i);
+            dropped += replacement != Doc.found[i] && replacement != Doc.written.value(i);
             continue;
         }
         replacements[*to] = replacement;
-        if (i < WrittenRows.size())
-            written[*to] = WrittenRows[i];
+        if (i < Doc.written.size())
+            written[*to] = Doc.written[i];
         if (i == List2->currentRow())
             current = *to;
     }
     if (dropped > 0) {
         const QString text = QStringLiteral("换一种方式列出 %1 的字符串后，有 %2 行修改在新的列表中没有对应的行，"
                                             "这些修改将会丢失。")
-                                 .arg(QFileInfo(LoadedPath).fileName()).arg(dropped);
+                                 .arg(QFileInfo(Doc.path).fileName()).arg(dropped);
         if (AskUnbusy(this, text, Check3->text(), {QStringLiteral("切换"), QStringLiteral("取消")}) != 0) {
             const QSignalBlocker quiet(Check3);
             Check3->setChecked(!Check3->isChecked());
@@ -500,5 +483,15 @@ void Form1::Check3_Click()
         }
     }
     Marks->setText(SourceText, rows, Check3->isChecked(), Marks->written());
-    ListRows(rows, replacements, written, current);
+    Doc.rows = rows;
+    Doc.found = literals;
+    Doc.replacements = replacements;
+    Doc.written = written;
+    ShowRows(current);
+}
+
+void Form1::SetReplacement(int row, const QString &text)
+{
+    Doc.replacements[row] = text;
+    List2->item(row)->setText(text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CodeStrings.h"
+#include "engine/Document.h"
 #include "engine/ScanLiterals.h"
 
 #include <QByteArray>
@@ -86,10 +87,8 @@ private:
     void Check3_Click();
     void Command5_Click(); // 导出翻译…
     void Command6_Click(); // 导入翻译…
-    // Lists the rows of SourceText by the reading Check3 chooses, with their
-    // replacements and what was written of them (none given: all as found),
-    // and selects `current`.
-    void ListRows(const TextRows &rows, QStringList replacements, QStringList written, int current);
+    // Shows Doc's rows in the lists and selects `current`.
+    void ShowRows(int current);
 
     // List editor (Form1Editor.cpp). Key codes and shift masks are those of
     // the KeyDown event: 13 Return, 38 Up, 40 Down; 1 Shift, 2 Ctrl, 4 Alt.
@@ -97,21 +96,18 @@ private:
     void Text1_KeyDown(int keyCode, int shift);
     void CommitEdit();
     void FillSameText(); // Ctrl+Enter: the edit into every unchanged row of the same text
+    void SetReplacement(int row, const QString &text); // in Doc, and shown in List2
     void List1_MouseDown(int button, int shift, int x, int y);
     void List1_MouseUp(int button, int shift, int x, int y);
     void List1_DblClick();
     void List2_Click();
     void Text1_GotFocus();
 
-    // Form-level state.
-    QString SourceText;  // text of the file loaded last; after a replace, the text written
+    // Form-level state. The lists show Doc's rows: the found texts and the replacements.
+    Document Doc;                    // the loaded file; its path is empty before the first load
+    QString &SourceText = Doc.text;  // text of the file loaded last; after a replace, the text written
     QString CurrentPath; // folder last picked; during a replace, the file being replaced
-    QString LoadedPath;  // the file whose text SourceText holds, empty before the first load
-    QList<LiteralSpan> Spans;  // where each row's literal stands in SourceText
-    QStringList RawDelimiters; // of each row in a raw string; null for the others
-    QString FilledNote;        // "已填入 N 行" after Ctrl+Enter, until the next key
-    QStringList WrittenRows;   // List2 as the last load or replace left it
-    std::optional<QByteArray> DiskBytes; // LoadedPath's bytes as last read or written
+    QString FilledNote;  // "已填入 N 行" after Ctrl+Enter, until the next key
     bool m_loaded = false; // Form1 Load has run
     RowMarks *Marks = nullptr;
 

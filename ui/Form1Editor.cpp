@@ -107,9 +107,9 @@ void Form1::CommitEdit()
 {
     const QString text = Text1->text();
     const int row = SelectedRow(List2);
-    if (IsBlank(text) || row < 0 || List2->item(row)->text() == text)
+    if (IsBlank(text) || row < 0 || Doc.replacements[row] == text)
         return;
-    List2->item(row)->setText(text);
+    SetReplacement(row, text);
     UpdateMarks();
 }
 
@@ -122,13 +122,12 @@ void Form1::FillSameText()
     const int row = SelectedRow(List2);
     if (IsBlank(text) || row < 0)
         return;
-    const QString found = List1->item(row)->text();
+    const QString found = Doc.found[row];
     int filled = 0;
     for (int i = 0; i < List2->count(); ++i) {
-        QListWidgetItem *item = List2->item(i);
-        const bool unchanged = item->text() == List1->item(i)->text();
-        if ((i == row || (unchanged && List1->item(i)->text() == found)) && item->text() != text) {
-            item->setText(text);
+        const bool unchanged = Doc.replacements[i] == Doc.found[i];
+        if ((i == row || (unchanged && Doc.found[i] == found)) && Doc.replacements[i] != text) {
+            SetReplacement(i, text);
             ++filled;
         }
     }
@@ -137,7 +136,7 @@ void Form1::FillSameText()
     const int count = List2->count();
     for (int step = 1; step < count; ++step) {
         const int next = (row + step) % count;
-        if (List2->item(next)->text() == List1->item(next)->text()) {
+        if (Doc.replacements[next] == Doc.found[next]) {
             SelectRow(List1, next);
             List1_MouseUp(1, 0, 0, 0);
             return;
@@ -164,9 +163,9 @@ void Form1::List1_MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/)
 void Form1::List1_DblClick()
 {
     const int row = SelectedRow(List1);
-    if (List1->count() == 0 || row < 0 || List2->item(row)->text() == List1->item(row)->text())
+    if (List1->count() == 0 || row < 0 || Doc.replacements[row] == Doc.found[row])
         return;
-    List2->item(row)->setText(List1->item(row)->text());
+    SetReplacement(row, Doc.found[row]);
     UpdateMarks();
 }
 
@@ -176,7 +175,7 @@ void Form1::List2_Click()
     const int row = SelectedRow(List2);
     if (row < 0)
         return;
-    Text1->setText(List2->item(row)->text());
+    Text1->setText(Doc.replacements[row]);
     Text1->setFocus();
     Text1->selectAll(); // Text1 may have had the focus already
 }

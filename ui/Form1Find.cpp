@@ -19,10 +19,10 @@
 namespace {
 
 // Whether row i's found text or replacement holds the text, letters of either case.
-bool RowHolds(const ListBox *found, const ListBox *replacements, int row, const QString &text)
+bool RowHolds(const Document &document, int row, const QString &text)
 {
-    return found->item(row)->text().contains(text, Qt::CaseInsensitive)
-        || replacements->item(row)->text().contains(text, Qt::CaseInsensitive);
+    return document.found[row].contains(text, Qt::CaseInsensitive)
+        || document.replacements[row].contains(text, Qt::CaseInsensitive);
 }
 
 // The first row, going `step` (+1 or -1) at a time from `from` and wrapping
@@ -104,7 +104,7 @@ void Form1::FindNext(int step)
     }
     const int current = qMax(List1->currentRow(), 0);
     const int row = NextRowWhere(count, current + step, step < 0 ? -1 : +1,
-                                 [&](int row) { return RowHolds(List1, List2, row, wanted); });
+                                 [&](int row) { return RowHolds(Doc, row, wanted); });
     showNoMatch(row < 0);
     if (row >= 0)
         ShowRow(row);
@@ -126,7 +126,7 @@ void Form1::ShowRow(int row)
         const QSignalBlocker quiet(List2); // its Click would take the focus into Text1
         List2->setCurrentRow(row);
     }
-    Text1->setText(List2->item(row)->text());
+    Text1->setText(Doc.replacements[row]);
 }
 
 void Form1::NextMarkedRow(int step)
@@ -143,15 +143,15 @@ void Form1::NextMarkedRow(int step)
 
 void Form1::UpdateCounts()
 {
-    if (LoadedPath.isEmpty())
+    if (Doc.path.isEmpty())
         return; // empty before the first load
     int changed = 0;
     for (int i = 0; i < List2->count(); ++i)
-        changed += List2->item(i)->text() != List1->item(i)->text();
+        changed += Doc.replacements[i] != Doc.found[i];
     const int rows = List1->count(), unwritten = UnwrittenCount(), marked = Marks->markedCount();
     const QString counts = QStringLiteral("%1 行 · 改 %2 · 未写 %3 · 警告 %4").arg(rows).arg(changed).arg(unwritten).arg(marked);
     const QString shown = FilledNote.isEmpty() ? counts : FilledNote;
     Label4->setText(Label4->fontMetrics().elidedText(shown, Qt::ElideRight, Label4->width()));
     Label4->setToolTip(QStringLiteral("%1 行，已改 %2 行，未写入 %3 行，警告 %4 行\n%5")
-                           .arg(rows).arg(changed).arg(unwritten).arg(marked).arg(LoadedPath));
+                           .arg(rows).arg(changed).arg(unwritten).arg(marked).arg(Doc.path));
 }

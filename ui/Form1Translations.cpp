@@ -23,14 +23,6 @@ const QString PoFilter = QStringLiteral("gettext 翻译文件 (*.po *.pot)");
 QString exportTitle() { return QStringLiteral("导出翻译"); }
 QString importTitle() { return QStringLiteral("导入翻译"); }
 
-QStringList rowTexts(const ListBox *list)
-{
-    QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
-    return rows;
-}
-
 } // namespace
 
 void Form1::connectTranslations()
@@ -41,9 +33,9 @@ void Form1::connectTranslations()
 
 void Form1::Command5_Click()
 {
-    if (LoadedPath.isEmpty())
+    if (Doc.path.isEmpty())
         throw FileError(QStringLiteral("还没有载入文件。请先在文件列表中双击一个 .cpp 文件。"));
-    const QFileInfo loaded(LoadedPath);
+    const QFileInfo loaded(Doc.path);
     QString filter;
     QString path = AskSavePath(this, exportTitle(), loaded.path() + QLatin1Char('/') + loaded.completeBaseName() + QStringLiteral(".ts"),
                                {TsFilter, PoFilter}, &filter);
@@ -53,7 +45,7 @@ void Form1::Command5_Click()
     if (suffix != u"ts" && suffix != u"po" && suffix != u"pot")
         path += filter == PoFilter ? QStringLiteral(".po") : QStringLiteral(".ts");
     BusyCursor busy;
-    const CatalogSource source{LoadedPath, SourceText, TextRows{Spans, RawDelimiters}, rowTexts(List2)};
+    const CatalogSource source{Doc.path, SourceText, Doc.rows, Doc.replacements};
     const Catalog catalog = CatalogFromRows({source}, QFileInfo(path).path());
     const QString language = QLocale::system().name(); // a translator's tool asks when there is none
     WriteCatalog(catalog, path, loaded.fileName(), language == u"C" ? QString() : language);
@@ -67,18 +59,18 @@ void Form1::Command5_Click()
 
 void Form1::Command6_Click()
 {
-    if (LoadedPath.isEmpty())
+    if (Doc.path.isEmpty())
         throw FileError(QStringLiteral("还没有载入文件，没有可以填入译文的行。请先在文件列表中双击一个 .cpp 文件。"));
-    const QString path = AskOpenPath(this, importTitle(), QFileInfo(LoadedPath).path(), {TsFilter, PoFilter});
+    const QString path = AskOpenPath(this, importTitle(), QFileInfo(Doc.path).path(), {TsFilter, PoFilter});
     if (path.isEmpty())
         return;
     BusyCursor busy;
     const Catalog catalog = ReadCatalog(path); // a malformed file throws: no row changes
-    const FillResult fill = FillFromCatalog(catalog, rowTexts(List1), rowTexts(List2), RawDelimiters);
+    const FillResult fill = FillFromCatalog(catalog, Doc.found, Doc.replacements, Doc.rows.rawDelimiters);
     for (int i = 0; i < List2->count() && i < fill.replacements.size(); ++i) {
-        if (List2->item(i)->text() == fill.replacements[i])
+        if (Doc.replacements[i] == fill.replacements[i])
             continue;
-        List2->item(i)->setText(fill.replacements[i]);
+        SetReplacement(i, fill.replacements[i]);
         if (i == List2->currentRow())
             Text1->setText(fill.replacements[i]); // the row's working copy follows it
     }
