@@ -255,7 +255,7 @@ QStringList warningsOf(const Document &document, const QStringList &replacements
     return warnings;
 }
 
-Imported importInto(const Document &document, const CatalogIndex &catalog, bool dryRun)
+Imported importInto(Document document, const CatalogIndex &catalog, bool dryRun)
 {
     Imported imported;
     imported.strings = document.found.size();
@@ -274,11 +274,9 @@ Imported importInto(const Document &document, const CatalogIndex &catalog, bool 
         imported.outcome = imported.diff.isEmpty() ? Imported::LeftAlone : Imported::Written;
         return imported;
     }
-    const QFileInfo file(document.path);
-    ReplaceRequest request{document.text, document.found, fill.replacements, file.path(), file.fileName(), document.path,
-                           document.rows.spans, true, document.bytes};
+    document.replacements = fill.replacements;
     try {
-        const ReplaceResult result = ReplaceAndSave(request);
+        const ReplaceResult result = ReplaceAndSave(document.saveRequest(true));
         imported.outcome = result.written ? Imported::Written : Imported::LeftAlone;
         if (result.refusal != Refusal::None) { // read-only, or changed since it was read: not asked here
             imported.outcome = Imported::Failed;

@@ -3,6 +3,7 @@
 #include "engine/FileError.h"
 #include "engine/Utf8NoBomFile.h"
 
+#include <QFileInfo>
 #include <QThread>
 
 #include <atomic>
@@ -26,6 +27,16 @@ Document Document::Load(const QString &path, bool codeStrings)
     document.found = LiteralsAt(document.text, document.rows.spans);
     document.replacements = document.written = document.found;
     return document;
+}
+
+ReplaceRequest Document::saveRequest(bool ownLiterals) const
+{
+    const QFileInfo file(path);
+    ReplaceRequest request{text, found, replacements, file.path(), file.fileName(), path};
+    request.spans = rows.spans;
+    request.ownLiterals = ownLiterals;
+    request.diskBytes = bytes;
+    return request;
 }
 
 void ParallelFor(int count, int threads, const std::function<void(int)> &work, const std::function<void()> &waiting)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CodeStrings.h"
+#include "engine/ReplaceAndSave.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,6 +25,11 @@ struct Document {
 
     // Reads and scans the file; a file that cannot be read gives a Document with `error` set.
     static Document Load(const QString &path, bool codeStrings);
+
+    // The replace that writes the replacements into the file by the chosen rule
+    // (each over its own literal, or each over the first occurrence of its text),
+    // refused should the file have changed since it was read or written.
+    ReplaceRequest saveRequest(bool ownLiterals) const;
 };
 
 // Runs work(i) for every i below count on `threads` threads (0: one per core),

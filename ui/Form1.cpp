@@ -303,12 +303,7 @@ void Form1::ReplaceAndSave()
 
 ReplaceRequest Form1::RequestFor() const
 {
-    const QFileInfo loaded(Doc.path);
-    ReplaceRequest request{SourceText, Doc.found, Doc.replacements, loaded.path(), loaded.fileName(), Doc.path};
-    request.spans = Doc.rows.spans;
-    request.ownLiterals = Check2->isChecked();
-    request.diskBytes = Doc.bytes;
-    return request;
+    return Doc.saveRequest(Check2->isChecked());
 }
 
 bool Form1::ReplaceInto()
