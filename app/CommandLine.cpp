@@ -209,7 +209,8 @@ int exportCommand(const Options &options)
         return 1;
     }
     QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条，写入 %4；失败 %5 个。\n")
-                          .arg(files.size()).arg(strings).arg(catalog.entries.size()).arg(options.output).arg(failed);
+                          .arg(QString::number(files.size()), QString::number(strings), QString::number(catalog.entries.size()),
+                               options.output, QString::number(failed));
     if (catalog.undecodable > 0)
         summary.prepend(QStringLiteral("%1 个字符串的转义序列代表字节而不是字符（或写法不对），没有导出。\n").arg(catalog.undecodable));
     print(stderr, summary);
@@ -249,7 +250,8 @@ QStringList warningsOf(const Document &document, const QStringList &replacements
             words << problemWords(problem);
         if (!words.isEmpty()) {
             const int line = int(QStringView(document.text).first(document.rows.spans[i].start).count(u'\n')) + 1;
-            warnings << QStringLiteral("警告：%1 第 %2 行：译文“%3”%4。").arg(document.path).arg(line).arg(replacements[i], words.join(u'，'));
+            warnings << QStringLiteral("警告：%1 第 %2 行：译文“%3”%4。") // one arg(): a path or a text may hold "%1"
+                            .arg(document.path, QString::number(line), replacements[i], words.join(u'，'));
         }
     }
     return warnings;

@@ -49,7 +49,7 @@ void Form1::Command5_Click()
     const Catalog catalog = CatalogFromRows({source}, QFileInfo(path).path());
     const QString language = QLocale::system().name(); // a translator's tool asks when there is none
     WriteCatalog(catalog, path, loaded.fileName(), language == u"C" ? QString() : language);
-    QString text = QStringLiteral("已导出 %1 条字符串到 %2。").arg(catalog.entries.size()).arg(QFileInfo(path).fileName());
+    QString text = QStringLiteral("已导出 %1 条字符串到 %2。").arg(QString::number(catalog.entries.size()), QFileInfo(path).fileName());
     if (catalog.undecodable > 0)
         text += QStringLiteral("\n%1 行的转义序列代表字节而不是字符（或写法不对），没有导出。").arg(catalog.undecodable);
     if (!Check3->isChecked())
@@ -77,7 +77,7 @@ void Form1::Command6_Click()
     UpdateMarks();
     const FillCounts &counts = fill.counts;
     QString text = QStringLiteral("从 %1 填入了 %2 行译文（还没有写入文件，按“替换文件”写入）。")
-                       .arg(QFileInfo(path).fileName()).arg(counts.filled);
+                       .arg(QFileInfo(path).fileName(), QString::number(counts.filled));
     if (counts.alreadyChanged)
         text += QStringLiteral("\n%1 行已经改过，保留了原来的修改。").arg(counts.alreadyChanged);
     if (counts.unfinished)
