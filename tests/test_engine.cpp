@@ -386,15 +386,6 @@ private slots:
         QVERIFY(refused.refusal == Refusal::ReadOnly && refused.refusalText == "main.cpp 是只读文件。");
         QCOMPARE(readBytes(path()), Source);
         request.allowReadOnly = true;
-        const QString message = failureOf([&] {
-            ReplaceAndSave(request, [](ReplaceStep at) {
-                if (at == ReplaceStep::FileEmptied)
-                    throw FileError("磁盘已满");
-            });
-        });
-        QVERIFY2(message.contains("磁盘已满") && message.contains("已被清空") && message.contains("完整地保存在 " + path("main.cpp.backup")), qPrintable(message));
-        QCOMPARE(readBytes(path("main.cpp.backup")), Source);
-        writeBytes(path(), Source);
         ReplaceAndSave(request);
         QCOMPARE(readBytes(path()), Written);
         QCOMPARE(status(path()).section(' ', 1), "444 2");
@@ -402,25 +393,40 @@ private slots:
     }
 
     // The program stops after each step on disk: main.cpp is whole there, old
-    // or new. A failure of the next step puts everything back as it was.
+    // or new. A failure of the next step puts everything back as it was. With a
+    // second name, the file is written into: a failure once it was emptied
+    // leaves the backup whole and says so.
     void stopAfterEveryStep_data()
     {
+        QTest::addColumn<bool>("linked");
         QTest::addColumn<int>("step");
         QTest::addColumn<QByteArray>("fileThere");
         QTest::addColumn<QByteArray>("backupThere");
-        QTest::newRow("older backup set aside") << int(ReplaceStep::OldBackupSetAside) << Source << QByteArray("<missing>");
-        QTest::newRow("backup written") << int(ReplaceStep::BackupWritten) << Source << QByteArray("<missing>");
-        QTest::newRow("backup in place") << int(ReplaceStep::BackupInPlace) << Source << Source;
-        QTest::newRow("file written") << int(ReplaceStep::FileWritten) << Source << Source;
-        QTest::newRow("file in place") << int(ReplaceStep::FileInPlace) << Written << Source;
+        for (const bool linked : {false, true}) {
+            const auto row = [linked](const char *name) -> QTestData & { return QTest::addRow("%s%s", linked ? "linked: " : "", name) << linked; };
+            row("older backup set aside") << int(ReplaceStep::OldBackupSetAside) << Source << QByteArray("<missing>");
+            row("backup written") << int(ReplaceStep::BackupWritten) << Source << QByteArray("<missing>");
+            row("backup in place") << int(ReplaceStep::BackupInPlace) << Source << Source;
+            if (linked)
+                row("file emptied") << int(ReplaceStep::FileEmptied) << QByteArray() << Source;
+            else
+                row("file written") << int(ReplaceStep::FileWritten) << Source << Source;
+            row("file in place") << int(ReplaceStep::FileInPlace) << Written << Source;
+        }
     }
 
     void stopAfterEveryStep()
     {
+        QFETCH(bool, linked);
         QFETCH(int, step);
         QFETCH(QByteArray, fileThere);
         QFETCH(QByteArray, backupThere);
-        const ReplaceRequest request = loaded();
+        ReplaceRequest request = loaded();
+        QStringList names{"main.cpp", "main.cpp.backup"};
+        if (linked) {
+            QVERIFY(::link(QFile::encodeName(path()).constData(), QFile::encodeName(path("other.cpp")).constData()) == 0);
+            names << "other.cpp";
+        }
         bool reached = false;
         const QString message = failureOf([&] {
             ReplaceAndSave(request, [&](ReplaceStep at) {
@@ -434,14 +440,20 @@ private slots:
             });
         });
         QVERIFY(reached);
-        QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup"})); // nothing temporary stays
+        QCOMPARE(entries(), names); // nothing temporary stays
         if (step == int(ReplaceStep::FileInPlace))
             return;
         QVERIFY2(message.contains("磁盘已满"), qPrintable(message));
+        if (step == int(ReplaceStep::FileEmptied)) {
+            QVERIFY2(message.contains("已被清空") && message.contains("替换前的文件完整地保存在 " + path("main.cpp.backup")), qPrintable(message));
+            QCOMPARE(readBytes(path("main.cpp.backup")), Source);
+            return;
+        }
         QCOMPARE(readBytes(path()), Source);
         QCOMPARE(readBytes(path("main.cpp.backup")), OldBackup);
         ReplaceAndSave(request); // and the next press works
         QCOMPARE(readBytes(path()), Written);
+        QCOMPARE(readBytes(path("other.cpp")), linked ? Written : QByteArray("<missing>"));
     }
 
     // The replacement's problems by name, in the order CheckReplacement gives them.
