@@ -1,6 +1,7 @@
 #include "engine/Catalog.h"
 
 #include "engine/CppEscapes.h"
+#include "engine/ErrorText.h"
 #include "engine/FileError.h"
 #include "engine/ReplacementChecks.h"
 
@@ -34,16 +35,6 @@ std::optional<QString> sourceOf(const QString &written, const QString &rawDelimi
 bool isPo(const QString &path)
 {
     return path.endsWith(QLatin1String(".po"), Qt::CaseInsensitive) || path.endsWith(QLatin1String(".pot"), Qt::CaseInsensitive);
-}
-
-QString readFailure(const QString &path, const QString &reason)
-{
-    return QStringLiteral("无法读取翻译文件 %1：%2").arg(path, reason);
-}
-
-QString writeFailure(const QString &path, const QString &reason)
-{
-    return QStringLiteral("无法写入翻译文件 %1：%2").arg(path, reason);
 }
 
 // ---- .ts ----
@@ -94,7 +85,7 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw FileError(writeFailure(path, file.errorString()));
+        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, file.errorString());
     QXmlStreamWriter xml(&file);
     xml.setAutoFormatting(true);
     xml.writeStartDocument();
@@ -111,7 +102,7 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
         writeMessage(xml, entry);
     xml.writeEndDocument();
     if (xml.hasError() || !file.commit())
-        throw FileError(writeFailure(path, file.errorString()));
+        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, file.errorString());
 }
 
 // The text of the element the reader stands on, <byte value="x…"/> read back as its character.
@@ -137,7 +128,7 @@ Catalog readTs(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw FileError(readFailure(path, file.errorString()));
+        throw MakeFileError(FileErrorKind::CannotReadCatalog, path, file.errorString());
     QXmlStreamReader xml(&file);
     Catalog catalog;
     CatalogEntry entry;
@@ -161,8 +152,8 @@ Catalog readTs(const QString &path)
         }
     }
     if (xml.hasError())
-        throw FileError(readFailure(path, QStringLiteral("第 %1 行第 %2 列：%3\n文件格式不对，什么也没有导入。")
-                                              .arg(xml.lineNumber()).arg(xml.columnNumber()).arg(xml.errorString())));
+        throw MakeFileError(FileErrorKind::MalformedCatalog, path,
+                            QStringLiteral("第 %1 行第 %2 列：%3").arg(xml.lineNumber()).arg(xml.columnNumber()).arg(xml.errorString()));
     return catalog;
 }
 
@@ -260,7 +251,7 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
     QTemporaryFile temporary(path + QStringLiteral(".XXXXXX"));
     if (!temporary.open()) {
         po_file_free(file);
-        throw FileError(writeFailure(path, temporary.errorString()));
+        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, temporary.errorString());
     }
     temporary.close();
     PoProblem problem;
@@ -268,24 +259,24 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
     const bool written = poCall(problem, [&] { po_file_write(file, name.constData(), &Handler); });
     po_file_free(file);
     if (!written)
-        throw FileError(writeFailure(path, problem.text));
+        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, problem.text);
     QFile::setPermissions(temporary.fileName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     if (std::rename(name.constData(), QFile::encodeName(path).constData()) != 0)
-        throw FileError(writeFailure(path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, QString::fromLocal8Bit(std::strerror(errno)));
     temporary.setAutoRemove(false);
 }
 
 Catalog readPo(const QString &path)
 {
     if (!QFileInfo(path).isFile())
-        throw FileError(readFailure(path, QStringLiteral("文件不存在")));
+        throw MakeFileError(FileErrorKind::CannotReadCatalog, path, QStringLiteral("文件不存在"));
     PoProblem problem;
     po_file_t file = nullptr;
     const QByteArray name = QFile::encodeName(path);
     if (!poCall(problem, [&] { file = po_file_read(name.constData(), &Handler); }) || !file) {
         if (file)
             po_file_free(file);
-        throw FileError(readFailure(path, problem.text + QStringLiteral("\n文件格式不对，什么也没有导入。")));
+        throw MakeFileError(FileErrorKind::MalformedCatalog, path, problem.text);
     }
     Catalog catalog;
     for (const char *const *domain = po_file_domains(file); *domain; ++domain) {

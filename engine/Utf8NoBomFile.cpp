@@ -13,16 +13,6 @@ namespace {
 // Files beyond this size are refused rather than exhausting memory.
 constexpr qint64 LargestReadableFile = qint64(1) << 30;
 
-QString readFailure(const QString &path, const QString &reason)
-{
-    return QStringLiteral("无法读取文件 %1：%2").arg(path, reason);
-}
-
-QString writeFailure(const QString &path, const QString &reason)
-{
-    return QStringLiteral("无法写入文件 %1：%2\r\n文件没有被修改。").arg(path, reason);
-}
-
 // Offset of the first byte that does not belong to a well-formed UTF-8 sequence.
 qsizetype firstInvalidUtf8Byte(const QByteArray &bytes)
 {
@@ -58,12 +48,12 @@ QByteArray ReadBytes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw FileError(readFailure(path, FileErrorReason(file)));
+        throw MakeFileError(FileErrorKind::CannotRead, path, FileErrorReason(file));
     if (file.size() > LargestReadableFile)
-        throw FileError(readFailure(path, QStringLiteral("文件过大（超过 1 GB）")));
+        throw MakeFileError(FileErrorKind::CannotRead, path, QStringLiteral("文件过大（超过 1 GB）"));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw FileError(readFailure(path, FileErrorReason(file)));
+        throw MakeFileError(FileErrorKind::CannotRead, path, FileErrorReason(file));
     return bytes;
 }
 
@@ -77,21 +67,15 @@ QString DecodeUtf8(const QByteArray &bytes, const QString &path)
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
-    if (decoder.hasError()) {
-        const qsizetype bad = firstInvalidUtf8Byte(bytes);
-        throw FileError(QStringLiteral("文件 %1 不是有效的 UTF-8 编码（第 %2 个字节处出错）。"
-                                       "为避免替换时损坏文件内容，已拒绝载入。")
-                            .arg(path)
-                            .arg(bad + 1),
-                        path, bad);
-    }
+    if (decoder.hasError())
+        throw MakeFileError(FileErrorKind::NotUtf8, path, QString(), firstInvalidUtf8Byte(bytes));
     return text;
 }
 
 QByteArray EncodeUtf8(const QString &text, const QString &path)
 {
     if (!QStringView(text).isValidUtf16())
-        throw FileError(writeFailure(path, QStringLiteral("文本含有无法编码的字符（孤立的代理项）")));
+        throw MakeFileError(FileErrorKind::CannotWrite, path, QStringLiteral("文本含有无法编码的字符（孤立的代理项）"));
     return text.toUtf8();
 }
 
@@ -106,7 +90,7 @@ bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const 
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        throw FileError(writeFailure(path, FileErrorReason(file)));
+        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file));
     if (!ApplyStatus(file.handle(), status)) {
         file.cancelWriting();
         return false;
@@ -114,7 +98,7 @@ bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const 
     if (beforeRename)
         beforeRename();
     if (!file.commit())
-        throw FileError(writeFailure(path, FileErrorReason(file)));
+        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file));
     return true;
 }
 
@@ -122,10 +106,8 @@ void WriteInPlace(const QByteArray &bytes, const QString &path, const std::funct
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw FileError(writeFailure(path, FileErrorReason(file)));
-    const auto partly = [&] {
-        return FileError(QStringLiteral("无法写入文件 %1：%2\r\n文件可能只写入了一部分。").arg(path, FileErrorReason(file)));
-    };
+        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file));
+    const auto partly = [&] { return MakeFileError(FileErrorKind::PartlyWritten, path, FileErrorReason(file)); };
     try {
         if (afterEmptied)
             afterEmptied();
