@@ -60,11 +60,3 @@ void ParallelFor(int count, int threads, const std::function<void(int)> &work, c
         one.get(); // what a worker threw goes on here
     }
 }
-
-QList<Document> LoadDocuments(const QStringList &paths, bool codeStrings, int threads)
-{
-    QList<Document> documents(paths.size());
-    Document *out = documents.data(); // detached once, here: the workers only write their own element
-    ParallelFor(int(paths.size()), threads, [&](int i) { out[i] = Document::Load(paths[i], codeStrings); });
-    return documents;
-}

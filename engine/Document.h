@@ -36,7 +36,3 @@ struct Document {
 // calling `waiting` on the calling thread about ten times a second until all
 // is done. Each i runs once, on one thread.
 void ParallelFor(int count, int threads, const std::function<void(int)> &work, const std::function<void()> &waiting = {});
-
-// Loads the files on `threads` threads; the result is in the order given,
-// whatever the number of threads.
-QList<Document> LoadDocuments(const QStringList &paths, bool codeStrings, int threads = 0);
