@@ -12,7 +12,6 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QLocale>
 #include <QPushButton>
 
 namespace {
@@ -47,8 +46,9 @@ void Form1::Command5_Click()
     BusyCursor busy;
     const CatalogSource source{Doc.path, SourceText, Doc.rows, Doc.replacements};
     const Catalog catalog = CatalogFromRows({source}, QFileInfo(path).path());
-    const QString language = QLocale::system().name(); // a translator's tool asks when there is none
-    WriteCatalog(catalog, path, loaded.fileName(), language == u"C" ? QString() : language);
+    // No language named: which one the strings go into is the translator's to say, and
+    // Qt Linguist and Poedit ask for it when the file has none.
+    WriteCatalog(catalog, path, loaded.fileName());
     QString text = QStringLiteral("已导出 %1 条字符串到 %2。").arg(QString::number(catalog.entries.size()), QFileInfo(path).fileName());
     if (catalog.undecodable > 0)
         text += QStringLiteral("\n%1 行的转义序列代表字节而不是字符（或写法不对），没有导出。").arg(catalog.undecodable);
