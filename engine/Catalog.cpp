@@ -3,8 +3,10 @@
 #include "engine/CppEscapes.h"
 #include "engine/ErrorText.h"
 #include "engine/FileError.h"
+#include "engine/ParallelFor.h"
 #include "engine/ReplacementChecks.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -80,6 +83,27 @@ void writeMessage(QXmlStreamWriter &xml, const CatalogEntry &entry)
     xml.writeEndElement();
 }
 
+// Messages a part holds: enough to pay for its writer, few enough to stay small.
+constexpr qsizetype MessagesPerPart = 256;
+
+// The messages of entries [from, to), byte for byte as one writer that has just
+// written the context's name goes on to write them.
+QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QXmlStreamWriter xml(&buffer);
+    xml.setAutoFormatting(true);
+    xml.writeStartElement(QStringLiteral("TS"));
+    xml.writeStartElement(QStringLiteral("context"));
+    xml.writeTextElement(QStringLiteral("name"), QString());
+    const qsizetype start = bytes.size();
+    for (qsizetype i = from; i < to; ++i)
+        writeMessage(xml, catalog.entries[i]);
+    return bytes.sliced(start);
+}
+
 void writeTs(const Catalog &catalog, const QString &path, const QString &context, const QString &language,
              const QString &sourceLanguage)
 {
@@ -98,8 +122,15 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
         xml.writeAttribute(QStringLiteral("sourcelanguage"), sourceLanguage);
     xml.writeStartElement(QStringLiteral("context"));
     xml.writeTextElement(QStringLiteral("name"), context);
-    for (const CatalogEntry &entry : catalog.entries)
-        writeMessage(xml, entry);
+    // The messages are written in parts on every core, each part into the file once those before it are.
+    const qsizetype count = catalog.entries.size();
+    std::vector<QByteArray> parts((count + MessagesPerPart - 1) / MessagesPerPart);
+    ParallelForInOrder(int(parts.size()), 0, [&](int part) {
+        parts[part] = tsMessages(catalog, part * MessagesPerPart, qMin(count, (part + 1) * MessagesPerPart));
+    }, [&](int part) {
+        file.write(parts[part]);
+        parts[part] = QByteArray();
+    });
     xml.writeEndDocument();
     if (xml.hasError() || !file.commit())
         throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, file.errorString());
@@ -328,32 +359,30 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
     return rows;
 }
 
-Catalog MergeCatalogRows(const QList<CatalogRows> &files)
+void CatalogMerger::add(const CatalogRows &file)
 {
-    Catalog catalog;
-    qsizetype count = 0;
-    for (const CatalogRows &file : files)
-        count += file.rows.size();
-    QHash<QString, qsizetype> entryOf;
-    entryOf.reserve(count);
-    catalog.entries.reserve(count);
-    for (const CatalogRows &file : files) {
-        catalog.undecodable += file.undecodable;
-        for (const CatalogRows::Row &row : file.rows) {
-            auto at = entryOf.constFind(row.source);
-            if (at == entryOf.cend()) {
-                at = entryOf.insert(row.source, catalog.entries.size());
-                catalog.entries.append(CatalogEntry{row.source, {}, false, {}});
-            }
-            CatalogEntry &entry = catalog.entries[*at];
-            entry.places.append({file.file, row.line});
-            if (!entry.finished && !row.translation.isNull()) {
-                entry.translation = row.translation;
-                entry.finished = true;
-            }
+    m_catalog.undecodable += file.undecodable;
+    for (const CatalogRows::Row &row : file.rows) {
+        auto at = m_entryOf.constFind(row.source);
+        if (at == m_entryOf.cend()) {
+            at = m_entryOf.insert(row.source, m_catalog.entries.size());
+            m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}});
+        }
+        CatalogEntry &entry = m_catalog.entries[*at];
+        entry.places.append({file.file, row.line});
+        if (!entry.finished && !row.translation.isNull()) {
+            entry.translation = row.translation;
+            entry.finished = true;
         }
     }
-    return catalog;
+}
+
+Catalog MergeCatalogRows(const QList<CatalogRows> &files)
+{
+    CatalogMerger merger;
+    for (const CatalogRows &file : files)
+        merger.add(file);
+    return merger.take();
 }
 
 Catalog CatalogFromRows(const QList<CatalogSource> &sources, const QString &folder)

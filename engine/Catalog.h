@@ -55,6 +55,18 @@ struct CatalogRows {
 CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folder);
 Catalog MergeCatalogRows(const QList<CatalogRows> &files);
 
+// The merge file by file, as each file's rows come.
+class CatalogMerger
+{
+public:
+    void add(const CatalogRows &file);
+    Catalog take() { return std::move(m_catalog); }
+
+private:
+    Catalog m_catalog;
+    QHash<QString, qsizetype> m_entryOf;
+};
+
 // Writes a Qt Linguist .ts (one context named `context`) or, for a path ending in .po or
 // .pot or with `asPo`, a gettext .po. `language` and `sourceLanguage` may be empty. Throws FileError.
 void WriteCatalog(const Catalog &catalog, const QString &path, const QString &context,

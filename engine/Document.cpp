@@ -4,13 +4,6 @@
 #include "engine/Utf8NoBomFile.h"
 
 #include <QFileInfo>
-#include <QThread>
-
-#include <atomic>
-#include <chrono>
-#include <future>
-#include <thread>
-#include <vector>
 
 Document Document::Load(const QString &path, bool codeStrings)
 {
@@ -37,26 +30,4 @@ ReplaceRequest Document::saveRequest(bool ownLiterals) const
     request.ownLiterals = ownLiterals;
     request.diskBytes = bytes;
     return request;
-}
-
-void ParallelFor(int count, int threads, const std::function<void(int)> &work, const std::function<void()> &waiting)
-{
-    if (threads <= 0)
-        threads = qMax(1, QThread::idealThreadCount());
-    threads = qMin(threads, qMax(1, count));
-    std::atomic<int> next{0};
-    const auto worker = [&] {
-        for (int i = next++; i < count; i = next++)
-            work(i);
-    };
-    std::vector<std::future<void>> running;
-    for (int t = 0; t < threads; ++t)
-        running.push_back(std::async(std::launch::async, worker));
-    for (std::future<void> &one : running) {
-        while (one.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
-            if (waiting)
-                waiting();
-        }
-        one.get(); // what a worker threw goes on here
-    }
 }

@@ -8,8 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 // One source file: its bytes and text as last read or written, its rows by
 // either reading, their replacements and what of them is written. The window
 // shows one; the command line loads a whole tree.
@@ -31,8 +29,3 @@ struct Document {
     // refused should the file have changed since it was read or written.
     ReplaceRequest saveRequest(bool ownLiterals) const;
 };
-
-// Runs work(i) for every i below count on `threads` threads (0: one per core),
-// calling `waiting` on the calling thread about ten times a second until all
-// is done. Each i runs once, on one thread.
-void ParallelFor(int count, int threads, const std::function<void(int)> &work, const std::function<void()> &waiting = {});

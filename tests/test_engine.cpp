@@ -6,15 +6,22 @@
 
 #include "engine/Catalog.h"
 #include "engine/CodeStrings.h"
-#include "engine/Document.h"
 #include "engine/CppEscapes.h"
+#include "engine/Document.h"
 #include "engine/FileError.h"
 #include "engine/Landing.h"
+#include "engine/ParallelFor.h"
 #include "engine/ReplaceAndSave.h"
 #include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
 #include "engine/SourcePaths.h"
 #include "engine/Utf8NoBomFile.h"
+
+#include <QThread>
+
+#include <atomic>
+#include <stdexcept>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -161,26 +168,53 @@ private slots:
         QVERIFY(readBytes(path("x.ts")).contains("<byte value=\"x1\"/>"));
     }
 
-    // A tree's catalog does not depend on how many threads read it: each file
-    // is read and turned into rows on a worker, as the command line does.
+    // A tree's catalog does not depend on how many threads read it: each file is
+    // read and turned into rows on a worker and merged in order, as the command
+    // line does. The first files take longest, so later ones finish first.
     void exportOfATreeWithAnyThreads()
     {
         for (int i = 0; i < 40; ++i)
-            writeBytes(path(QString("f%1.cpp").arg(i)), QByteArray("a(\"same\"); b(\"own ") + QByteArray::number(i % 7) + "\");\n");
+            writeBytes(path(QString("f%1.cpp").arg(i, 2, 10, QChar('0'))),
+                       QByteArray("a(\"same\"); b(\"own ") + QByteArray::number(i % 7) + "\");\n");
         const QStringList files = SourcePaths::SourceFilesUnder({m_dir->path()}, nullptr);
         QByteArray written[2];
         for (const int threads : {1, 4}) {
-            QList<CatalogRows> rows(files.size());
-            CatalogRows *out = rows.data();
-            ParallelFor(int(files.size()), threads, [&](int i) {
+            std::vector<CatalogRows> rows(files.size());
+            CatalogMerger merger;
+            ParallelForInOrder(int(files.size()), threads, [&](int i) {
+                if (i < 3)
+                    QThread::msleep(30);
                 const Document d = Document::Load(files[i], true);
-                out[i] = PrepareCatalogRows({d.path, d.text, d.rows, d.found}, m_dir->path());
-            });
-            WriteCatalog(MergeCatalogRows(rows), path("tree.ts"), "tree");
+                rows[i] = PrepareCatalogRows({d.path, d.text, d.rows, d.found}, m_dir->path());
+            }, [&](int i) { merger.add(rows[i]); });
+            WriteCatalog(merger.take(), path("tree.ts"), "tree");
             written[threads == 4] = readBytes(path("tree.ts"));
         }
         QCOMPARE(files.size(), 40);
         QCOMPARE(written[1], written[0]);
+    }
+
+    // A failing work stops the rest and its error comes out, once every thread has stopped.
+    void parallelWorkThatFails()
+    {
+        QList<int> done;
+        std::atomic<int> started{0};
+        bool thrown = false;
+        try {
+            ParallelForInOrder(1000, 4, [&](int i) {
+                ++started;
+                if (i == 5)
+                    throw std::runtime_error("broken");
+                QThread::usleep(200);
+            }, [&](int i) { done << i; });
+        } catch (const std::runtime_error &error) {
+            thrown = QByteArray(error.what()) == "broken";
+        }
+        QVERIFY(thrown);
+        QVERIFY(started < 1000);
+        for (int i = 0; i < done.size(); ++i)
+            QCOMPARE(done[i], i);
+        QVERIFY(done.size() <= 5);
     }
 
     void escapes()
