@@ -3,6 +3,7 @@
 #include "engine/Catalog.h"
 #include "engine/Document.h"
 #include "engine/FileError.h"
+#include "engine/ParallelFor.h"
 #include "engine/OwnLiterals.h"
 #include "engine/ReplaceAndSave.h"
 #include "engine/RowAnalysis.h"
@@ -15,6 +16,8 @@
 #include <atomic>
 #include <cstdio>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -155,51 +158,52 @@ QStringList sourceFiles(const QStringList &paths, int *failed)
     return files;
 }
 
-// Runs work(i) for every file on every core, showing the progress.
-template <typename Result, typename Work> QList<Result> forEachFile(const QStringList &files, Work work)
+// Runs work(path) for every file on every core, showing the progress, and
+// done(result) in the files' order as soon as their work is finished.
+template <typename Work, typename Done> void forEachFile(const QStringList &files, Work work, Done done)
 {
-    QList<Result> results(files.size());
-    Result *out = results.data(); // detached once: each worker writes only its own element
+    std::vector<decltype(work(QString()))> results(files.size());
     Progress progress(files);
-    ParallelFor(int(files.size()), 0, [&](int i) {
+    ParallelForInOrder(int(files.size()), 0, [&](int i) {
         progress.started(i);
-        out[i] = work(files[i]);
+        results[i] = work(files[i]);
         progress.finished();
-    }, [&] { progress.show(); });
-    return results;
+    }, [&](int i) { done(std::exchange(results[i], {})); }, [&] { progress.show(); });
 }
-
 
 int exportCommand(const Options &options)
 {
     int failed = 0;
     const QFileInfo output(options.output);
     const QString folder = output.absolutePath();
-    // Each file read, scanned and turned into its catalog rows on every core; only they are kept.
+    // Each file read, scanned and turned into its catalog rows on every core, and merged in order.
     struct Read {
         QString error;
         CatalogRows rows;
         qsizetype strings = 0;
     };
-    const QList<Read> read = forEachFile<Read>(sourceFiles(options.paths, &failed), [&](const QString &path) {
+    QStringList problems;
+    qsizetype files = 0, strings = 0;
+    CatalogMerger merger;
+    forEachFile(sourceFiles(options.paths, &failed), [&](const QString &path) {
         const Document document = Document::Load(path, true);
         if (!document.error.isEmpty())
             return Read{document.error, {}, 0};
         const CatalogSource source{QFileInfo(path).absoluteFilePath(), document.text, document.rows, document.found};
         return Read{QString(), PrepareCatalogRows(source, folder), document.found.size()};
-    });
-    QList<CatalogRows> files;
-    qsizetype strings = 0;
-    for (const Read &file : read) {
+    }, [&](const Read &file) {
         if (!file.error.isEmpty()) {
-            report(file.error);
-            ++failed;
-            continue;
+            problems << file.error;
+            return;
         }
-        files.append(file.rows);
+        merger.add(file.rows);
+        ++files;
         strings += file.strings;
-    }
-    const Catalog catalog = MergeCatalogRows(files);
+    });
+    for (const QString &problem : problems)
+        report(problem);
+    failed += int(problems.size());
+    const Catalog catalog = merger.take();
     const QString context = options.paths.size() == 1 ? QFileInfo(QFileInfo(options.paths[0]).absoluteFilePath()).fileName()
                                                       : output.completeBaseName();
     try {
@@ -209,7 +213,7 @@ int exportCommand(const Options &options)
         return 1;
     }
     QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条，写入 %4；失败 %5 个。\n")
-                          .arg(QString::number(files.size()), QString::number(strings), QString::number(catalog.entries.size()),
+                          .arg(QString::number(files), QString::number(strings), QString::number(catalog.entries.size()),
                                options.output, QString::number(failed));
     if (catalog.undecodable > 0)
         summary.prepend(QStringLiteral("%1 个字符串的转义序列代表字节而不是字符（或写法不对），没有导出。\n").arg(catalog.undecodable));
@@ -302,26 +306,30 @@ int importCommand(const Options &options)
     }
     int failed = 0;
     const CatalogIndex index(catalog);
-    const QList<Imported> results = forEachFile<Imported>(sourceFiles(options.paths, &failed), [&](const QString &path) {
-        return importInto(Document::Load(path, true), index, options.dryRun);
-    });
-    int written = 0, alone = 0;
+    int files = 0, written = 0, alone = 0;
     qsizetype strings = 0;
-    for (const Imported &result : results) {
+    QStringList problems;
+    QString diff;
+    forEachFile(sourceFiles(options.paths, &failed), [&](const QString &path) {
+        return importInto(Document::Load(path, true), index, options.dryRun);
+    }, [&](const Imported &result) {
+        ++files;
         strings += result.strings;
-        for (const QString &warning : result.warnings)
-            report(warning);
+        problems << result.warnings;
         if (result.outcome == Imported::Failed) {
-            report(result.problem);
+            problems << result.problem;
             ++failed;
         }
         written += result.outcome == Imported::Written;
         alone += result.outcome == Imported::LeftAlone;
-        print(stdout, result.diff);
-    }
+        diff += result.diff;
+    });
+    for (const QString &problem : problems)
+        report(problem);
+    print(stdout, diff);
     const QString verb = options.dryRun ? QStringLiteral("会改动") : QStringLiteral("写入");
     print(stderr, QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条；%4 %5 个文件，未改动 %6 个，失败 %7 个。\n")
-                      .arg(results.size()).arg(strings).arg(catalog.entries.size())
+                      .arg(files).arg(strings).arg(catalog.entries.size())
                       .arg(verb).arg(written).arg(alone).arg(failed));
     return failed > 0 ? 1 : 0;
 }
