@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
-#include "ui/Form1.h"
+#include "app/WindowModule.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
@@ -14,12 +14,5 @@ int main(int argc, char *argv[])
         QCoreApplication::setApplicationVersion(QStringLiteral(ZELVANE_VERSION));
         return RunCommandLine(app.arguments().mid(1));
     }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zelvane"));
-    QApplication::setApplicationVersion(QStringLiteral(ZELVANE_VERSION));
-    // Names the installed desktop entry, so the desktop shows its icon for our windows.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.zelvane"));
-    Form1 window;
-    window.show();
-    return app.exec();
+    return RunWindow(argc, argv);
 }

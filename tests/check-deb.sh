@@ -6,7 +6,7 @@ rm -rf "$2"
 cpack --config "$1/CPackConfig.cmake" -G DEB -B "$2" >/dev/null
 deb="$2/zelvane_$3_$(dpkg --print-architecture).deb"
 contents=$(dpkg-deb -c "$deb")
-for f in bin/zelvane share/applications/org.example.zelvane.desktop \
+for f in bin/zelvane lib/zelvane/modules/zelvane-window.so share/applications/org.example.zelvane.desktop \
     share/metainfo/org.example.zelvane.metainfo.xml \
     share/icons/hicolor/scalable/apps/org.example.zelvane.svg \
     share/icons/hicolor/256x256/apps/org.example.zelvane.png \
