@@ -3,6 +3,7 @@
 #include "engine/CppEscapes.h"
 #include "engine/ErrorText.h"
 #include "engine/FileError.h"
+#include "engine/FindText.h"
 #include "engine/ParallelFor.h"
 #include "engine/ReplacementChecks.h"
 
@@ -341,7 +342,7 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
     int line = 1;
     for (qsizetype i = 0; i < source.rows.spans.size(); ++i) {
         const LiteralSpan &span = source.rows.spans[i];
-        line += int(QStringView(source.text).sliced(counted, span.start - counted).count(u'\n'));
+        line += int(CountChar(QStringView(source.text).sliced(counted, span.start - counted), u'\n'));
         counted = span.start;
         const QString found = source.text.mid(span.start, span.length);
         const QString delimiter = source.rows.rawDelimiters.value(i);

@@ -115,3 +115,28 @@ qsizetype FindAnyOf(QStringView haystack, QStringView wanted, qsizetype from)
     }
     return -1;
 }
+
+qsizetype CountChar(QStringView haystack, char16_t c)
+{
+    const char16_t *text = haystack.utf16();
+    const qsizetype size = haystack.size();
+    qsizetype i = 0, count = 0;
+#ifdef __SSE2__
+    // Each lane counts its matches down from zero (a match compares as -1), for
+    // at most 0x7FFF steps before the lanes are added up.
+    const __m128i wanted = _mm_set1_epi16(short(c));
+    while (i + 8 <= size) {
+        __m128i lanes = _mm_setzero_si128();
+        const qsizetype end = i + qMin<qsizetype>((size - i) / 8, 0x7FFF) * 8;
+        for (; i < end; i += 8)
+            lanes = _mm_add_epi16(lanes, _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i)), wanted));
+        alignas(16) qint16 sums[8];
+        _mm_store_si128(reinterpret_cast<__m128i *>(sums), lanes);
+        for (const qint16 sum : sums)
+            count -= sum;
+    }
+#endif
+    for (; i < size; ++i)
+        count += text[i] == c;
+    return count;
+}

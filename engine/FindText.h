@@ -15,3 +15,6 @@ qsizetype FindChar(QStringView haystack, char16_t c, qsizetype from = 0);
 // (one to four characters), or -1. Eight characters per compare where SSE2 is
 // there, one at a time elsewhere.
 qsizetype FindAnyOf(QStringView haystack, QStringView wanted, qsizetype from = 0);
+
+// How many times `c` stands in haystack; eight characters per compare where SSE2 is there.
+qsizetype CountChar(QStringView haystack, char16_t c);

@@ -1,10 +1,12 @@
 // The C++ reading must list exactly the strings the plain character-by-character rules list,
-// and the escapes must read back what they wrote.
+// the line breaks must be counted right, and the escapes must read back what they wrote.
 #include "Reference.h"
 
 #include "engine/CodeStrings.h"
 #include "engine/CppEscapes.h"
+#include "engine/FindText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (isString != (places[i] == CodePlace::String))
             fail("PlaceSpans disagrees with ScanCodeStrings", text);
     }
+    // Line numbers come from the counted line breaks.
+    if (CountChar(text, u'\n') != std::count(text.cbegin(), text.cend(), u'\n'))
+        fail("CountChar counts the line breaks wrong", text);
     // The bytes as UTF-16 text of any plane, lone surrogates left out, read back
     // through the escapes; the pieces' text decoded too, for reads past the end.
     QString any;
