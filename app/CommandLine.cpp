@@ -11,6 +11,7 @@
 #include "engine/UnifiedDiff.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include <atomic>
@@ -185,11 +186,12 @@ int exportCommand(const Options &options)
     QStringList problems;
     qsizetype files = 0, strings = 0;
     CatalogMerger merger;
+    const QDir current = QDir::current(); // asked once, not once a file
     forEachFile(sourceFiles(options.paths, &failed), [&](const QString &path) {
         const Document document = Document::Load(path, true);
         if (!document.error.isEmpty())
             return Read{document.error, {}, 0};
-        const CatalogSource source{QFileInfo(path).absoluteFilePath(), document.text, document.rows, document.found};
+        const CatalogSource source{current.absoluteFilePath(path), document.text, document.rows, document.found};
         return Read{QString(), PrepareCatalogRows(source, folder), document.found.size()};
     }, [&](const Read &file) {
         if (!file.error.isEmpty()) {
