@@ -92,12 +92,19 @@ void ParallelForInOrder(int count, int threads, const std::function<void(int)> &
     std::vector<std::thread> running;
     for (int t = 0; t < threads; ++t)
         running.emplace_back(worker);
+    // `waiting` is called every tenth of a second, whether the works come quickly or not.
+    auto called = std::chrono::steady_clock::now();
+    const auto tick = [&] {
+        if (waiting && std::chrono::steady_clock::now() - called >= std::chrono::milliseconds(100)) {
+            waiting();
+            called = std::chrono::steady_clock::now();
+        }
+    };
     try {
         for (int i = 0; i < count && !shared.failed(); ++i) {
-            while (!shared.waitFor(i) && !shared.failed()) {
-                if (waiting)
-                    waiting();
-            }
+            while (!shared.waitFor(i) && !shared.failed())
+                tick();
+            tick();
             if (done && !shared.failed())
                 done(i);
         }
