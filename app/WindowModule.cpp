@@ -6,15 +6,27 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <iterator>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
 QString programFolder(const char *argv0)
 {
+#ifdef Q_OS_WIN
+    Q_UNUSED(argv0);
+    wchar_t name[32768];
+    const DWORD length = GetModuleFileNameW(nullptr, name, DWORD(std::size(name)));
+    return QFileInfo(QString::fromWCharArray(name, int(length))).absolutePath();
+#else
     const QFileInfo self(QStringLiteral("/proc/self/exe")); // Linux: the program itself, links resolved
     if (self.exists())
         return QFileInfo(self.canonicalFilePath()).absolutePath();
     return QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath();
+#endif
 }
 
 } // namespace
