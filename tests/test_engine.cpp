@@ -156,16 +156,24 @@ private slots:
         QTest::newRow("backslash-newline") << "a\\\nb\\\r\nc" << "abc";
     }
 
-    // Characters XML cannot hold go into a .ts as <byte/> and come back.
+    // Characters XML cannot hold go into a .ts as <byte/> and come back; a big
+    // catalog, written in parts on several threads, reads as one writer wrote it.
     void catalogKeepsEveryCharacter()
     {
-        const Catalog catalog{{CatalogEntry{QString("a") + QChar(1) + "\uFFFF", QString("b") + QChar(0x1F), true, {{"x.cpp", 3}}}}, 0, 0};
+        Catalog catalog{{CatalogEntry{QString("a") + QChar(1) + "\uFFFF", QString("b") + QChar(0x1F), true, {{"x.cpp", 3}}}}, 0, 0};
+        for (int i = 0; i < 1000; ++i)
+            catalog.entries.append(CatalogEntry{QString::number(i), QString(), false, {{"y.cpp", i}}});
         WriteCatalog(catalog, path("x.ts"), "x.cpp");
         const Catalog read = ReadCatalog(path("x.ts"));
-        QCOMPARE(read.entries.size(), 1);
-        QCOMPARE(read.entries[0].source, catalog.entries[0].source);
-        QCOMPARE(read.entries[0].translation, catalog.entries[0].translation);
-        QVERIFY(readBytes(path("x.ts")).contains("<byte value=\"x1\"/>"));
+        QCOMPARE(read.entries.size(), catalog.entries.size());
+        for (qsizetype i = 0; i < read.entries.size(); ++i) {
+            QCOMPARE(read.entries[i].source, catalog.entries[i].source);
+            QCOMPARE(read.entries[i].translation, catalog.entries[i].translation);
+        }
+        const QByteArray written = readBytes(path("x.ts"));
+        QVERIFY(written.contains("<byte value=\"x1\"/>"));
+        QCOMPARE(written.count("\n        <message>\n            <location"), 1001);
+        QVERIFY(written.endsWith("</message>\n    </context>\n</TS>\n"));
     }
 
     // A tree's catalog does not depend on how many threads read it: each file is
