@@ -3,10 +3,11 @@
 #include "engine/Catalog.h"
 #include "engine/Document.h"
 #include "engine/FileError.h"
-#include "engine/ParallelFor.h"
 #include "engine/OwnLiterals.h"
+#include "engine/ParallelFor.h"
 #include "engine/ReplaceAndSave.h"
 #include "engine/RowAnalysis.h"
+#include "engine/SourceLines.h"
 #include "engine/SourcePaths.h"
 #include "engine/UnifiedDiff.h"
 
@@ -250,12 +251,13 @@ QStringList warningsOf(const Document &document, const QStringList &replacements
     const RowAnalysis analysis = AnalyseRows(document.text, document.rows.spans, document.rows.rawDelimiters,
                                              document.found, replacements, true);
     QStringList warnings;
+    const SourceLines lines(document.text);
     for (qsizetype i = 0; i < analysis.problems.size(); ++i) {
         QStringList words;
         for (const ReplacementProblem problem : analysis.problems[i])
             words << problemWords(problem);
         if (!words.isEmpty()) {
-            const int line = int(QStringView(document.text).first(document.rows.spans[i].start).count(u'\n')) + 1;
+            const int line = lines.lineOf(document.rows.spans[i].start);
             warnings << QStringLiteral("警告：%1 第 %2 行：译文“%3”%4。") // one arg(): a path or a text may hold "%1"
                             .arg(document.path, QString::number(line), replacements[i], words.join(u'，'));
         }

@@ -5,29 +5,13 @@
 #include "engine/RowAnalysis.h"
 #include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
+#include "engine/SourceLines.h"
 
 #include <QObject>
 #include <QStringList>
 #include <QThreadPool>
 
 #include <vector>
-
-// The lines of a text, to name and show a place in it.
-class SourceLines
-{
-public:
-    SourceLines() = default;
-    explicit SourceLines(const QString &text);
-
-    int lineOf(qsizetype position) const; // 1-based
-    // About 80 characters of the line around [position, position + length),
-    // that stretch set off in 【】, cut ends shown as "…".
-    QString excerpt(qsizetype position, qsizetype length) const;
-
-private:
-    QString m_text;
-    std::vector<qsizetype> m_starts; // of each line
-};
 
 // The rows as the window holds them.
 struct Rows
