@@ -61,6 +61,7 @@ private slots:
         writeBytes(file("cat.cpp"), "#include \"cat.h\"\nvoid f() {\n    puts(\"Hello\");\n    puts(\"Say \\\"hi\\\"\");\n"
                                     "    puts(\"a\\\\b\");\n    puts(\"Line\\nbreak\");\n    tr(\"%1 files\");\n    printf(\"%d items\", n);\n"
                                     "    puts(\"Unfinished one\");\n    puts(\"Fuzzy one\");\n    puts(\"Hello\");\n}\n");
+        writeBytes(file("switch.cpp"), "puts(\"keep\");\ns.replace(\"\\\"\", \"\");\n");
         writeBytes(file("own.cpp"), "// 开始 here\nf(\"开始\");\ng(\"same\");\nh(\"same\");\nk(\"own\");\n");
         m_window = std::make_unique<Window>(m_dir.path(), [this](QWidget *modal) {
             auto *notice = qobject_cast<Form2 *>(modal);
@@ -300,6 +301,35 @@ private slots:
 
     // Exported, read by Qt's and gettext's own tools, translated with them,
     // imported as stored edits, written. A malformed file changes nothing.
+    // A switch of reading moves a row's edit only to the row at the same place
+    // that holds the same text: no edit nobody made, none written twice.
+    void switchMovesOnlyEdits()
+    {
+        const QByteArray original = readBytes(file("switch.cpp"));
+        auto *label4 = m_window->get<QLabel>("Label4");
+        const auto flip = [this] { QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton); };
+        m_window->load("switch.cpp", {"放弃修改"});
+        QCOMPARE(rowsOf(List1), QStringList({"keep", "\\", ","}));
+        flip();
+        QCOMPARE(rowsOf(List2), QStringList({"keep", "\\\""}));
+        QTRY_VERIFY2(label4->text().startsWith("2 行 · 改 0 · 未写 0"), qPrintable(label4->text()));
+        QVERIFY(m_window->press("Command3").contains("没有需要写入的修改"));
+        flip();
+        QTRY_VERIFY2(label4->text().startsWith("3 行 · 改 0 · 未写 0"), qPrintable(label4->text()));
+        Window::click(List1, 0);
+        Window::type("K");
+        Window::key("Return");
+        flip();
+        QVERIFY(m_window->asked.isEmpty());
+        QCOMPARE(rowsOf(List2), QStringList({"K", "\\\""}));
+        QTRY_VERIFY2(label4->text().startsWith("2 行 · 改 1 · 未写 1"), qPrintable(label4->text()));
+        m_window->press("Command3");
+        QCOMPARE(readBytes(file("switch.cpp")), QByteArray(original).replace("keep", "K"));
+        flip();
+        QTRY_VERIFY2(label4->text().startsWith("3 行 · 改 0 · 未写 0"), qPrintable(label4->text()));
+        QVERIFY(m_window->press("Command3").contains("没有需要写入的修改"));
+    }
+
     void translationsOutAndIn()
     {
         QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton);

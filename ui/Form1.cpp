@@ -440,30 +440,30 @@ void Form1::Check2_Click()
     UpdateMarks();
 }
 
-// Lists the loaded file's rows by the other reading. A stored edit goes to the
-// row whose literal starts at the same place; an unwritten one with no such
-// row is dropped, after a question (a written one is in the file already).
+// Lists the loaded file's rows by the other reading. A row's replacement and
+// what of it is written go to the row that starts at the same place and holds
+// the same text; any other row is left behind, and an unwritten edit in it is
+// dropped, after a question (a written one is in the file already).
 void Form1::Check3_Click()
 {
     if (Doc.path.isEmpty())
         return;
     const TextRows rows = ScanRows(SourceText, Check3->isChecked());
+    const QStringList literals = LiteralsAt(SourceText, rows.spans);
+    const QStringList oldLiterals = LiteralsAt(SourceText, Doc.rows.spans);
     QHash<qsizetype, int> rowAt;
     for (int j = 0; j < rows.spans.size(); ++j)
         rowAt.insert(rows.spans[j].start, j);
-    const QStringList literals = LiteralsAt(SourceText, rows.spans);
     QStringList replacements = literals, written = literals;
     int dropped = 0, current = 0;
-    for (int i = 0; i < List2->count() && i < Doc.rows.spans.size(); ++i) {
+    for (int i = 0; i < Doc.rows.spans.size(); ++i) {
         const auto to = rowAt.constFind(Doc.rows.spans[i].start);
-        const QString replacement = Doc.replacements[i];
-        if (to == rowAt.cend()) {
-            dropped += replacement != Doc.found[i] && replacement != Doc.written.value(i);
+        if (to == rowAt.cend() || literals[*to] != oldLiterals[i]) {
+            dropped += Doc.replacements[i] != Doc.written[i];
             continue;
         }
-        replacements[*to] = replacement;
-        if (i < Doc.written.size())
-            written[*to] = Doc.written[i];
+        replacements[*to] = Doc.replacements[i];
+        written[*to] = Doc.written[i];
         if (i == List2->currentRow())
             current = *to;
     }
