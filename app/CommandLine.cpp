@@ -230,6 +230,7 @@ struct Imported {
     qsizetype strings = 0;
     QString problem;
     QStringList warnings; // translations that would break their literal or its format
+    QStringList notes;    // what earlier runs stopped half-way had left, and was put right
     QString diff;         // --dry-run
 };
 
@@ -265,9 +266,11 @@ QStringList warningsOf(const Document &document, const QStringList &replacements
     return warnings;
 }
 
-Imported importInto(Document document, const CatalogIndex &catalog, bool dryRun)
+Imported importInto(const QString &path, const CatalogIndex &catalog, bool dryRun, bool again = false)
 {
+    Document document = Document::Load(path, true);
     Imported imported;
+    imported.notes << document.recovered;
     imported.strings = document.found.size();
     if (!document.error.isEmpty()) {
         imported.outcome = Imported::Failed;
@@ -287,6 +290,12 @@ Imported importInto(Document document, const CatalogIndex &catalog, bool dryRun)
     document.replacements = fill.replacements;
     try {
         const ReplaceResult result = ReplaceAndSave(document.saveRequest(true));
+        imported.notes << result.recovered;
+        if (result.refusal == Refusal::ChangedOnDisk && !again) { // another Zelvane wrote it meanwhile: once more from what it wrote
+            Imported next = importInto(path, catalog, false, true);
+            next.notes = imported.notes + next.notes;
+            return next;
+        }
         imported.outcome = result.written ? Imported::Written : Imported::LeftAlone;
         if (result.refusal != Refusal::None) { // read-only, or changed since it was read: not asked here
             imported.outcome = Imported::Failed;
@@ -315,9 +324,12 @@ int importCommand(const Options &options)
     QStringList problems;
     QString diff;
     forEachFile(sourceFiles(options.paths, &failed), [&](const QString &path) {
-        return importInto(Document::Load(path, true), index, options.dryRun);
+        return importInto(path, index, options.dryRun);
     }, [&](const Imported &result) {
         ++files;
+        for (const QString &note : result.notes)
+            if (!note.isEmpty())
+                problems << note;
         strings += result.strings;
         problems << result.warnings;
         if (result.outcome == Imported::Failed) {

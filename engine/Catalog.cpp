@@ -6,6 +6,7 @@
 #include "engine/FindText.h"
 #include "engine/ParallelFor.h"
 #include "engine/ReplacementChecks.h"
+#include "engine/Utf8NoBomFile.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -20,6 +21,10 @@
 #include <QXmlStreamWriter>
 
 #include <gettext-po.h>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
 
 #include <cerrno>
 #include <csetjmp>
@@ -105,13 +110,22 @@ QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
     return bytes.sliced(start);
 }
 
+// What the writer has put into the buffer since the last call.
+QByteArray takeWritten(QBuffer &buffer)
+{
+    const QByteArray bytes = buffer.data();
+    buffer.buffer().clear();
+    buffer.seek(0);
+    return bytes;
+}
+
 void writeTs(const Catalog &catalog, const QString &path, const QString &context, const QString &language,
              const QString &sourceLanguage)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, file.errorString());
-    QXmlStreamWriter xml(&file);
+    Utf8NoBomFile::AtomicWriter file(path, FileErrorKind::CannotWriteCatalog);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QXmlStreamWriter xml(&buffer);
     xml.setAutoFormatting(true);
     xml.writeStartDocument();
     xml.writeDTD(QStringLiteral("<!DOCTYPE TS>"));
@@ -123,6 +137,7 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
         xml.writeAttribute(QStringLiteral("sourcelanguage"), sourceLanguage);
     xml.writeStartElement(QStringLiteral("context"));
     xml.writeTextElement(QStringLiteral("name"), context);
+    file.write(takeWritten(buffer));
     // The messages are written in parts on every core, each part into the file once those before it are.
     const qsizetype count = catalog.entries.size();
     std::vector<QByteArray> parts((count + MessagesPerPart - 1) / MessagesPerPart);
@@ -133,8 +148,8 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
         parts[part] = QByteArray();
     });
     xml.writeEndDocument();
-    if (xml.hasError() || !file.commit())
-        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, file.errorString());
+    file.write(takeWritten(buffer));
+    file.commit();
 }
 
 // The text of the element the reader stands on, <byte value="x…"/> read back as its character.
@@ -253,6 +268,32 @@ void setFormats(po_message_t message, const QString &source)
         po_message_set_format(message, "qt-format", 1);
 }
 
+// libgettextpo writes only to a named file: it writes into memory (Linux) or
+// a temporary file, and the bytes go to the catalog by the one checked write.
+QByteArray poBytes(po_file_t file, const QString &path)
+{
+#ifdef Q_OS_LINUX
+    const int memory = memfd_create("zelvane-po", MFD_CLOEXEC);
+    if (memory < 0)
+        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, QString::fromLocal8Bit(std::strerror(errno)));
+    const QByteArray name = "/proc/self/fd/" + QByteArray::number(memory);
+    po_file_write(file, name.constData(), &Handler);
+    QFile written;
+    written.open(memory, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    written.seek(0);
+    return written.readAll();
+#else
+    QTemporaryFile temporary;
+    if (!temporary.open())
+        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, temporary.errorString());
+    temporary.close();
+    po_file_write(file, QFile::encodeName(temporary.fileName()).constData(), &Handler);
+    if (!temporary.open())
+        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, temporary.errorString());
+    return temporary.readAll();
+#endif
+}
+
 void writePo(const Catalog &catalog, const QString &path, const QString &language)
 {
     po_file_t file = po_file_create();
@@ -278,24 +319,15 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
         po_message_insert(iterator, message);
     }
     po_message_iterator_free(iterator);
-
-    // Written beside the file and renamed over it: a failure leaves the old one whole.
-    QTemporaryFile temporary(path + QStringLiteral(".XXXXXX"));
-    if (!temporary.open()) {
-        po_file_free(file);
-        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, temporary.errorString());
-    }
-    temporary.close();
     PoProblem problem;
-    const QByteArray name = QFile::encodeName(temporary.fileName());
-    const bool written = poCall(problem, [&] { po_file_write(file, name.constData(), &Handler); });
+    QByteArray bytes;
+    const bool written = poCall(problem, [&] { bytes = poBytes(file, path); });
     po_file_free(file);
     if (!written)
         throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, problem.text);
-    QFile::setPermissions(temporary.fileName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    if (std::rename(name.constData(), QFile::encodeName(path).constData()) != 0)
-        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, QString::fromLocal8Bit(std::strerror(errno)));
-    temporary.setAutoRemove(false);
+    Utf8NoBomFile::AtomicWriter out(path, FileErrorKind::CannotWriteCatalog);
+    out.write(bytes);
+    out.commit();
 }
 
 Catalog readPo(const QString &path)

@@ -10,6 +10,7 @@ Document Document::Load(const QString &path, bool codeStrings)
     Document document;
     document.path = path;
     try {
+        document.recovered = RecoverInterruptedWrite(path);
         document.bytes = Utf8NoBomFile::ReadBytes(path);
         document.text = Utf8NoBomFile::DecodeUtf8(document.bytes, path);
     } catch (const FileError &error) {

@@ -20,6 +20,7 @@ struct Document {
     QStringList replacements; // each row's replacement, as found until it is edited
     QStringList written;      // the replacements as the load or the last write left them
     QString error;            // why the file could not be read, in words for the user; empty when it was
+    QString recovered;        // a write stopped half-way that the load put right, in words for the user
 
     // Reads and scans the file; a file that cannot be read gives a Document with `error` set.
     static Document Load(const QString &path, bool codeStrings);

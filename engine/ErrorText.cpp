@@ -1,5 +1,6 @@
 #include "engine/ErrorText.h"
 
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -9,7 +10,7 @@ QString describe(QFileDevice::FileError error)
     case QFileDevice::ReadError: return QStringLiteral("读取时出错");
     case QFileDevice::WriteError: return QStringLiteral("写入时出错");
     case QFileDevice::FatalError: return QStringLiteral("发生严重错误");
-    case QFileDevice::ResourceError: return QStringLiteral("系统资源不足（例如磁盘已满）");
+    case QFileDevice::ResourceError: return QStringLiteral("系统资源不足");
     case QFileDevice::OpenError: return QStringLiteral("无法打开");
     case QFileDevice::AbortError: return QStringLiteral("操作被中止");
     case QFileDevice::TimeOutError: return QStringLiteral("操作超时");
@@ -49,10 +50,17 @@ QString systemWords(const QString &english)
 
 } // namespace
 
-QString FileErrorReason(const QFileDevice &device)
+QString FileErrorReason(const QFileDevice &device, int systemError)
 {
     const QString reason = describe(device.error());
-    return device.errorString().isEmpty() ? reason : reason + QStringLiteral("（") + systemWords(device.errorString()) + QStringLiteral("）");
+    QString words = device.errorString();
+    if ((words.isEmpty() || words == QLatin1String("Unknown error")) && systemError != 0)
+        words = QString::fromLocal8Bit(std::strerror(systemError));
+    if (words.isEmpty())
+        return reason;
+    if (device.error() == QFileDevice::UnspecifiedError || device.error() == QFileDevice::NoError)
+        return systemWords(words);
+    return reason + QStringLiteral("（") + systemWords(words) + QStringLiteral("）");
 }
 
 FileError MakeFileError(FileErrorKind kind, const QString &path, const QString &reason, qint64 offset)

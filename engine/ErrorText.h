@@ -6,7 +6,8 @@
 #include <QString>
 
 // The reason a file operation failed, in Chinese, followed by the system's own words.
-QString FileErrorReason(const QFileDevice &device);
+// `systemError`: the errno of the failed call, for when Qt's words lost it.
+QString FileErrorReason(const QFileDevice &device, int systemError = 0);
 
 // The error of that kind about that file, worded here for every caller:
 // `reason` is the system's or the parser's words, `offset` the bad byte of a

@@ -39,6 +39,8 @@ FileStatus StatusOf(const QString &path)
         status.group = info.st_gid;
         status.mode = info.st_mode & 07777;
         status.links = qint64(info.st_nlink);
+        status.modifiedSeconds = info.st_mtim.tv_sec;
+        status.modifiedNanoseconds = info.st_mtim.tv_nsec;
     }
 #else
     Q_UNUSED(path);
@@ -51,6 +53,10 @@ bool ApplyStatus(int descriptor, const FileStatus &status)
 #ifdef Q_OS_UNIX
     if (!status.known)
         return true;
+    if (status.keepModified) {
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(status.modifiedSeconds), long(status.modifiedNanoseconds)}};
+        ::futimens(descriptor, times);
+    }
     ::fchmod(descriptor, mode_t(status.mode));
     struct stat info;
     if (::fstat(descriptor, &info) == 0 && info.st_uid == status.owner && info.st_gid == status.group)

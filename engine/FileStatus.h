@@ -11,6 +11,8 @@ struct FileStatus {
     uint group = 0;
     uint mode = 0;  // the permission bits
     qint64 links = 1;
+    qint64 modifiedSeconds = 0, modifiedNanoseconds = 0;
+    bool keepModified = false; // give the time of the last change too (a backup's)
 
     // No write bit for the owner, or for root (who writes anything) none at all.
     bool readOnly() const;

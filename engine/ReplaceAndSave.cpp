@@ -6,6 +6,7 @@
 #include "engine/OwnLiterals.h"
 #include "engine/SourcePaths.h"
 #include "engine/Utf8NoBomFile.h"
+#include "engine/WriteLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,39 +51,62 @@ QByteArray currentBytes(const QString &path)
 }
 
 // The refusal of a file whose bytes changed since the window last loaded or wrote it.
-ReplaceResult changedOnDisk(const QString &target)
+ReplaceResult changedOnDisk(const QString &target, const QString &recovered)
 {
     ReplaceResult refused;
+    refused.recovered = recovered;
     refused.refusal = Refusal::ChangedOnDisk;
     refused.refusalText = QStringLiteral("文件 %1 在载入（或上一次替换）之后被修改过，磁盘上的内容已经和载入时不同。").arg(target);
     return refused;
 }
 
-// The name OldBackup sets an older backup aside under: hidden, beside it.
-QString asideTemplate(const QFileInfo &backup)
-{
-    return backup.absolutePath() + QStringLiteral("/.") + backup.fileName() + QStringLiteral(".XXXXXX.old");
-}
-
-// A program stopped between setting an older backup aside and writing the new
-// one leaves it under the hidden name: with no NAME.backup, the newest such
-// file becomes NAME.backup again.
-void recoverSetAsideBackup(const QString &backup)
+// Where an older backup waits, hidden beside it, until the new file is in place.
+QString asidePathFor(const QString &backup)
 {
     const QFileInfo info(backup);
-    if (info.exists() || info.isSymLink())
-        return;
-    const QString prefix = QStringLiteral(".") + info.fileName() + QLatin1Char('.');
-    const QString suffix = QStringLiteral(".old");
-    const qsizetype length = asideTemplate(info).size() - info.absolutePath().size() - 1;
-    const QFileInfoList hidden = QDir(info.absolutePath()).entryInfoList(QDir::Files | QDir::Hidden, QDir::Time);
-    for (const QFileInfo &candidate : hidden) {
-        const QString name = candidate.fileName();
-        if (name.size() == length && name.startsWith(prefix) && name.endsWith(suffix)) {
-            QFile::rename(candidate.absoluteFilePath(), backup); // if it cannot move, it stays where it was
-            return;
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".old");
+}
+
+// Stands beside a file while it is written into: until it goes, the file may
+// hold only part of its new text, and its backup is the whole of the old one.
+QString inPlaceMarkFor(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".writing");
+}
+
+bool present(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// Puts right what a replace stopped half-way left; the caller holds the folder's lock.
+QString recoverLocked(const QString &target)
+{
+    QStringList done;
+    const QString backup = BackupPathFor(target);
+    const QString mark = inPlaceMarkFor(target);
+    if (present(mark)) {
+        try {
+            Utf8NoBomFile::WriteInPlace(Utf8NoBomFile::ReadBytes(backup), target);
+        } catch (const FileError &error) {
+            throw FileError(QStringLiteral("上一次写入 %1 时被中断，文件可能只写入了一部分，而且无法用备份 %2 恢复：%3")
+                                .arg(target, backup, error.message()));
+        }
+        QFile::remove(mark);
+        done << QStringLiteral("上一次写入 %1 时被中断，文件可能只写入了一部分：已经用备份 %2 恢复成替换前的内容。")
+                    .arg(target, backup);
+    }
+    const QString aside = asidePathFor(backup);
+    if (present(aside)) {
+        if (present(backup)) {
+            QFile::remove(aside); // an older generation than the backup: one is kept
+        } else if (QFile::rename(aside, backup)) {
+            done << QStringLiteral("上一次替换 %1 时被中断：旧的备份已经放回 %2。").arg(target, backup);
         }
     }
+    return done.join(u'\n');
 }
 
 OwnLiterals applyRows(const ReplaceRequest &request)
@@ -101,22 +125,12 @@ public:
     {
         if (!IsOrdinaryFile(backup))
             return;
-        const QFileInfo info(backup);
-        QTemporaryFile reserve(asideTemplate(info));
-        QString reason;
-        if (reserve.open()) {
-            m_aside = reserve.fileName();
-            reserve.close();
-            reserve.remove(); // only its name was wanted
-            QFile file(backup);
-            if (file.rename(m_aside))
-                return;
-            reason = FileErrorReason(file);
-        } else {
-            reason = FileErrorReason(reserve);
-        }
+        m_aside = asidePathFor(backup);
+        QFile file(backup);
+        if (file.rename(m_aside))
+            return;
         m_aside.clear();
-        throw FileError(QStringLiteral("无法删除旧的备份文件 %1：%2").arg(backup, reason) + Unchanged);
+        throw FileError(QStringLiteral("无法删除旧的备份文件 %1：%2").arg(backup, FileErrorReason(file)) + Unchanged);
     }
 
     // The replace failed: the new backup goes, the older one comes back.
@@ -139,9 +153,10 @@ private:
     QString m_aside;
 };
 
-// NAME's bytes as NAME.backup, with NAME's owner, group and mode where they may be given.
-void writeBackup(const QByteArray &bytes, const QString &backup, const FileStatus &status, const std::function<void()> &written)
+// NAME's bytes as NAME.backup, with NAME's owner, group, mode and time of change where they may be given.
+void writeBackup(const QByteArray &bytes, const QString &backup, FileStatus status, const std::function<void()> &written)
 {
+    status.keepModified = true;
     if (!Utf8NoBomFile::WriteAtomicallyKeeping(bytes, backup, status, written))
         Utf8NoBomFile::WriteAtomicallyKeeping(bytes, backup, status.modeOnly(), written);
 }
@@ -156,21 +171,25 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     };
     const QString target = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
     refuseUnlessReplaceable(request, target);
+    const WriteLock lock(target);
+    if (!lock.locked())
+        throw FileError(WriteLock::busyText(target));
+    ReplaceResult result;
+    result.recovered = recoverLocked(target);
     const QByteArray oldBytes = currentBytes(target);
     if (request.diskBytes && *request.diskBytes != oldBytes)
-        return changedOnDisk(target);
+        return changedOnDisk(target, result.recovered);
     OwnLiterals written = applyRows(request);
-    ReplaceResult result;
     result.text = std::move(written.text);
     result.spans = std::move(written.spans);
     result.bytes = Utf8NoBomFile::EncodeUtf8(result.text, target);
     const QString backup = BackupPathFor(target);
-    recoverSetAsideBackup(backup);
     if (result.bytes == oldBytes)
         return result; // nothing to write: the file and its backup stay as they are
     const FileStatus status = StatusOf(target);
     if (status.readOnly() && !request.allowReadOnly) {
         ReplaceResult refused;
+        refused.recovered = result.recovered;
         refused.refusal = Refusal::ReadOnly;
         refused.refusalText = QStringLiteral("%1 是只读文件。").arg(request.fileName);
         return refused;
@@ -185,16 +204,20 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
         const bool replaced = status.links <= 1
             && Utf8NoBomFile::WriteAtomicallyKeeping(result.bytes, target, status, [&] { reach(ReplaceStep::FileWritten); });
         if (!replaced) {
+            const QString mark = inPlaceMarkFor(target);
+            Utf8NoBomFile::WriteAtomically(QByteArray(), mark);
             Utf8NoBomFile::WriteInPlace(result.bytes, target, [&] {
                 emptied = true;
                 reach(ReplaceStep::FileEmptied);
             });
+            QFile::remove(mark); // the new text is on disk
         }
     } catch (const FileError &error) {
         if (emptied) { // the backup holds the only whole copy now: it stays
             oldBackup.discard();
             throw FileError(error.message() + QStringLiteral("\r\n替换前的文件完整地保存在 %1 中。").arg(backup));
         }
+        QFile::remove(inPlaceMarkFor(target));
         throw FileError(error.message() + oldBackup.restore());
     } catch (...) {
         if (!emptied)
@@ -205,6 +228,16 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     oldBackup.discard();
     result.written = true;
     return result;
+}
+
+QString RecoverInterruptedWrite(const QString &path)
+{
+    if (!present(inPlaceMarkFor(path)))
+        return QString(); // an older backup set aside waits for the next replace
+    const WriteLock lock(path);
+    if (!lock.locked())
+        throw FileError(WriteLock::busyText(path));
+    return recoverLocked(path);
 }
 
 QString ReplaceConfirmation(const ReplaceRequest &request, const ReplaceResult &result)

@@ -47,17 +47,19 @@ struct ReplaceResult
     QList<LiteralSpan> spans;
     QByteArray bytes;
     bool written = false; // false: the file already held these bytes, and nothing on disk changed
+    QString recovered;    // what an earlier replace stopped half-way had left, and was put right, in words
 };
 
 // The places between the replace's steps on disk, in order. A hook given to
 // ReplaceAndSave runs at each: tests look at the disk there as a program that
 // stops there would leave it, and throw to make the next step fail.
 enum class ReplaceStep {
-    OldBackupSetAside, // an older NAME.backup renamed to a hidden name
+    OldBackupSetAside, // an older NAME.backup renamed to .NAME.backup.old
     BackupWritten,     // NAME's bytes in a temporary file beside NAME.backup
     BackupInPlace,     // ... renamed to NAME.backup
     FileWritten,       // the new text in a temporary file beside NAME
-    FileEmptied,       // instead, NAME (linked elsewhere too, or of an owner not ours to give) emptied to be written into
+    FileEmptied,       // instead, NAME (linked elsewhere too, or of an owner not ours to give) emptied to be
+                       // written into, with .NAME.writing beside it until the new text is on disk
     FileInPlace,       // ... renamed over NAME, or written into it; the older backup is deleted next
 };
 using ReplaceHook = std::function<void(ReplaceStep)>;
@@ -74,6 +76,11 @@ using ReplaceHook = std::function<void(ReplaceStep)>;
 // changes. Refusals and failures are thrown as FileError, saying what NAME and
 // NAME.backup then hold.
 ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook = {});
+
+// A file that a replace stopped half-way while writing into it is restored
+// from its backup. Returns what was done, in words for the user, or nothing;
+// throws FileError when the file holds part of a write and cannot be restored.
+QString RecoverInterruptedWrite(const QString &path);
 
 // The message after a replace: what was written and where the backup is, or
 // that there was nothing to write; an empty string when the backup is no

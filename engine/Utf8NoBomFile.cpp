@@ -7,6 +7,12 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace Utf8NoBomFile {
 namespace {
 
@@ -89,8 +95,11 @@ bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const 
 {
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+    if (!file.open(QIODevice::WriteOnly))
         throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file));
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file, errno));
     if (!ApplyStatus(file.handle(), status)) {
         file.cancelWriting();
         return false;
@@ -116,9 +125,41 @@ void WriteInPlace(const QByteArray &bytes, const QString &path, const std::funct
     }
     if (file.write(bytes) != bytes.size() || !file.flush())
         throw partly();
+#ifdef Q_OS_UNIX
+    ::fsync(file.handle()); // on disk before anything says it is whole
+#endif
     file.close();
     if (file.error() != QFileDevice::NoError)
         throw partly();
+}
+
+AtomicWriter::AtomicWriter(const QString &path, FileErrorKind kind) : m_file(path), m_kind(kind)
+{
+    m_file.setDirectWriteFallback(false);
+    if (!m_file.open(QIODevice::WriteOnly))
+        fail();
+}
+
+void AtomicWriter::write(const QByteArray &bytes)
+{
+    errno = 0;
+    if (m_file.write(bytes) != bytes.size())
+        fail();
+}
+
+void AtomicWriter::commit()
+{
+    // QSaveFile may miss a failure of the last buffered write: flushed and checked here.
+    errno = 0;
+    if (!m_file.flush() || !m_file.commit())
+        fail();
+}
+
+void AtomicWriter::fail()
+{
+    const FileError error = MakeFileError(m_kind, m_file.fileName(), FileErrorReason(m_file, errno));
+    m_file.cancelWriting();
+    throw error;
 }
 
 void WriteUtf8NoBom(const QString &text, const QString &path)

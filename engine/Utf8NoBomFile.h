@@ -1,8 +1,10 @@
 #pragma once
 
+#include "engine/FileError.h"
 #include "engine/FileStatus.h"
 
 #include <QByteArray>
+#include <QSaveFile>
 #include <QString>
 
 #include <functional>
@@ -44,5 +46,21 @@ bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const 
 // other names stay. Not atomic: a failure may leave it part written.
 // `afterEmptied` runs once it is empty; what it throws ends the write.
 void WriteInPlace(const QByteArray &bytes, const QString &path, const std::function<void()> &afterEmptied = {});
+
+// A new file written beside the path and renamed over it by commit(). Every
+// write is checked: a failure throws FileError of `kind`, and the path keeps
+// what it held.
+class AtomicWriter
+{
+public:
+    AtomicWriter(const QString &path, FileErrorKind kind);
+    void write(const QByteArray &bytes);
+    void commit();
+
+private:
+    [[noreturn]] void fail();
+    QSaveFile m_file;
+    FileErrorKind m_kind;
+};
 
 } // namespace Utf8NoBomFile

@@ -338,13 +338,18 @@ private slots:
     }
 
     // A file changed since the load is refused; allowed, the backup keeps the
-    // change. Pressing again writes nothing new and keeps that backup; a backup
+    // change and its time. Pressing again writes nothing new and keeps that backup; a backup
     // a stopped replace left hidden comes back.
     void changedOnDiskSamePressAndLeftover()
     {
         ReplaceRequest request = loaded();
         const QByteArray edited = Source + "// edited elsewhere\n";
         writeBytes(path(), edited);
+        const QDateTime editedAt(QDate(2001, 2, 3), QTime(4, 5, 6, 789));
+        {
+            QFile file(path());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(editedAt, QFileDevice::FileModificationTime));
+        }
         const ReplaceResult refused = ReplaceAndSave(request);
         QVERIFY(refused.refusal == Refusal::ChangedOnDisk && refused.refusalText.contains(path()) && !refused.written);
         QCOMPARE(readBytes(path()), edited);
@@ -356,12 +361,13 @@ private slots:
         request.diskBytes = written.bytes;
         QCOMPARE(readBytes(path()), Written + "// edited elsewhere\n");
         QCOMPARE(readBytes(path("main.cpp.backup")), edited);
+        QCOMPARE(QFileInfo(path("main.cpp.backup")).lastModified(), editedAt); // the backup keeps the time of the change
 
         request.found = request.replacements; // nothing to change: the same bytes
         QCOMPARE(ReplaceConfirmation(request, ReplaceAndSave(request)), "main.cpp 没有需要写入的修改。");
         QCOMPARE(readBytes(path("main.cpp.backup")), edited);
 
-        QVERIFY(QFile::rename(path("main.cpp.backup"), path(".main.cpp.backup.abcdef.old")));
+        QVERIFY(QFile::rename(path("main.cpp.backup"), path(".main.cpp.backup.old")));
         ReplaceAndSave(request);
         QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup"}));
         QCOMPARE(readBytes(path("main.cpp.backup")), edited);
@@ -486,15 +492,18 @@ private slots:
             });
         });
         QVERIFY(reached);
+        if (step == int(ReplaceStep::FileEmptied)) { // as a stop there leaves it: marked, and put right by the next load
+            QVERIFY2(message.contains("已被清空") && message.contains("替换前的文件完整地保存在 " + path("main.cpp.backup")), qPrintable(message));
+            QCOMPARE(entries(), QStringList{".main.cpp.writing"} + names);
+            const Document reloaded = Document::Load(path(), true);
+            QVERIFY2(reloaded.recovered.contains("已经用备份 " + path("main.cpp.backup") + " 恢复"), qPrintable(reloaded.recovered));
+            QCOMPARE(reloaded.bytes, Source);
+            QCOMPARE(readBytes(path("other.cpp")), Source);
+        }
         QCOMPARE(entries(), names); // nothing temporary stays
-        if (step == int(ReplaceStep::FileInPlace))
+        if (step == int(ReplaceStep::FileInPlace) || step == int(ReplaceStep::FileEmptied))
             return;
         QVERIFY2(message.contains("磁盘已满"), qPrintable(message));
-        if (step == int(ReplaceStep::FileEmptied)) {
-            QVERIFY2(message.contains("已被清空") && message.contains("替换前的文件完整地保存在 " + path("main.cpp.backup")), qPrintable(message));
-            QCOMPARE(readBytes(path("main.cpp.backup")), Source);
-            return;
-        }
         QCOMPARE(readBytes(path()), Source);
         QCOMPARE(readBytes(path("main.cpp.backup")), OldBackup);
         ReplaceAndSave(request); // and the next press works

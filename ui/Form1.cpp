@@ -266,6 +266,8 @@ void Form1::File1_DblClick()
     Marks->setText(SourceText, Doc.rows, Check3->isChecked(), false);
     showNoMatch(false); // about the rows before
     ShowRows(0);
+    if (!Doc.recovered.isEmpty())
+        ShowMessageUnbusy(this, Doc.recovered, loadTitle(), MessageIcon::Information);
 }
 
 void Form1::ShowRows(int current)
@@ -334,7 +336,9 @@ bool Form1::ReplaceInto()
     Doc.written = request.replacements;
     Marks->setText(SourceText, Doc.rows, Check3->isChecked(), true);
     UpdateMarks();
-    const QString confirmation = ReplaceConfirmation(request, result);
+    QString confirmation = ReplaceConfirmation(request, result);
+    if (!result.recovered.isEmpty())
+        confirmation = result.recovered + QStringLiteral("\n") + confirmation;
     if (!confirmation.isEmpty())
         ShowMessageUnbusy(this, confirmation, ReplaceTitle(), MessageIcon::Information);
     return true;
