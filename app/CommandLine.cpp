@@ -11,6 +11,7 @@
 #include "engine/SourcePaths.h"
 #include "engine/UnifiedDiff.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -73,47 +74,44 @@ std::optional<Options> parse(const QStringList &arguments, QString *problem)
 {
     Options options;
     options.command = arguments.value(0);
-    QStringList plain;
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        const bool exporting = options.command == u"export";
-        const auto value = [&](QString *into) {
-            if (i + 1 >= arguments.size()) {
-                *problem = QStringLiteral("选项 %1 后面缺少值。").arg(argument);
-                return false;
-            }
-            *into = arguments[++i];
-            return true;
-        };
-        if (exporting && argument == u"--po")
-            options.po = true;
-        else if (!exporting && argument == u"--dry-run")
-            options.dryRun = true;
-        else if (exporting && argument == u"-o") {
-            if (!value(&options.output))
-                return std::nullopt;
-        } else if (exporting && argument == u"--language") {
-            if (!value(&options.language))
-                return std::nullopt;
-        } else if (exporting && argument == u"--source-language") {
-            if (!value(&options.sourceLanguage))
-                return std::nullopt;
-        } else if (argument.startsWith(u'-') && argument != u"-") {
-            *problem = QStringLiteral("不认识的选项 %1。").arg(argument);
-            return std::nullopt;
-        } else {
-            plain << argument;
-        }
+    const bool exporting = options.command == u"export";
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption po(QStringLiteral("po")), dryRun(QStringLiteral("dry-run")),
+        output(QStringLiteral("o"), QString(), QStringLiteral("FILE")), language(QStringLiteral("language"), QString(), QStringLiteral("LANG")),
+        sourceLanguage(QStringLiteral("source-language"), QString(), QStringLiteral("LANG"));
+    if (exporting)
+        parser.addOptions({po, output, language, sourceLanguage});
+    else
+        parser.addOption(dryRun);
+    if (!parser.parse(QStringList{QStringLiteral("zelvane")} + arguments.mid(1))) {
+        const QStringList unknown = parser.unknownOptionNames();
+        const QString last = arguments.last();
+        if (!unknown.isEmpty())
+            *problem = QStringLiteral("不认识的选项 %1%2。").arg(unknown.first().size() == 1 ? "-" : "--", unknown.first());
+        else if (last.startsWith(u'-'))
+            *problem = QStringLiteral("选项 %1 后面缺少值。").arg(last);
+        else
+            *problem = parser.errorText();
+        return std::nullopt;
     }
-    if (options.command == u"import" && !plain.isEmpty())
+    options.po = exporting && parser.isSet(po);
+    options.dryRun = !exporting && parser.isSet(dryRun);
+    if (exporting) {
+        options.output = parser.value(output);
+        options.language = parser.value(language);
+        options.sourceLanguage = parser.value(sourceLanguage);
+    }
+    QStringList plain = parser.positionalArguments();
+    if (!exporting && !plain.isEmpty())
         options.catalog = plain.takeFirst();
     options.paths = plain;
-    if (options.command == u"export" && options.output.isEmpty())
+    if (exporting && options.output.isEmpty())
         *problem = QStringLiteral("缺少 -o FILE：导出到哪个翻译文件。");
-    else if (options.command == u"import" && options.catalog.isEmpty())
+    else if (!exporting && options.catalog.isEmpty())
         *problem = QStringLiteral("缺少翻译文件 FILE。");
     else if (options.paths.isEmpty())
-        *problem = QStringLiteral("缺少 PATH：要处理的 .cpp 文件或文件夹。");
+        *problem = QStringLiteral("缺少 PATH：要处理的文件或文件夹。");
     if (!problem->isEmpty())
         return std::nullopt;
     return options;
@@ -152,11 +150,13 @@ private:
 // The source files under the paths; what cannot be found is reported and counted.
 QStringList sourceFiles(const QStringList &paths, int *failed)
 {
-    QStringList missing;
-    const QStringList files = SourcePaths::SourceFilesUnder(paths, &missing);
+    QStringList missing, badNames;
+    const QStringList files = SourcePaths::SourceFilesUnder(paths, &missing, &badNames);
     for (const QString &path : missing)
         report(QStringLiteral("找不到 %1：它既不是文件也不是文件夹。").arg(path));
-    *failed += int(missing.size());
+    for (const QString &path : badNames)
+        report(QStringLiteral("无法处理 %1：文件名不是有效的 UTF-8。").arg(path));
+    *failed += int(missing.size() + badNames.size());
     return files;
 }
 
@@ -195,12 +195,12 @@ int exportCommand(const Options &options)
         const CatalogSource source{current.absoluteFilePath(path), document.text, document.rows, document.found};
         return Read{QString(), PrepareCatalogRows(source, folder), document.found.size()};
     }, [&](const Read &file) {
+        ++files;
         if (!file.error.isEmpty()) {
             problems << file.error;
             return;
         }
         merger.add(file.rows);
-        ++files;
         strings += file.strings;
     });
     for (const QString &problem : problems)
@@ -352,12 +352,6 @@ int importCommand(const Options &options)
 
 } // namespace
 
-bool IsCommand(const QStringList &arguments)
-{
-    static const QStringList Commands{"export", "import", "--help", "-h", "--version"};
-    return !arguments.isEmpty() && Commands.contains(arguments[0]);
-}
-
 int RunCommandLine(const QStringList &arguments)
 {
     const QString command = arguments.value(0);
@@ -369,6 +363,8 @@ int RunCommandLine(const QStringList &arguments)
         print(stdout, QStringLiteral("zelvane %1\n").arg(QCoreApplication::applicationVersion()));
         return 0;
     }
+    if (command != u"export" && command != u"import")
+        return usageError(QStringLiteral("不认识的命令 %1。").arg(command));
     QString problem;
     const std::optional<Options> options = parse(arguments, &problem);
     if (!options)

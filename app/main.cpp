@@ -8,7 +8,7 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (IsCommand(arguments)) { // the command line: no window, no display needed
+    if (!arguments.isEmpty()) { // the command line: no window, no display needed
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Zelvane"));
         QCoreApplication::setApplicationVersion(QStringLiteral(ZELVANE_VERSION));

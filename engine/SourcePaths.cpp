@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#endif
+
 namespace SourcePaths {
 
 bool IsOrdinaryFile(const QString &path)
@@ -20,29 +24,76 @@ bool SameFile(const QString &a, const QString &b)
     return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
 }
 
+QStringList TreePatterns()
+{
+    return {QStringLiteral("*.cpp"), QStringLiteral("*.cc"), QStringLiteral("*.cxx"), QStringLiteral("*.c++"),
+            QStringLiteral("*.h"), QStringLiteral("*.hh"), QStringLiteral("*.hpp"), QStringLiteral("*.hxx"),
+            QStringLiteral("*.h++"), QStringLiteral("*.inl")};
+}
+
 namespace {
 
-void addFolder(const QString &folder, QStringList &files)
+// True for a name the walk takes, or a folder's: the bytes of a name that is no UTF-8.
+bool walkedName(const QByteArray &name, bool folder)
+{
+    if (folder)
+        return !name.startsWith('.');
+    const QByteArray lower = name.toLower();
+    for (const QString &pattern : TreePatterns()) {
+        if (lower.endsWith(pattern.mid(1).toLatin1()))
+            return true;
+    }
+    return false;
+}
+
+// Names in the folder that are no valid UTF-8 (Qt leaves them out of its
+// listings), as they would be listed, with each bad byte as \xHH.
+QStringList undecodableNames(const QString &folder)
+{
+    QStringList names;
+#ifdef Q_OS_UNIX
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (QFile::encodeName(QFile::decodeName(name)) == name || !walkedName(name, entry->d_type == DT_DIR))
+            continue;
+        QString shown;
+        for (const char c : name)
+            shown += uchar(c) < 0x80 ? QString(QLatin1Char(c)) : QStringLiteral("\\x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
+        names << folder + QLatin1Char('/') + shown;
+    }
+    ::closedir(dir);
+#else
+    Q_UNUSED(folder);
+#endif
+    return names;
+}
+
+void addFolder(const QString &folder, QStringList &files, QStringList *badNames)
 {
     const QDir dir(folder);
+    if (badNames)
+        *badNames += undecodableNames(folder);
     const QDir::SortFlags order = QDir::Name | QDir::IgnoreCase;
-    for (const QFileInfo &file : dir.entryInfoList({SourcePattern()}, QDir::Files, order))
+    for (const QFileInfo &file : dir.entryInfoList(TreePatterns(), QDir::Files, order))
         files.append(file.filePath());
     for (const QFileInfo &sub : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, order)) {
         if (!sub.isSymLink())
-            addFolder(sub.filePath(), files);
+            addFolder(sub.filePath(), files, badNames);
     }
 }
 
 } // namespace
 
-QStringList SourceFilesUnder(const QStringList &paths, QStringList *missing)
+QStringList SourceFilesUnder(const QStringList &paths, QStringList *missing, QStringList *badNames)
 {
     QStringList files;
     for (const QString &path : paths) {
         const QFileInfo info(path);
         if (info.isDir())
-            addFolder(QDir::cleanPath(path), files);
+            addFolder(QDir::cleanPath(path), files, badNames);
         else if (info.isFile())
             files.append(QDir::cleanPath(path));
         else if (missing)

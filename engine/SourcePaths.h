@@ -24,12 +24,17 @@ bool IsOrdinaryFile(const QString &path);
 // True when both paths name the same file (or, for files that are gone, the same place).
 bool SameFile(const QString &a, const QString &b);
 
-// The source files the program lists: "*.cpp", in any case.
+// The source files the window lists: "*.cpp", in any case.
 inline QString SourcePattern() { return QStringLiteral("*.cpp"); }
 
-// The source files of each path: a file as it is; a folder's "*.cpp" files,
+// The files a tree's walk takes, in any case: C++ sources and headers, and Qt Designer forms.
+QStringList TreePatterns();
+
+// The files of each path: a file as it is; a folder's files of TreePatterns(),
 // recursively, in name order, skipping folders whose name starts with "." and
-// not following links to folders. A path that is neither is put in `missing`.
-QStringList SourceFilesUnder(const QStringList &paths, QStringList *missing);
+// not following links to folders. A path that is neither is put in `missing`;
+// a name in those folders that is no valid UTF-8, which cannot be read by its
+// name, in `badNames` (its bad bytes as \xHH).
+QStringList SourceFilesUnder(const QStringList &paths, QStringList *missing, QStringList *badNames = nullptr);
 
 } // namespace SourcePaths

@@ -6,6 +6,8 @@
 #include <QLibraryInfo>
 #include <QProcess>
 
+#include <cstdio>
+
 namespace {
 
 struct Run {
@@ -98,8 +100,89 @@ private slots:
         const QMap<QString, QByteArray> translated = tree(m_dir.path());
         QVERIFY2(zelvane({"import", "tr.ts", "src"}).err.contains("写入 0 个文件"), "a second import writes nothing");
         QCOMPARE(tree(m_dir.path()), translated);
-        QCOMPARE(zelvane({"export", "src"}).status, 2);
         QCOMPARE(zelvane({"--version"}).out, "zelvane " ZELVANE_VERSION "\n");
+    }
+
+    // Usage errors say what is wrong and exit 2; nothing starts a window.
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("a mistyped command") << QStringList{"exprot", "-o", "x.po", "src"} << "不认识的命令 exprot";
+        QTest::newRow("an unknown option") << QStringList{"export", "--pox", "-o", "x.po", "src"} << "不认识的选项 --pox";
+        QTest::newRow("another command's option") << QStringList{"import", "--po", "x.po", "src"} << "不认识的选项 --po";
+        QTest::newRow("a value missing") << QStringList{"export", "src", "-o"} << "选项 -o 后面缺少值";
+        QTest::newRow("no output") << QStringList{"export", "src"} << "缺少 -o FILE";
+        QTest::newRow("no catalog") << QStringList{"import"} << "缺少翻译文件";
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, problem);
+        const Run usage = zelvane(arguments);
+        QCOMPARE(usage.status, 2);
+        QVERIFY2(usage.err.contains(problem) && usage.err.contains("用法："), qPrintable(usage.err));
+    }
+
+    // Two imports at once on one tree, again and again: each file ends
+    // translated with its backup whole, and nothing hidden stays behind.
+    void twoImportsAtOnce()
+    {
+        QDir(m_dir.path()).mkpath("two/src");
+        QByteArray po = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\nmsgid \"你好\"\nmsgstr \"Hello\"\n";
+        writeBytes(path("two/t.po"), po);
+        for (int round = 0; round < 10; ++round) {
+            for (int i = 0; i < 40; ++i)
+                writeBytes(path(QStringLiteral("two/src/f%1.cpp").arg(i)), "puts(\"你好\");\n");
+            QProcess first, second;
+            for (QProcess *process : {&first, &second}) {
+                process->setWorkingDirectory(path("two"));
+                process->start(ZELVANE_PROGRAM, {"import", "t.po", "src"});
+            }
+            QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+            QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(first.exitCode() + second.exitCode(), 0);
+            const QStringList names = QDir(path("two/src")).entryList(QDir::Files | QDir::Hidden);
+            QCOMPARE(names.size(), 80);
+            for (int i = 0; i < 40; ++i) {
+                const QString file = path(QStringLiteral("two/src/f%1.cpp").arg(i));
+                QCOMPARE(readBytes(file), "puts(\"Hello\");\n");
+                QCOMPARE(readBytes(file + ".backup"), "puts(\"你好\");\n");
+            }
+            QDir(path("two/src")).removeRecursively();
+            QDir().mkpath(path("two/src"));
+        }
+    }
+
+    // A catalog written onto a full disk (a small file system of the test's own)
+    // fails with the reason and leaves the older catalog whole; a file name that
+    // is no UTF-8 is reported, not skipped.
+    void fullDiskAndBadNames()
+    {
+        QDir(m_dir.path()).mkpath("disk/src");
+        QByteArray many;
+        for (int i = 0; i < 400; ++i)
+            many += "puts(\"string number " + QByteArray::number(i) + " with some words to fill the disk\");\n";
+        writeBytes(path("disk/src/many.cpp"), many);
+        std::FILE *bad = std::fopen(QFile::encodeName(path("disk/src/")) + "bad\xff.cpp", "w"); // a name Qt cannot hold
+        QVERIFY(bad && std::fclose(bad) == 0);
+        const Run named = zelvane({"export", "-o", "disk/x.ts", "disk/src"});
+        QCOMPARE(named.status, 1);
+        QVERIFY2(named.err.contains("disk/src/bad\\xff.cpp：文件名不是有效的 UTF-8") && named.err.contains("读取 1 个文件"), qPrintable(named.err));
+        std::remove(QFile::encodeName(path("disk/src/")) + "bad\xff.cpp");
+
+        const QString script = QStringLiteral("mount -t tmpfs -o size=16k tmpfs disk/full || exit 77; cd disk; echo old > full/old.po;"
+                                              "echo old > full/old.ts; %1 export --po -o full/old.po src/many.cpp; echo \" $?\" >&2;"
+                                              "%1 export -o full/old.ts src/many.cpp; echo \" $?\" >&2; cat full/old.po full/old.ts >&2")
+                                   .arg(ZELVANE_PROGRAM);
+        QDir().mkpath(path("disk/full"));
+        const Run full = run(m_dir.path(), "unshare", {"-m", "sh", "-c", script});
+        if (full.status == 77 || full.err.contains("unshare"))
+            QSKIP("a file system of the test's own needs root and mount namespaces (CI runs as root)");
+        QCOMPARE(full.err.count("磁盘空间不足"), 2);
+        QVERIFY2(full.err.count(" 1\n") == 2 && full.err.endsWith("old\nold\n"), qPrintable(full.err));
     }
 };
 
