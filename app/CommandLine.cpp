@@ -231,6 +231,8 @@ struct Imported {
     QString problem;
     QStringList warnings; // translations that would break their literal or its format
     QStringList notes;    // what earlier runs stopped half-way had left, and was put right
+    QStringList unwritable; // translations that cannot be written into their raw string
+    QSet<const CatalogEntry *> used;
     QString diff;         // --dry-run
 };
 
@@ -278,6 +280,14 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, bool dryRu
         return imported;
     }
     const FillResult fill = FillFromCatalog(catalog, document.found, document.found, document.rows.rawDelimiters);
+    imported.used = fill.used;
+    if (!fill.notWritableRows.isEmpty()) {
+        const SourceLines lines(document.text);
+        for (const int row : fill.notWritableRows)
+            imported.unwritable << QStringLiteral("%1 第 %2 行：译文含有原始字符串的结束符 )%3\"，写不进这个原始字符串，没有写入。")
+                                       .arg(document.path, QString::number(lines.lineOf(document.rows.spans[row].start)),
+                                            document.rows.rawDelimiters[row]);
+    }
     if (fill.counts.filled == 0)
         return imported;
     imported.warnings = warningsOf(document, fill.replacements);
@@ -308,6 +318,23 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, bool dryRu
     return imported;
 }
 
+// Each kind of translation the catalog holds but the import could not write, counted.
+QString notWrittenSummary(const QList<CatalogProblem> &problems, int unwritable)
+{
+    int counts[4] = {};
+    for (const CatalogProblem &problem : problems)
+        ++counts[problem.kind];
+    const QString words[4] = {QStringLiteral("复数形式 %1 条"), QStringLiteral("含 NUL %1 条"), QStringLiteral("实体无法展开 %1 条"),
+                              QStringLiteral("同一原文两种译法 %1 条")};
+    QStringList parts;
+    for (int kind = 0; kind < 4; ++kind)
+        if (counts[kind] > 0)
+            parts << words[kind].arg(counts[kind]);
+    if (unwritable > 0)
+        parts << QStringLiteral("写不进原始字符串 %1 处").arg(unwritable);
+    return parts.join(QStringLiteral("，"));
+}
+
 int importCommand(const Options &options)
 {
     Catalog catalog;
@@ -319,9 +346,13 @@ int importCommand(const Options &options)
     }
     int failed = 0;
     const CatalogIndex index(catalog);
+    QStringList problems;
+    for (const CatalogProblem &problem : catalog.problems)
+        problems << QStringLiteral("%1 %2").arg(options.catalog, problem.text);
+    int unwritable = 0;
+    QSet<const CatalogEntry *> used;
     int files = 0, written = 0, alone = 0;
     qsizetype strings = 0;
-    QStringList problems;
     QString diff;
     forEachFile(sourceFiles(options.paths, &failed), [&](const QString &path) {
         return importInto(path, index, options.dryRun);
@@ -331,7 +362,9 @@ int importCommand(const Options &options)
             if (!note.isEmpty())
                 problems << note;
         strings += result.strings;
-        problems << result.warnings;
+        problems << result.warnings << result.unwritable;
+        unwritable += int(result.unwritable.size());
+        used.unite(result.used);
         if (result.outcome == Imported::Failed) {
             problems << result.problem;
             ++failed;
@@ -344,10 +377,16 @@ int importCommand(const Options &options)
         report(problem);
     print(stdout, diff);
     const QString verb = options.dryRun ? QStringLiteral("会改动") : QStringLiteral("写入");
-    print(stderr, QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条；%4 %5 个文件，未改动 %6 个，失败 %7 个。\n")
-                      .arg(files).arg(strings).arg(catalog.entries.size())
-                      .arg(verb).arg(written).arg(alone).arg(failed));
-    return failed > 0 ? 1 : 0;
+    const QString notWritten = notWrittenSummary(catalog.problems, unwritable);
+    QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条；%4 %5 个文件，未改动 %6 个，失败 %7 个。")
+                          .arg(files).arg(strings).arg(catalog.entries.size()).arg(verb).arg(written).arg(alone).arg(failed);
+    if (!notWritten.isEmpty())
+        summary += QStringLiteral("没有写入的译文：%1。").arg(notWritten);
+    const int unused = index.translations() - int(used.size());
+    if (unused > 0)
+        summary += QStringLiteral("另有 %1 条译文在这些文件中没有对应的字符串。").arg(unused);
+    print(stderr, summary + QLatin1Char('\n'));
+    return failed > 0 || !notWritten.isEmpty() ? 1 : 0;
 }
 
 } // namespace

@@ -17,6 +17,8 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTemporaryFile>
+#include <QRegularExpression>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -29,6 +31,7 @@
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -54,15 +57,18 @@ bool xmlHolds(char16_t c)
     return c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c != 0xFFFE && c != 0xFFFF);
 }
 
-// Text, with each character XML cannot hold as <byte value="x…"/>, as Qt Linguist writes it.
+// Text, with each character XML cannot hold as <byte value="x…"/>, as Qt Linguist
+// writes it, and a carriage return as &#xd; (a reader turns a bare one into a line feed).
 void writeTsText(QXmlStreamWriter &xml, const QString &text)
 {
     qsizetype run = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && xmlHolds(text[i].unicode()))
+        if (i < text.size() && xmlHolds(text[i].unicode()) && text[i] != u'\r')
             continue;
         xml.writeCharacters(text.mid(run, i - run));
-        if (i < text.size()) {
+        if (i < text.size() && text[i] == u'\r') {
+            xml.writeEntityReference(QStringLiteral("#xd"));
+        } else if (i < text.size()) {
             xml.writeEmptyElement(QStringLiteral("byte"));
             xml.writeAttribute(QStringLiteral("value"), QStringLiteral("x%1").arg(text[i].unicode(), 0, 16));
         }
@@ -81,6 +87,16 @@ void writeMessage(QXmlStreamWriter &xml, const CatalogEntry &entry)
     xml.writeStartElement(QStringLiteral("source"));
     writeTsText(xml, entry.source);
     xml.writeEndElement();
+    if (!entry.context.isEmpty()) {
+        xml.writeStartElement(QStringLiteral("comment"));
+        writeTsText(xml, entry.context);
+        xml.writeEndElement();
+    }
+    if (!entry.note.isEmpty()) {
+        xml.writeStartElement(QStringLiteral("extracomment"));
+        writeTsText(xml, entry.note);
+        xml.writeEndElement();
+    }
     xml.writeStartElement(QStringLiteral("translation"));
     if (!entry.finished)
         xml.writeAttribute(QStringLiteral("type"), QStringLiteral("unfinished"));
@@ -152,13 +168,17 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
     file.commit();
 }
 
-// The text of the element the reader stands on, <byte value="x…"/> read back as its character.
-QString readTsText(QXmlStreamReader &xml)
+// The text of the element the reader stands on, <byte value="x…"/> read back as
+// its character; an entity the reader could not resolve is named in `entity`.
+QString readTsText(QXmlStreamReader &xml, QString *entity, const QStringList &external, const QString &decoded)
 {
+    const qint64 start = xml.characterOffset();
     QString text;
     while (xml.readNext() != QXmlStreamReader::EndElement && !xml.hasError()) {
         if (xml.isCharacters()) {
             text += xml.text();
+        } else if (xml.isEntityReference()) {
+            *entity = xml.name().toString();
         } else if (xml.isStartElement()) {
             const QStringView value = xml.attributes().value(QLatin1String("value"));
             bool ok = false;
@@ -168,7 +188,19 @@ QString readTsText(QXmlStreamReader &xml)
             xml.skipCurrentElement();
         }
     }
+    // The reader drops a reference to an external entity without a word: looked for in the element's own text.
+    if (!external.isEmpty()) {
+        const QStringView raw = QStringView(decoded).mid(start, xml.characterOffset() - start);
+        for (const QString &name : external)
+            if (raw.contains(QLatin1Char('&') + name + QLatin1Char(';')))
+                *entity = name;
+    }
     return text;
+}
+
+QString shortText(const QString &text)
+{
+    return text.size() > 40 ? text.left(40) + QChar(0x2026) : text;
 }
 
 Catalog readTs(const QString &path)
@@ -176,32 +208,82 @@ Catalog readTs(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw MakeFileError(FileErrorKind::CannotReadCatalog, path, file.errorString());
-    QXmlStreamReader xml(&file);
+    const QByteArray bytes = file.readAll();
+    QXmlStreamReader xml(bytes);
     Catalog catalog;
     CatalogEntry entry;
     bool plural = false;
+    QString entity;
+    QStringList external; // entities whose text is outside the file
+    QString decoded;      // the file's text, where it declares such entities
+    const auto text = [&] { return readTsText(xml, &entity, external, decoded); };
     while (!xml.atEnd() && !xml.hasError()) {
         xml.readNext();
-        if (xml.isStartElement() && xml.name() == QLatin1String("message")) {
-            entry = CatalogEntry();
-            plural = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
-        } else if (xml.isStartElement() && xml.name() == QLatin1String("source")) {
-            entry.source = readTsText(xml);
-        } else if (xml.isStartElement() && xml.name() == QLatin1String("translation")) {
-            const QStringView type = xml.attributes().value(QLatin1String("type"));
-            entry.translation = readTsText(xml);
-            entry.finished = type.isEmpty() && !entry.translation.isEmpty();
-        } else if (xml.isEndElement() && xml.name() == QLatin1String("message")) {
+        if (xml.isDTD()) {
+            for (const QXmlStreamEntityDeclaration &declaration : xml.entityDeclarations())
+                if (!declaration.systemId().isEmpty() || !declaration.publicId().isEmpty())
+                    external << declaration.name().toString();
+            if (!external.isEmpty())
+                decoded = QString::fromUtf8(bytes);
+        }
+        if (!xml.isStartElement() && !(xml.isEndElement() && xml.name() == QLatin1String("message")))
+            continue;
+        const QStringView name = xml.name();
+        if (xml.isEndElement()) {
             if (plural)
-                ++catalog.plurals;
+                catalog.problems.append({CatalogProblem::Plural, QStringLiteral("第 %1 行：“%2”是复数形式的条目，没有写入。").arg(entry.line).arg(shortText(entry.source))});
+            else if (!entity.isNull())
+                catalog.problems.append({CatalogProblem::Entity, QStringLiteral("第 %1 行：“%2”含有无法展开的实体 &%3;，没有写入。").arg(entry.line).arg(shortText(entry.source), entity)});
             else
                 catalog.entries.append(entry);
+        } else if (name == QLatin1String("message")) {
+            entry = CatalogEntry();
+            entry.line = int(xml.lineNumber());
+            entity = QString();
+            plural = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
+        } else if (name == QLatin1String("source")) {
+            entry.source = text();
+        } else if (name == QLatin1String("comment")) {
+            entry.context = text();
+        } else if (name == QLatin1String("extracomment")) {
+            entry.note = text();
+        } else if (name == QLatin1String("translation")) {
+            const QStringView type = xml.attributes().value(QLatin1String("type"));
+            entry.translation = text();
+            entry.finished = type.isEmpty() && !entry.translation.isEmpty();
         }
     }
     if (xml.hasError())
         throw MakeFileError(FileErrorKind::MalformedCatalog, path,
                             QStringLiteral("第 %1 行第 %2 列：%3").arg(xml.lineNumber()).arg(xml.columnNumber()).arg(xml.errorString()));
     return catalog;
+}
+
+// Entries of one text (and disambiguation) translated two ways: neither is written.
+void leaveOutConflicts(Catalog &catalog)
+{
+    QHash<QString, qsizetype> first;
+    QSet<QString> conflicting;
+    for (qsizetype i = 0; i < catalog.entries.size(); ++i) {
+        const CatalogEntry &entry = catalog.entries[i];
+        if (!entry.finished)
+            continue;
+        const QString key = CatalogKey(entry.context, entry.source);
+        const auto seen = first.constFind(key);
+        if (seen == first.cend()) {
+            first.insert(key, i);
+            continue;
+        }
+        const CatalogEntry &earlier = catalog.entries[*seen];
+        if (earlier.translation == entry.translation)
+            continue;
+        conflicting.insert(key);
+        catalog.problems.append({CatalogProblem::Conflict, QStringLiteral("第 %1 行和第 %2 行把“%3”译成了不同的文字（“%4”和“%5”），都没有写入。")
+                                                               .arg(earlier.line).arg(entry.line)
+                                                               .arg(shortText(entry.source), shortText(earlier.translation), shortText(entry.translation))});
+    }
+    if (!conflicting.isEmpty())
+        catalog.entries.removeIf([&](const CatalogEntry &entry) { return conflicting.contains(CatalogKey(entry.context, entry.source)); });
 }
 
 // ---- .po, through libgettextpo ----
@@ -311,6 +393,10 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
         if (entry.source.contains(QChar(0)) || entry.translation.contains(QChar(0)))
             continue; // a C string cannot hold it
         po_message_t message = po_message_create();
+        if (!entry.context.isEmpty())
+            po_message_set_msgctxt(message, entry.context.toUtf8().constData());
+        if (!entry.note.isEmpty())
+            po_message_set_extracted_comments(message, entry.note.toUtf8().constData());
         po_message_set_msgid(message, entry.source.toUtf8().constData());
         po_message_set_msgstr(message, entry.finished ? entry.translation.toUtf8().constData() : "");
         for (const CatalogPlace &place : entry.places)
@@ -330,6 +416,54 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
     out.commit();
 }
 
+// Where each message's msgid stands in a .po's text (obsolete "#~" ones left
+// out), in the order libgettextpo gives them, and whether the message holds an
+// escape of a NUL, which libgettextpo's strings end at.
+struct PoMessageLines {
+    QList<int> lines;
+    QList<bool> nul;
+};
+
+PoMessageLines poMessageLines(const QByteArray &bytes)
+{
+    static const QRegularExpression nulEscape(QStringLiteral(R"((?<!\\)(?:\\\\)*\\(?:000|0{1,2}(?![0-7])|x0+(?![0-9A-Fa-f])))"));
+    PoMessageLines found;
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        if (line.startsWith("msgid ")) {
+            found.lines.append(int(i + 1));
+            found.nul.append(false);
+        }
+        if (!found.nul.isEmpty() && !line.startsWith('#') && !line.startsWith("msgctxt")
+            && nulEscape.match(QString::fromLatin1(line)).hasMatch())
+            found.nul.last() = true;
+    }
+    return found;
+}
+
+// The decoder for the charset the header names; UTF-8 when it names none.
+QStringDecoder poDecoder(po_file_t file, const QString &path)
+{
+    QByteArray charset = "UTF-8";
+    if (const char *header = po_file_domain_header(file, nullptr)) {
+        if (char *type = po_header_field(header, "Content-Type")) {
+            const QByteArray field(type);
+            std::free(type);
+            const qsizetype at = field.indexOf("charset=");
+            if (at >= 0)
+                charset = field.mid(at + 8).trimmed();
+        }
+    }
+    if (charset.isEmpty() || charset == "CHARSET") // a template's placeholder
+        charset = "UTF-8";
+    QStringDecoder decoder(charset.constData(), QStringConverter::Flag::Stateless);
+    if (!decoder.isValid())
+        throw MakeFileError(FileErrorKind::MalformedCatalog, path,
+                            QStringLiteral("它的字符集 %1 无法识别").arg(QString::fromLatin1(charset)));
+    return decoder;
+}
+
 Catalog readPo(const QString &path)
 {
     if (!QFileInfo(path).isFile())
@@ -342,25 +476,39 @@ Catalog readPo(const QString &path)
             po_file_free(file);
         throw MakeFileError(FileErrorKind::MalformedCatalog, path, problem.text);
     }
+    const struct Free { po_file_t file; ~Free() { po_file_free(file); } } release{file};
+    QStringDecoder decoder = poDecoder(file, path);
+    const auto text = [&decoder](const char *bytes) { return bytes ? decoder.decode(QByteArrayView(bytes)) : QString(); };
+    const PoMessageLines lines = poMessageLines(Utf8NoBomFile::ReadBytes(path));
     Catalog catalog;
+    int index = -1;
     for (const char *const *domain = po_file_domains(file); *domain; ++domain) {
         po_message_iterator_t iterator = po_message_iterator(file, *domain);
         while (po_message_t message = po_next_message(iterator)) {
-            if (po_message_is_obsolete(message) || !*po_message_msgid(message))
-                continue; // obsolete, or the header
+            if (po_message_is_obsolete(message))
+                continue;
+            ++index;
+            if (!*po_message_msgid(message))
+                continue; // the header
+            CatalogEntry entry;
+            entry.line = int(lines.lines.value(index));
+            entry.source = text(po_message_msgid(message));
+            entry.context = text(po_message_msgctxt(message));
+            entry.note = text(po_message_extracted_comments(message)).trimmed();
             if (po_message_msgid_plural(message)) {
-                ++catalog.plurals;
+                catalog.problems.append({CatalogProblem::Plural, QStringLiteral("第 %1 行：“%2”是复数形式的条目，没有写入。").arg(entry.line).arg(shortText(entry.source))});
                 continue;
             }
-            CatalogEntry entry;
-            entry.source = QString::fromUtf8(po_message_msgid(message));
-            entry.translation = QString::fromUtf8(po_message_msgstr(message));
+            if (lines.nul.value(index)) {
+                catalog.problems.append({CatalogProblem::Nul, QStringLiteral("第 %1 行：“%2”的译文含有 NUL 字符（\\0），没有写入。").arg(entry.line).arg(shortText(entry.source))});
+                continue;
+            }
+            entry.translation = text(po_message_msgstr(message));
             entry.finished = !po_message_is_fuzzy(message) && !entry.translation.isEmpty();
             catalog.entries.append(entry);
         }
         po_message_iterator_free(iterator);
     }
-    po_file_free(file);
     return catalog;
 }
 
@@ -437,16 +585,27 @@ void WriteCatalog(const Catalog &catalog, const QString &path, const QString &co
 
 Catalog ReadCatalog(const QString &path)
 {
-    return isPo(path) ? readPo(path) : readTs(path);
+    Catalog catalog = isPo(path) ? readPo(path) : readTs(path);
+    leaveOutConflicts(catalog);
+    return catalog;
+}
+
+QString CatalogKey(const QString &context, const QString &source)
+{
+    return context.isEmpty() ? source : context + QChar(4) + source; // U+0004 as gettext joins them
 }
 
 CatalogIndex::CatalogIndex(const Catalog &catalog)
 {
     m_entries.reserve(catalog.entries.size());
     for (const CatalogEntry &entry : catalog.entries) {
-        m_entries.insert(entry.source, &entry);
-        m_translations += entry.finished && entry.translation != entry.source;
+        const QString key = CatalogKey(entry.context, entry.source);
+        const CatalogEntry *&indexed = m_entries[key];
+        if (!indexed || (entry.finished && !indexed->finished)) // a finished one wins over one left unfinished
+            indexed = &entry;
     }
+    for (const CatalogEntry *entry : std::as_const(m_entries))
+        m_translations += entry->finished && entry->translation != entry->source;
 }
 
 FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
@@ -458,8 +617,8 @@ FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, con
 FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
                            const QStringList &rawDelimiters)
 {
-    FillResult result{replacements, {}};
-    QSet<const CatalogEntry *> used; // translations that found a row
+    FillResult result{replacements, {}, {}, {}};
+    QSet<const CatalogEntry *> &used = result.used;
     for (qsizetype i = 0; i < found.size(); ++i) {
         const QString delimiter = rawDelimiters.value(i);
         const std::optional<QString> text = sourceOf(found[i], delimiter);
@@ -480,6 +639,7 @@ FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, 
         const QString closing = QLatin1Char(')') + delimiter + QLatin1Char('"');
         if (!delimiter.isNull() && entry->translation.contains(closing)) {
             ++result.counts.notWritable;
+            result.notWritableRows.append(int(i));
             continue;
         }
         result.replacements[i] = delimiter.isNull() ? EncodeCppEscapes(entry->translation) : entry->translation;

@@ -3,6 +3,7 @@
 #include "engine/CodeStrings.h"
 
 #include <QHash>
+#include <QSet>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,15 +20,28 @@ struct CatalogEntry {
     QString translation; // empty when there is none
     bool finished = false;
     QList<CatalogPlace> places;
+    QString context;     // the disambiguation (.ts <comment>, .po msgctxt): none for a C++ literal
+    QString note;        // for the translator (.ts <extracomment>, .po "#.")
+    int line = 0;        // where the entry stands in the catalog it was read from
 };
 Q_DECLARE_TYPEINFO(CatalogPlace, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(CatalogEntry, Q_RELOCATABLE_TYPE);
 
+// An entry a catalog holds but that cannot be written, and why.
+struct CatalogProblem {
+    enum Kind { Plural, Nul, Entity, Conflict };
+    Kind kind;
+    QString text; // in words for the user, naming its line in the catalog
+};
+
 struct Catalog {
     QList<CatalogEntry> entries;
     int undecodable = 0; // rows left out: their escapes stand for bytes, or are malformed
-    int plurals = 0;     // entries read with plural forms, skipped
+    QList<CatalogProblem> problems; // entries read but left out
 };
+
+// A lookup key: the text, and its disambiguation where it has one.
+QString CatalogKey(const QString &context, const QString &source);
 
 // One loaded file's rows, as the window or the command line holds them.
 struct CatalogSource {
@@ -73,7 +87,9 @@ void WriteCatalog(const Catalog &catalog, const QString &path, const QString &co
                   const QString &language = QString(), const QString &sourceLanguage = QString(), bool asPo = false);
 
 // Reads a .ts, .po or .pot, by its extension. A malformed file throws FileError
-// naming the file, line and column.
+// naming the file, line and column. Entries that cannot be written (plural
+// forms, a NUL, an entity left unresolved, a text translated twice two ways)
+// are left out, each a problem naming its line.
 Catalog ReadCatalog(const QString &path);
 
 struct FillCounts {
@@ -87,6 +103,8 @@ struct FillCounts {
 struct FillResult {
     QStringList replacements;
     FillCounts counts;
+    QList<int> notWritableRows; // the rows counted in notWritable
+    QSet<const CatalogEntry *> used; // the finished translations whose text is a row here
 };
 
 // A catalog's entries by their text, made once for many files.
@@ -94,7 +112,7 @@ class CatalogIndex
 {
 public:
     explicit CatalogIndex(const Catalog &catalog);
-    const CatalogEntry *find(const QString &source) const { return m_entries.value(source); }
+    const CatalogEntry *find(const QString &key) const { return m_entries.value(key); }
     // Entries with a finished translation different from their text.
     int translations() const { return m_translations; }
 

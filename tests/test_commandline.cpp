@@ -103,6 +103,70 @@ private slots:
         QCOMPARE(zelvane({"--version"}).out, "zelvane " ZELVANE_VERSION "\n");
     }
 
+    // What a catalog translates but cannot be written is reported with its
+    // line and counted, and the exit status says so; nothing of it is written.
+    void catalogsOutOfTheOrdinary_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("catalog");
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray po = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n";
+        const QByteArray ts = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE TS>\n<TS version=\"2.1\">\n<context><name>c</name>\n";
+        QTest::newRow("a .po in GBK") << "t.po" << QByteArray("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=GBK\\n\"\n\nmsgid \"Hello\"\nmsgstr \"\xc4\xe3\xba\xc3\"\n")
+                                      << QByteArray("x(\"Hello\");\n") << 0 << "写入 1 个文件" << QByteArray("x(\"你好\");\n");
+        QTest::newRow("a charset unknown") << "t.po" << QByteArray("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=NO-SUCH-9\\n\"\n\nmsgid \"Hello\"\nmsgstr \"Hi\"\n")
+                                           << QByteArray("x(\"Hello\");\n") << 1 << "字符集 NO-SUCH-9 无法识别" << QByteArray("x(\"Hello\");\n");
+        QTest::newRow("a NUL") << "t.po" << po + "msgid \"A\"\nmsgstr \"A\\0B\"\n\nmsgid \"C\"\nmsgstr \"D\"\n" << QByteArray("x(\"A\", \"C\");\n")
+                               << 1 << "第 4 行：“A”的译文含有 NUL 字符|含 NUL 1 条" << QByteArray("x(\"A\", \"D\");\n");
+        QTest::newRow("plural forms") << "t.po" << po + "msgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"F\"\nmsgstr[1] \"Fs\"\n"
+                                      << QByteArray("x(\"file\");\n") << 1 << "第 4 行：“file”是复数形式|复数形式 1 条" << QByteArray("x(\"file\");\n");
+        QTest::newRow("a context") << "t.po" << po + "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"打开\"\n" << QByteArray("x(\"Open\");\n")
+                                   << 0 << "另有 1 条译文在这些文件中没有对应的字符串" << QByteArray("x(\"Open\");\n");
+        QTest::newRow("an external entity") << "t.ts" << QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE TS [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n<TS version=\"2.1\"><context><name>c</name>\n"
+                                                                  "<message><source>XY</source><translation>X&x;Y</translation></message></context></TS>\n")
+                                            << QByteArray("x(\"XY\");\n") << 1 << "第 4 行：“XY”含有无法展开的实体 &x;|实体无法展开 1 条" << QByteArray("x(\"XY\");\n");
+        QTest::newRow("two translations") << "t.ts" << ts + "<message><source>Hi</source><translation>Ho</translation></message></context>\n"
+                                                            "<context><name>d</name>\n<message><source>Hi</source><translation>He</translation></message></context></TS>\n"
+                                          << QByteArray("x(\"Hi\");\n") << 1 << "第 5 行和第 7 行把“Hi”译成了不同的文字|两种译法 1 条" << QByteArray("x(\"Hi\");\n");
+        QTest::newRow("a raw string's closing") << "t.ts" << ts + "<message><source>原始</source><translation>a)\"b</translation></message></context></TS>\n"
+                                                << QByteArray("auto r = R\"(原始)\";\n") << 1 << "a.cpp 第 1 行：译文含有原始字符串的结束符 )\"|写不进原始字符串 1 处"
+                                                << QByteArray("auto r = R\"(原始)\";\n");
+    }
+
+    void catalogsOutOfTheOrdinary()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, catalog);
+        QFETCH(QByteArray, source);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        QFETCH(QByteArray, written);
+        const QString folder = QStringLiteral("odd/") + QTest::currentDataTag();
+        QDir(m_dir.path()).mkpath(folder);
+        writeBytes(path(folder + "/" + name), catalog);
+        writeBytes(path(folder + "/a.cpp"), source);
+        const Run imported = run(path(folder), ZELVANE_PROGRAM, {"import", name, "a.cpp"});
+        QCOMPARE(imported.status, status);
+        for (const QString &words : said.split(u'|'))
+            QVERIFY2(imported.err.contains(words), qPrintable(imported.err));
+        QCOMPARE(readBytes(path(folder + "/a.cpp")), written);
+    }
+
+    // "\r", "\r\n" and "\n" stay three texts through a .ts and Qt's own tools.
+    void lineEndsThroughTs()
+    {
+        QDir(m_dir.path()).mkpath("ends");
+        writeBytes(path("ends/a.cpp"), "a(\"\\r\"); b(\"\\r\\n\"); c(\"\\n\");\n");
+        QCOMPARE(run(path("ends"), ZELVANE_PROGRAM, {"export", "-o", "a.ts", "a.cpp"}).status, 0);
+        const QString lconvert = QLibraryInfo::path(QLibraryInfo::BinariesPath) + "/lconvert";
+        QCOMPARE(run(path("ends"), lconvert, {"-i", "a.ts", "-o", "a.po"}).status, 0);
+        const QByteArray po = readBytes(path("ends/a.po"));
+        QVERIFY2(po.contains("msgid \"\\r\"") && po.contains("msgid \"\\r\\n\"") && po.contains("msgid \"\\n\""), po.constData());
+    }
+
     // Usage errors say what is wrong and exit 2; nothing starts a window.
     void usageErrors_data()
     {

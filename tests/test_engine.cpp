@@ -160,7 +160,7 @@ private slots:
     // catalog, written in parts on several threads, reads as one writer wrote it.
     void catalogKeepsEveryCharacter()
     {
-        Catalog catalog{{CatalogEntry{QString("a") + QChar(1) + "\uFFFF", QString("b") + QChar(0x1F), true, {{"x.cpp", 3}}}}, 0, 0};
+        Catalog catalog{{CatalogEntry{QString("a") + QChar(1) + "\uFFFF", QString("b") + QChar(0x1F), true, {{"x.cpp", 3}}}}, 0, {}};
         for (int i = 0; i < 1000; ++i)
             catalog.entries.append(CatalogEntry{QString::number(i), QString(), false, {{"y.cpp", i}}});
         WriteCatalog(catalog, path("x.ts"), "x.cpp");

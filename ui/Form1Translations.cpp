@@ -86,7 +86,9 @@ void Form1::Command6_Click()
         text += QStringLiteral("\n%1 条译文在这个文件中没有对应的行。").arg(counts.notFound);
     if (counts.notWritable)
         text += QStringLiteral("\n%1 行的译文无法写进它的原始字符串，没有填入。").arg(counts.notWritable);
-    if (catalog.plurals)
-        text += QStringLiteral("\n跳过了 %1 条复数形式的译文。").arg(catalog.plurals);
+    for (const CatalogProblem &problem : catalog.problems.mid(0, 5))
+        text += QStringLiteral("\n") + problem.text;
+    if (catalog.problems.size() > 5)
+        text += QStringLiteral("\n另有 %1 条译文因为上面这几类原因没有填入。").arg(catalog.problems.size() - 5);
     ShowMessageUnbusy(this, text, importTitle(), MessageIcon::Information);
 }
