@@ -100,7 +100,7 @@ void writeMessage(QXmlStreamWriter &xml, const CatalogEntry &entry)
     xml.writeStartElement(QStringLiteral("translation"));
     if (!entry.finished)
         xml.writeAttribute(QStringLiteral("type"), QStringLiteral("unfinished"));
-    writeTsText(xml, entry.finished ? entry.translation : QString());
+    writeTsText(xml, entry.translation);
     xml.writeEndElement();
     xml.writeEndElement();
 }
@@ -398,7 +398,8 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
         if (!entry.note.isEmpty())
             po_message_set_extracted_comments(message, entry.note.toUtf8().constData());
         po_message_set_msgid(message, entry.source.toUtf8().constData());
-        po_message_set_msgstr(message, entry.finished ? entry.translation.toUtf8().constData() : "");
+        po_message_set_msgstr(message, entry.translation.toUtf8().constData());
+        po_message_set_fuzzy(message, !entry.finished && !entry.translation.isEmpty());
         for (const CatalogPlace &place : entry.places)
             po_message_add_filepos(message, QFile::encodeName(place.file).constData(), size_t(place.line));
         setFormats(message, entry.source);

@@ -53,12 +53,14 @@ qint64 fixedHex(QStringView text, qsizetype at, int digits)
 
 std::optional<QString> DecodeCppEscapes(QStringView written)
 {
-    if (!written.contains(u'\\'))
-        return written.toString(); // most literals: nothing to decode
+    if (!written.contains(u'\\')) // most literals: nothing to decode
+        return written.contains(u'"') ? std::nullopt : std::optional<QString>(written.toString());
     QString text;
     text.reserve(written.size());
     const qsizetype n = written.size();
     for (qsizetype i = 0; i < n; ++i) {
+        if (written[i] == u'"')
+            return std::nullopt; // a bare quote would have ended the literal
         if (written[i] != u'\\') {
             text += written[i];
             continue;

@@ -10,7 +10,7 @@
 // backslash before a line break dropped. std::nullopt when an octal or \x escape above 0x7F
 // stands for a byte rather than a character, or an escape is malformed (\x without a digit,
 // \u with fewer than 4, a surrogate or a value above 0x10FFFF, an unknown letter, a
-// backslash at the end).
+// backslash at the end, a quote without its backslash).
 std::optional<QString> DecodeCppEscapes(QStringView written);
 
 // How text is written inside an ordinary literal: \ as \\, " as \", LF as \n, CR as \r, TAB as \t,

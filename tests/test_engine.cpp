@@ -10,13 +10,16 @@
 #include "engine/Document.h"
 #include "engine/FileError.h"
 #include "engine/Landing.h"
+#include "engine/OwnLiterals.h"
 #include "engine/ParallelFor.h"
 #include "engine/ReplaceAndSave.h"
 #include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
 #include "engine/SourcePaths.h"
+#include "engine/UnifiedDiff.h"
 #include "engine/Utf8NoBomFile.h"
 
+#include <QProcess>
 #include <QThread>
 
 #include <atomic>
@@ -154,6 +157,8 @@ private slots:
         QTest::newRow("unknown, and at the end") << "\\q" << "-";
         QTest::newRow("a backslash at the end") << "a\\" << "-";
         QTest::newRow("backslash-newline") << "a\\\nb\\\r\nc" << "abc";
+        QTest::newRow("a bare quote") << "a\"b" << "-";
+        QTest::newRow("a bare quote after an escape") << "\\n\"" << "-";
     }
 
     // Characters XML cannot hold go into a .ts as <byte/> and come back; a big
@@ -174,6 +179,24 @@ private slots:
         QVERIFY(written.contains("<byte value=\"x1\"/>"));
         QCOMPARE(written.count("\n        <message>\n            <location"), 1001);
         QVERIFY(written.endsWith("</message>\n    </context>\n</TS>\n"));
+    }
+
+    // A .po keeps the format flags that let msgfmt check placeholders, a
+    // translation left unfinished (fuzzy), a disambiguation and a note.
+    void poKeepsFlagsAndFuzzy()
+    {
+        Catalog catalog;
+        catalog.entries = {CatalogEntry{"%d items", "%d 项", true, {{"a.cpp", 1}}},
+                           CatalogEntry{"%1 files", "%1 个文件", false, {{"a.cpp", 2}}, "menu", "a note"}};
+        WriteCatalog(catalog, path("x.po"), "x");
+        const QByteArray written = readBytes(path("x.po"));
+        QVERIFY2(written.contains("#, c-format\nmsgid \"%d items\"") && written.contains("#. a note\n")
+                     && written.contains("#, fuzzy, qt-format\nmsgctxt \"menu\""), written.constData());
+        const Catalog read = ReadCatalog(path("x.po"));
+        QCOMPARE(read.entries.size(), 2);
+        QVERIFY(read.entries[0].finished && !read.entries[1].finished);
+        QCOMPARE(read.entries[1].translation, "%1 个文件");
+        QCOMPARE(read.entries[1].context + read.entries[1].note, "menua note");
     }
 
     // A tree's catalog does not depend on how many threads read it: each file is
@@ -200,6 +223,8 @@ private slots:
         }
         QCOMPARE(files.size(), 40);
         QCOMPARE(written[1], written[0]);
+        QCOMPARE(written[0].count("<source>same</source>"), 1);
+        QCOMPARE(written[0].count("<location "), 80); // every place of every text
     }
 
     // A failing work stops the rest and its error comes out, once every thread has stopped.
@@ -270,6 +295,47 @@ private slots:
                 QVERIFY2(std::any_of(ours.cbegin(), ours.cend(), [&](const QString &row) { return t.contains(row); }), qPrintable(t));
             }
         }
+    }
+
+    // Changes near each other share a hunk, far apart they do not, and no two
+    // hunks overlap: git apply and patch take every diff as it is.
+    void diffsApply_data()
+    {
+        QTest::addColumn<int>("gap");    // lines between the two changed literals
+        QTest::addColumn<QString>("end"); // how the file ends
+        for (const int gap : {0, 4, 5, 6, 7, 8})
+            QTest::addRow("%d lines apart", gap) << gap << "\n";
+        QTest::newRow("CRLF, no last line break") << 5 << "\r\n// last";
+        QTest::newRow("a change on the last line") << 1 << "";
+    }
+
+    void diffsApply()
+    {
+        QFETCH(int, gap);
+        QFETCH(QString, end);
+        const QString eol = end.startsWith(u'\r') ? "\r\n" : "\n";
+        QStringList lines{"// 1", "// 2", "x(\"a\");"};
+        for (int i = 0; i < gap; ++i)
+            lines << QStringLiteral("// gap %1").arg(i);
+        lines << "y(\"b\"); z(\"c\");";
+        const QString text = lines.join(eol) + end;
+        const TextRows rows = ScanRows(text, true);
+        const OwnLiterals own = ReplaceOwnLiterals(text, rows.spans, {"A", "B\nB", "c"});
+        writeBytes(path("d.cpp"), text.toUtf8());
+        writeBytes(path("d.diff"), UnifiedDiff("d.cpp", text, rows.spans, own.text, own.spans).toUtf8());
+        for (const QStringList &check : {QStringList{"git", "apply", "--check", "d.diff"}, {"patch", "-p0", "--dry-run", "-i", "d.diff"}}) {
+            QProcess tool;
+            tool.setWorkingDirectory(m_dir->path());
+            tool.start(check[0], check.mid(1));
+            QVERIFY(tool.waitForFinished());
+            QVERIFY2(tool.exitCode() == 0, qPrintable(check[0] + ": " + tool.readAllStandardError() + readBytes(path("d.diff"))));
+        }
+        QCOMPARE(QString::fromUtf8(readBytes(path("d.diff"))).count("@@ -"), gap > 6 ? 2 : 1);
+        QProcess apply;
+        apply.setWorkingDirectory(m_dir->path());
+        apply.start("patch", {"-p0", "-s", "-i", "d.diff"});
+        QVERIFY(apply.waitForFinished() && apply.exitCode() == 0);
+        QCOMPARE(readBytes(path("d.cpp")), own.text.toUtf8());
     }
 
     // The rule of the replace, and where PlanLandings says each row lands.
