@@ -34,16 +34,20 @@ const char Usage[] =
     "  zelvane import [--dry-run] FILE PATH...\n"
     "  zelvane --help | --version\n"
     "\n"
-    "PATH 是一个 .cpp 文件或文件夹（其中的 *.cpp 文件，包括子文件夹；跳过以“.”开头的文件夹，\n"
-    "不进入指向文件夹的链接）。字符串按编译器的读法找出：不含注释和 #include 的文件名。\n"
+    "PATH 是一个文件或文件夹：文件夹中的 C++ 源文件和头文件（*.cpp *.cc *.cxx *.c++ *.h *.hh *.hpp\n"
+    "*.hxx *.h++ *.inl）和 Qt Designer 界面文件（*.ui），包括子文件夹；跳过以“.”开头的文件夹，\n"
+    "不进入指向文件夹的链接。C++ 的字符串按编译器的读法找出：不含注释和 #include 的文件名；\n"
+    "界面文件取其中没有标记 notr=\"true\" 的 <string>，和 lupdate 一样。\n"
     "\n"
     "export  把所有字符串导出到翻译文件 FILE：每种文字一条，带上它出现的所有位置。\n"
     "        FILE 以 .po 或 .pot 结尾、或者给了 --po 时写成 gettext 的 .po，否则写成 Qt Linguist 的 .ts。\n"
-    "import  把 FILE（.ts、.po 或 .pot）中已经完成的译文写进各文件自己的字符串，\n"
-    "        原来的文件保存为“文件名.backup”；没有改动的文件保持原样。\n"
+    "import  把 FILE（.ts、.po 或 .pot）中已经完成的译文写进各文件自己的字符串（界面文件只改动\n"
+    "        这些 <string> 的内容，其余的字节原样保留），原来的文件保存为“文件名.backup”；\n"
+    "        没有改动的文件保持原样。\n"
     "        --dry-run：什么也不写，输出要做的改动（统一格式的差异，可以用 patch -p0 应用）。\n"
     "\n"
-    "退出状态：0 全部成功；1 有文件或翻译文件出错；2 用法错误。\n";
+    "退出状态：0 全部成功；1 有文件或翻译文件出错，或者有译文没有写入（原因逐条列在前面）；\n"
+    "2 用法错误。\n";
 
 void print(std::FILE *stream, const QString &text)
 {
@@ -279,18 +283,22 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, bool dryRu
         imported.problem = document.error;
         return imported;
     }
-    const FillResult fill = FillFromCatalog(catalog, document.found, document.found, document.rows.rawDelimiters);
+    const FillResult fill = FillFromCatalog(catalog, document.found, document.found, document.rows);
     imported.used = fill.used;
     if (!fill.notWritableRows.isEmpty()) {
         const SourceLines lines(document.text);
-        for (const int row : fill.notWritableRows)
-            imported.unwritable << QStringLiteral("%1 第 %2 行：译文含有原始字符串的结束符 )%3\"，写不进这个原始字符串，没有写入。")
-                                       .arg(document.path, QString::number(lines.lineOf(document.rows.spans[row].start)),
-                                            document.rows.rawDelimiters[row]);
+        for (const int row : fill.notWritableRows) {
+            const QString line = QString::number(lines.lineOf(document.rows.spans[row].start));
+            imported.unwritable << (document.rows.xml
+                ? QStringLiteral("%1 第 %2 行：译文含有 XML 无法容纳的字符，没有写入。").arg(document.path, line)
+                : QStringLiteral("%1 第 %2 行：译文含有原始字符串的结束符 )%3\"，写不进这个原始字符串，没有写入。")
+                      .arg(document.path, line, document.rows.rawDelimiters[row]));
+        }
     }
     if (fill.counts.filled == 0)
         return imported;
-    imported.warnings = warningsOf(document, fill.replacements);
+    if (!document.rows.xml) // a form's text is no C++ literal
+        imported.warnings = warningsOf(document, fill.replacements);
     if (dryRun) {
         const OwnLiterals own = ReplaceOwnLiterals(document.text, document.rows.spans, fill.replacements);
         imported.diff = UnifiedDiff(document.path, document.text, document.rows.spans, own.text, own.spans);

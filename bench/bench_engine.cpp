@@ -239,7 +239,7 @@ void catalogs(const QString &folder)
         // Translated: every entry finished, as a translator hands it back.
         Catalog translated = CatalogFromRows({CatalogSource{folder + QStringLiteral("/big.cpp"), text, rows, Translations(found)}}, folder);
         WriteCatalog(translated, path, "big.cpp");
-        const double in = MedianMs(runs(), [&] { (void)FillFromCatalog(ReadCatalog(path), found, found, rows.rawDelimiters); });
+        const double in = MedianMs(runs(), [&] { (void)FillFromCatalog(ReadCatalog(path), found, found, rows); });
         PrintRow({QStringLiteral("export .%1").arg(suffix), input, Ms(out), "ScanRows: " + Ms(scan), ratio(out, scan)});
         PrintRow({QStringLiteral("import .%1 (read and fill)").arg(suffix), input, Ms(in), "ScanRows: " + Ms(scan), ratio(in, scan)});
     }

@@ -32,38 +32,26 @@ void runOrDie(const QString &folder, const QString &program, const QStringList &
         qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The files of a tree: `folders` folders holding them in turn.
+QStringList writeTree(const QString &root, int files, int folders, qint64 *bytes)
 {
-    QCoreApplication app(argc, argv);
-    const bool smoke = app.arguments().contains(QStringLiteral("--smoke"));
-    const int files = smoke ? 20 : 2000, runs = smoke ? 1 : 3;
-    QTemporaryDir folder;
-    QDir(folder.path()).mkpath(QStringLiteral("tree"));
     QStringList names;
-    qint64 bytes = 0;
     for (int i = 0; i < files; ++i) {
-        const QString name = QStringLiteral("tree/d%1/f%2.cpp").arg(i / 100).arg(i);
-        QDir(folder.path()).mkpath(QStringLiteral("tree/d%1").arg(i / 100));
+        const QString folder = QStringLiteral("tree/d%1").arg(i % folders);
+        QDir(root).mkpath(folder);
+        const QString name = folder + QStringLiteral("/f%1.cpp").arg(i);
         const QByteArray text = GeneratedSource(LiteralsPerFile, CharsPerLiteral, quint32(i + 1)).toUtf8();
-        WriteFile(folder.filePath(name), text);
+        WriteFile(QDir(root).filePath(name), text);
         names << name;
-        bytes += text.size();
+        *bytes += text.size();
     }
-    WriteFile(folder.filePath(QStringLiteral("files.txt")), names.join(u'\n').toUtf8());
-    const QString input = QString::asprintf("%d files, %.1f MB", files, bytes / 1e6);
+    return names;
+}
 
-    PrintTable("A tree from the command line", {"What", "Input", "Figure", "Baseline in the same run", "Ratio"});
-    const QString program = QStringLiteral(ZELVANE_PROGRAM);
-    const double exported = MedianMs(runs, [&] { runOrDie(folder.path(), program, {"export", "-o", "cat.ts", "tree"}); });
-    const double xgettext = MedianMs(runs, [&] {
-        runOrDie(folder.path(), "xgettext", {"-a", "--from-code=UTF-8", "-L", "C++", "-f", "files.txt", "-o", "x.pot"});
-    });
-    PrintRow({"zelvane export", input, Ms(exported), "xgettext -a: " + Ms(xgettext), QString::asprintf("%.2f", exported / xgettext)});
-
-    // Every entry translated, then written into every file; the tree comes back before each run.
-    Catalog catalog = ReadCatalog(folder.filePath(QStringLiteral("cat.ts")));
+// Every entry of the tree's catalog translated, as tr.ts.
+void writeTranslations(const QString &root)
+{
+    Catalog catalog = ReadCatalog(QDir(root).filePath(QStringLiteral("cat.ts")));
     QStringList sources;
     for (const CatalogEntry &entry : catalog.entries)
         sources << entry.source;
@@ -72,14 +60,51 @@ int main(int argc, char *argv[])
         catalog.entries[i].translation = translated[i];
         catalog.entries[i].finished = true;
     }
-    WriteCatalog(catalog, folder.filePath(QStringLiteral("tr.ts")), "tree");
-    QList<QByteArray> originals;
-    for (const QString &name : names)
-        originals << GeneratedSource(LiteralsPerFile, CharsPerLiteral, quint32(originals.size() + 1)).toUtf8();
-    const double imported = MedianMs(runs, [&] { runOrDie(folder.path(), program, {"import", "tr.ts", "tree"}); }, [&] {
-        for (qsizetype i = 0; i < names.size(); ++i)
-            WriteFile(folder.filePath(names[i]), originals[i]);
-    });
-    PrintRow({"zelvane import, every file written", input, Ms(imported), "goal: 5 s", QString::asprintf("%.2f", imported / 5000)});
+    WriteCatalog(catalog, QDir(root).filePath(QStringLiteral("tr.ts")), "tree");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const bool smoke = app.arguments().contains(QStringLiteral("--smoke"));
+    const int files = smoke ? 20 : 2000, runs = smoke ? 1 : 3;
+    const QString program = QStringLiteral(ZELVANE_PROGRAM);
+    PrintTable("A tree from the command line", {"What", "Input", "Figure", "Baseline in the same run", "Ratio"});
+    double baseline[2] = {};
+    // The same files in 20 folders, all in one, and each in a folder of its own.
+    for (const int folders : {20, 1, files}) {
+        QTemporaryDir folder;
+        qint64 bytes = 0;
+        const QStringList names = writeTree(folder.path(), files, folders, &bytes);
+        const QString input = QString::asprintf("%d files in %d folders, %.1f MB", files, folders, bytes / 1e6);
+        const double exported = MedianMs(runs, [&] { runOrDie(folder.path(), program, {"export", "-o", "cat.ts", "tree"}); });
+        if (folders == 20) {
+            WriteFile(folder.filePath(QStringLiteral("files.txt")), names.join(u'\n').toUtf8());
+            const double xgettext = MedianMs(runs, [&] {
+                runOrDie(folder.path(), "xgettext", {"-a", "--from-code=UTF-8", "-L", "C++", "-f", "files.txt", "-o", "x.pot"});
+            });
+            PrintRow({"zelvane export", input, Ms(exported), "xgettext -a: " + Ms(xgettext), QString::asprintf("%.2f", exported / xgettext)});
+        } else {
+            PrintRow({"zelvane export", input, Ms(exported), "20 folders: " + Ms(baseline[0]), QString::asprintf("%.2f", exported / baseline[0])});
+        }
+        // Written into every file, from files without a backup; the tree comes back before each run.
+        writeTranslations(folder.path());
+        const double imported = MedianMs(runs, [&] { runOrDie(folder.path(), program, {"import", "tr.ts", "tree"}); }, [&] {
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                WriteFile(folder.filePath(names[i]), GeneratedSource(LiteralsPerFile, CharsPerLiteral, quint32(i + 1)).toUtf8());
+                QFile::remove(folder.filePath(names[i] + QStringLiteral(".backup")));
+            }
+        });
+        if (folders == 20) {
+            baseline[0] = exported;
+            baseline[1] = imported;
+            PrintRow({"zelvane import, every file written", input, Ms(imported), "goal: 5 s", QString::asprintf("%.2f", imported / 5000)});
+        } else {
+            PrintRow({"zelvane import, every file written", input, Ms(imported), "20 folders: " + Ms(baseline[1]),
+                      QString::asprintf("%.2f", imported / baseline[1])});
+        }
+    }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "engine/ErrorText.h"
 #include "engine/FileError.h"
 #include "engine/FindText.h"
+#include "engine/FormStrings.h"
 #include "engine/ParallelFor.h"
 #include "engine/ReplacementChecks.h"
 #include "engine/Utf8NoBomFile.h"
@@ -38,10 +39,26 @@
 
 namespace {
 
-// What a row's literal text stands for.
-std::optional<QString> sourceOf(const QString &written, const QString &rawDelimiter)
+// What a row's text, or a replacement written in its place, stands for.
+std::optional<QString> sourceOf(const TextRows &rows, qsizetype row, const QString &written)
 {
-    return rawDelimiter.isNull() ? DecodeCppEscapes(written) : std::optional<QString>(written);
+    if (rows.xml)
+        return DecodeXmlText(written);
+    const QString delimiter = rows.rawDelimiters.value(row);
+    return delimiter.isNull() ? DecodeCppEscapes(written) : std::optional<QString>(written);
+}
+
+// A translation as its row's place needs it written; std::nullopt when it cannot be.
+std::optional<QString> writtenFor(const TextRows &rows, qsizetype row, const QString &translation)
+{
+    if (rows.xml)
+        return EncodeXmlText(translation);
+    const QString delimiter = rows.rawDelimiters.value(row);
+    if (delimiter.isNull())
+        return EncodeCppEscapes(translation);
+    if (translation.contains(QLatin1Char(')') + delimiter + QLatin1Char('"')))
+        return std::nullopt; // it would end the raw string
+    return translation;
 }
 
 bool isPo(const QString &path)
@@ -526,8 +543,7 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
         line += int(CountChar(QStringView(source.text).sliced(counted, span.start - counted), u'\n'));
         counted = span.start;
         const QString found = source.text.mid(span.start, span.length);
-        const QString delimiter = source.rows.rawDelimiters.value(i);
-        std::optional<QString> text = sourceOf(found, delimiter);
+        std::optional<QString> text = sourceOf(source.rows, i, found);
         if (!text) {
             ++rows.undecodable;
             continue;
@@ -535,8 +551,9 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
         const QString replacement = source.replacements.value(i, found);
         std::optional<QString> translation;
         if (replacement != found)
-            translation = sourceOf(replacement, delimiter);
-        rows.rows.append({std::move(*text), translation ? std::move(*translation) : QString(), line});
+            translation = sourceOf(source.rows, i, replacement);
+        rows.rows.append({std::move(*text), translation ? std::move(*translation) : QString(), line,
+                          source.rows.contexts.value(i), source.rows.notes.value(i)});
     }
     return rows;
 }
@@ -545,13 +562,16 @@ void CatalogMerger::add(const CatalogRows &file)
 {
     m_catalog.undecodable += file.undecodable;
     for (const CatalogRows::Row &row : file.rows) {
-        auto at = m_entryOf.constFind(row.source);
+        const QString key = CatalogKey(row.context, row.source);
+        auto at = m_entryOf.constFind(key);
         if (at == m_entryOf.cend()) {
-            at = m_entryOf.insert(row.source, m_catalog.entries.size());
-            m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}});
+            at = m_entryOf.insert(key, m_catalog.entries.size());
+            m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}, row.context, {}, 0});
         }
         CatalogEntry &entry = m_catalog.entries[*at];
         entry.places.append({file.file, row.line});
+        if (entry.note.isEmpty())
+            entry.note = row.note;
         if (!entry.finished && !row.translation.isNull()) {
             entry.translation = row.translation;
             entry.finished = true;
@@ -610,20 +630,19 @@ CatalogIndex::CatalogIndex(const Catalog &catalog)
 }
 
 FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
-                           const QStringList &rawDelimiters)
+                           const TextRows &rows)
 {
-    return FillFromCatalog(CatalogIndex(catalog), found, replacements, rawDelimiters);
+    return FillFromCatalog(CatalogIndex(catalog), found, replacements, rows);
 }
 
 FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
-                           const QStringList &rawDelimiters)
+                           const TextRows &rows)
 {
     FillResult result{replacements, {}, {}, {}};
     QSet<const CatalogEntry *> &used = result.used;
     for (qsizetype i = 0; i < found.size(); ++i) {
-        const QString delimiter = rawDelimiters.value(i);
-        const std::optional<QString> text = sourceOf(found[i], delimiter);
-        const CatalogEntry *entry = text ? index.find(*text) : nullptr;
+        const std::optional<QString> text = sourceOf(rows, i, found[i]);
+        const CatalogEntry *entry = text ? index.find(CatalogKey(rows.contexts.value(i), *text)) : nullptr;
         if (!entry)
             continue;
         if (!entry->finished) {
@@ -637,13 +656,13 @@ FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, 
             ++result.counts.alreadyChanged;
             continue;
         }
-        const QString closing = QLatin1Char(')') + delimiter + QLatin1Char('"');
-        if (!delimiter.isNull() && entry->translation.contains(closing)) {
+        const std::optional<QString> written = writtenFor(rows, i, entry->translation);
+        if (!written) {
             ++result.counts.notWritable;
             result.notWritableRows.append(int(i));
             continue;
         }
-        result.replacements[i] = delimiter.isNull() ? EncodeCppEscapes(entry->translation) : entry->translation;
+        result.replacements[i] = *written;
         ++result.counts.filled;
     }
     result.counts.notFound = index.translations() - int(used.size());

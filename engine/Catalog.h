@@ -61,6 +61,7 @@ struct CatalogRows {
         QString source;
         QString translation; // null: none
         int line = 0;
+        QString context, note;
     };
     QString file;
     QList<Row> rows;
@@ -121,9 +122,10 @@ private:
     int m_translations = 0;
 };
 
-// Each row still equal to its found text whose text has a finished translation
-// different from it gets that translation, written as its literal needs it.
+// Each row still equal to its found text whose text (and disambiguation) has a
+// finished translation different from it gets that translation, written as its
+// place needs it: a C++ literal escaped, a raw string as it is, a form's XML-escaped.
 FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
-                           const QStringList &rawDelimiters);
+                           const TextRows &rows);
 FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
-                           const QStringList &rawDelimiters);
+                           const TextRows &rows);

@@ -35,9 +35,14 @@ QList<CodePlace> PlaceSpans(QStringView text, const QList<LiteralSpan> &spans);
 
 // The rows of a text by either reading: where each stands, and each row's raw
 // string delimiter (a null QString for an ordinary literal, and for every row
-// of the quote pairing).
+// of the quote pairing). A form's rows are XML content, with what the form
+// says of each.
 struct TextRows {
     QList<LiteralSpan> spans;
     QStringList rawDelimiters;
+    bool xml = false;     // the rows are a form's: their text is XML element content
+    QStringList contexts; // a form's: each row's disambiguation
+    QStringList notes;    // a form's: each row's note for the translator
+    QStringList uses;     // a form's: each row's widget and property
 };
 TextRows ScanRows(QStringView text, bool codeStrings);

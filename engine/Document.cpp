@@ -1,6 +1,7 @@
 #include "engine/Document.h"
 
 #include "engine/FileError.h"
+#include "engine/FormStrings.h"
 #include "engine/Utf8NoBomFile.h"
 
 #include <QFileInfo>
@@ -13,11 +14,11 @@ Document Document::Load(const QString &path, bool codeStrings)
         document.recovered = RecoverInterruptedWrite(path);
         document.bytes = Utf8NoBomFile::ReadBytes(path);
         document.text = Utf8NoBomFile::DecodeUtf8(document.bytes, path);
+        document.rows = IsFormPath(path) ? ScanFormStrings(document.text, path) : ScanRows(document.text, codeStrings);
     } catch (const FileError &error) {
         document.error = error.message();
         return document;
     }
-    document.rows = ScanRows(document.text, codeStrings);
     document.found = LiteralsAt(document.text, document.rows.spans);
     document.replacements = document.written = document.found;
     return document;

@@ -22,7 +22,8 @@ struct Document {
     QString error;            // why the file could not be read, in words for the user; empty when it was
     QString recovered;        // a write stopped half-way that the load put right, in words for the user
 
-    // Reads and scans the file; a file that cannot be read gives a Document with `error` set.
+    // Reads and scans the file (a Designer form, *.ui, for its texts); a file
+    // that cannot be read gives a Document with `error` set.
     static Document Load(const QString &path, bool codeStrings);
 
     // The replace that writes the replacements into the file by the chosen rule

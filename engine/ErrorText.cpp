@@ -69,8 +69,8 @@ FileError MakeFileError(FileErrorKind kind, const QString &path, const QString &
     switch (kind) {
     case FileErrorKind::CannotRead: text = QStringLiteral("无法读取文件 %1：%2").arg(path, reason); break;
     case FileErrorKind::NotUtf8:
-        text = QStringLiteral("文件 %1 不是有效的 UTF-8 编码（第 %2 个字节处出错）。为避免替换时损坏文件内容，已拒绝载入。")
-                   .arg(path, QString::number(offset + 1));
+        text = QStringLiteral("文件 %1 不是有效的 UTF-8 编码（%2第 %3 个字节处出错）。为避免替换时损坏文件内容，已拒绝载入。")
+                   .arg(path, reason, QString::number(offset + 1));
         break;
     case FileErrorKind::CannotWrite: text = QStringLiteral("无法写入文件 %1：%2\r\n文件没有被修改。").arg(path, reason); break;
     case FileErrorKind::PartlyWritten: text = QStringLiteral("无法写入文件 %1：%2\r\n文件可能只写入了一部分。").arg(path, reason); break;
@@ -79,6 +79,9 @@ FileError MakeFileError(FileErrorKind kind, const QString &path, const QString &
         text = QStringLiteral("无法读取翻译文件 %1：%2\n文件格式不对，什么也没有导入。").arg(path, reason);
         break;
     case FileErrorKind::CannotWriteCatalog: text = QStringLiteral("无法写入翻译文件 %1：%2").arg(path, reason); break;
+    case FileErrorKind::MalformedForm:
+        text = QStringLiteral("无法读取界面文件 %1：%2\n它不是格式正确的 XML，没有改动。").arg(path, reason);
+        break;
     case FileErrorKind::Other: text = reason; break;
     }
     return FileError(text, path, offset, kind);

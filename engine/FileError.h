@@ -15,6 +15,7 @@ enum class FileErrorKind {
     CannotReadCatalog,  // a translation file could not be read
     MalformedCatalog,   // a translation file is not well formed: nothing was imported
     CannotWriteCatalog, // a translation file could not be written
+    MalformedForm,      // a Designer form is no well-formed XML
 };
 
 class FileError : public std::runtime_error

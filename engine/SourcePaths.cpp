@@ -28,7 +28,7 @@ QStringList TreePatterns()
 {
     return {QStringLiteral("*.cpp"), QStringLiteral("*.cc"), QStringLiteral("*.cxx"), QStringLiteral("*.c++"),
             QStringLiteral("*.h"), QStringLiteral("*.hh"), QStringLiteral("*.hpp"), QStringLiteral("*.hxx"),
-            QStringLiteral("*.h++"), QStringLiteral("*.inl")};
+            QStringLiteral("*.h++"), QStringLiteral("*.inl"), QStringLiteral("*.ui")};
 }
 
 namespace {

@@ -73,8 +73,14 @@ QString DecodeUtf8(const QByteArray &bytes, const QString &path)
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        throw MakeFileError(FileErrorKind::NotUtf8, path, QString(), firstInvalidUtf8Byte(bytes));
+    if (decoder.hasError()) {
+        const qsizetype bad = firstInvalidUtf8Byte(bytes);
+        const qsizetype lineStart = bytes.lastIndexOf('\n', bad - 1) + 1; // the bytes before `bad` are valid
+        const QString where = QStringLiteral("第 %1 行第 %2 列，")
+                                  .arg(bytes.first(bad).count('\n') + 1)
+                                  .arg(QString::fromUtf8(bytes.sliced(lineStart, bad - lineStart)).size() + 1);
+        throw MakeFileError(FileErrorKind::NotUtf8, path, where, bad);
+    }
     return text;
 }
 

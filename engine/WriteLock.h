@@ -2,9 +2,10 @@
 
 #include <QString>
 
-// Keeps two Zelvanes from writing beside the same file at once: an advisory
-// lock on the folder that holds it (its backup and hidden helpers live there
-// too). The system lets go of it when the process ends, however it ends.
+// Keeps two writers from working on the same file at once: threads of this
+// process wait for each other file by file; another Zelvane is kept out by an
+// advisory lock on the folder (the file's backup and hidden helpers live there
+// too), which the system lets go of when the process ends, however it ends.
 class WriteLock
 {
 public:
@@ -15,11 +16,11 @@ public:
     WriteLock &operator=(const WriteLock &) = delete;
 
     // False when another process held it all that time; the file must be left alone.
-    bool locked() const { return m_descriptor >= 0 || !m_supported; }
+    bool locked() const { return !m_path.isEmpty(); }
     // The refusal for the file, in words for the user.
     static QString busyText(const QString &filePath);
 
 private:
-    int m_descriptor = -1;
-    bool m_supported = true;
+    QString m_path; // empty when it was not had
+    QString m_folder;
 };

@@ -369,11 +369,11 @@ private slots:
 
     void invalidUtf8IsRefusedWithTheByte()
     {
-        writeBytes(path(), "ok \xE4\xBD\xA0 \xC3(");
+        writeBytes(path(), "x\nok \xE4\xBD\xA0 \xC3(");
         const QString message = failureOf([&] { Utf8NoBomFile::ReadUtf8Text(path()); });
-        QVERIFY2(message.contains(path()) && message.contains("第 8 个字节"), qPrintable(message));
+        QVERIFY2(message.contains(path()) && message.contains("第 2 行第 6 列，第 10 个字节"), qPrintable(message));
         QVERIFY(failureOf([&] { Utf8NoBomFile::WriteUtf8NoBom(QString(QChar(0xD800)), path()); }).contains(path()));
-        QCOMPARE(readBytes(path()), QByteArray("ok \xE4\xBD\xA0 \xC3(")); // the lone surrogate changed nothing
+        QCOMPARE(readBytes(path()), QByteArray("x\nok \xE4\xBD\xA0 \xC3(")); // the lone surrogate changed nothing
         const QString nowhere = path("no/such/folder.cpp");
         const QString missingFolder = failureOf([&] { Utf8NoBomFile::WriteUtf8NoBom("x", nowhere); });
         QVERIFY2(missingFolder.contains(nowhere + "：") && missingFolder.contains("文件或文件夹不存在"), qPrintable(missingFolder));

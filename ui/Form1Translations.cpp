@@ -66,7 +66,7 @@ void Form1::Command6_Click()
         return;
     BusyCursor busy;
     const Catalog catalog = ReadCatalog(path); // a malformed file throws: no row changes
-    const FillResult fill = FillFromCatalog(catalog, Doc.found, Doc.replacements, Doc.rows.rawDelimiters);
+    const FillResult fill = FillFromCatalog(catalog, Doc.found, Doc.replacements, Doc.rows);
     for (int i = 0; i < List2->count() && i < fill.replacements.size(); ++i) {
         if (Doc.replacements[i] == fill.replacements[i])
             continue;
