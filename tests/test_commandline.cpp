@@ -3,6 +3,8 @@
 
 #include "support/Window.h"
 
+#include "engine/Catalog.h"
+
 #include <QLibraryInfo>
 #include <QProcess>
 
@@ -101,6 +103,50 @@ private slots:
         QVERIFY2(zelvane({"import", "tr.ts", "src"}).err.contains("写入 0 个文件"), "a second import writes nothing");
         QCOMPARE(tree(m_dir.path()), translated);
         QCOMPARE(zelvane({"--version"}).out, "zelvane " ZELVANE_VERSION "\n");
+    }
+
+    // A Qt program whose code compares a button's text with its form's: the
+    // form's entries are lupdate's, the shared text is one entry, and
+    // translated through gettext's and Qt's tools the program still builds and
+    // the comparison still holds; the form changes only inside its texts.
+    void aQtProgramWithItsForm()
+    {
+        const QString folder = path("qtclient");
+        QVERIFY(run(m_dir.path(), "cp", {"-r", ZELVANE_SOURCE_DIR "/tests/data/qtclient", folder}).status == 0);
+        writeBytes(path("qtclient/broken.ui"), "<ui>\n <widget>\n  <string>x</widget>\n</ui>\n");
+        const QString bin = QLibraryInfo::path(QLibraryInfo::BinariesPath);
+        QCOMPARE(run(folder, ZELVANE_PROGRAM, {"export", "-o", "all.ts", "."}).status, 1);
+        QVERIFY(run(folder, bin + "/lupdate", {"frmtcp.ui", "-ts", "lupdate.ts"}).status == 0);
+        const auto formEntries = [](const QString &ts) {
+            QSet<QString> entries;
+            const Catalog catalog = ReadCatalog(ts);
+            for (const CatalogEntry &entry : catalog.entries) {
+                const bool inForm = std::any_of(entry.places.begin(), entry.places.end(), [](const CatalogPlace &place) {
+                    return place.file.endsWith(".ui");
+                });
+                if (inForm)
+                    entries << entry.source + "|" + entry.context + "|" + entry.note;
+            }
+            return entries;
+        };
+        QCOMPARE(formEntries(folder + "/all.ts"), formEntries(folder + "/lupdate.ts"));
+        QVERIFY(QString::fromUtf8(readBytes(folder + "/all.ts")).contains(
+            "<location filename=\"frmtcp.ui\" line=\"15\"/>\n            <location filename=\"main.cpp\" line=\"14\"/>\n            <source>连接</source>"));
+
+        for (const QStringList &step : {QStringList{bin + "/lconvert", "-i", "all.ts", "-o", "all.po"}, {"msgen", "-o", "en.po", "all.po"},
+                                        {"msgfilter", "--keep-header", "-i", "en.po", "-o", "tr.po", "sed", "-e", "s/^/T<\\&\"> /"},
+                                        {bin + "/lconvert", "-i", "tr.po", "-o", "tr.ts"}})
+            QVERIFY2(run(folder, step[0], step.mid(1)).status == 0, qPrintable(step.join(' ')));
+        const QByteArray form = readBytes(folder + "/frmtcp.ui");
+        const Run imported = run(folder, ZELVANE_PROGRAM, {"import", "tr.ts", "."});
+        QCOMPARE(imported.status, 1);
+        QVERIFY2(imported.err.contains("broken.ui：第 3 行第") && imported.err.contains("写入 3 个文件"), qPrintable(imported.err));
+        const QByteArray translated = readBytes(folder + "/frmtcp.ui");
+        QCOMPARE(translated.count("T&lt;&amp;\"&gt; "), 5);
+        QCOMPARE(QByteArray(translated).replace("T&lt;&amp;\"&gt; ", ""), form);
+        const QString build = "cmake -S . -B build -G Ninja >/dev/null && cmake --build build >/dev/null && QT_QPA_PLATFORM=offscreen build/qtclient";
+        const Run program = run(folder, "sh", {"-c", build});
+        QVERIFY2(program.status == 0 && program.out.startsWith("T<&\"> T<&\"> same T<&\"> 已连接\n"), qPrintable(program.out + program.err));
     }
 
     // What a catalog translates but cannot be written is reported with its

@@ -1,0 +1,5 @@
+#pragma once
+
+#include <QString>
+
+inline QString connectedText() { return QStringLiteral("已连接"); }
