@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -32,18 +33,37 @@ void runOrDie(const QString &folder, const QString &program, const QStringList &
         qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
 }
 
-// The files of a tree: `folders` folders holding them in turn.
+// A Designer form with as many texts as a source file has strings.
+QByteArray generatedForm(quint32 seed)
+{
+    QByteArray form = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ui version=\"4.0\">\n <class>Form</class>\n"
+                      " <widget class=\"QWidget\" name=\"Form\">\n";
+    for (int i = 0; i < LiteralsPerFile; ++i)
+        form += "  <widget class=\"QLabel\" name=\"label" + QByteArray::number(i) + "\">\n   <property name=\"text\">\n    <string>"
+            + QByteArray("标签 &amp; text ") + QByteArray::number(seed * 100 + quint32(i)) + "</string>\n   </property>\n  </widget>\n";
+    return form + " </widget>\n</ui>\n";
+}
+
+// The files of a tree: `folders` folders holding them in turn; beside every
+// tenth source file a header and a form. The C++ files go into `names`.
 QStringList writeTree(const QString &root, int files, int folders, qint64 *bytes)
 {
     QStringList names;
+    const auto write = [&](const QString &name, const QByteArray &text) {
+        WriteFile(QDir(root).filePath(name), text);
+        *bytes += text.size();
+    };
     for (int i = 0; i < files; ++i) {
         const QString folder = QStringLiteral("tree/d%1").arg(i % folders);
         QDir(root).mkpath(folder);
-        const QString name = folder + QStringLiteral("/f%1.cpp").arg(i);
-        const QByteArray text = GeneratedSource(LiteralsPerFile, CharsPerLiteral, quint32(i + 1)).toUtf8();
-        WriteFile(QDir(root).filePath(name), text);
-        names << name;
-        *bytes += text.size();
+        const QString name = folder + QStringLiteral("/f%1").arg(i);
+        write(name + ".cpp", GeneratedSource(LiteralsPerFile, CharsPerLiteral, quint32(i + 1)).toUtf8());
+        names << name + ".cpp";
+        if (i % 10 == 0) {
+            write(name + ".h", GeneratedSource(LiteralsPerFile / 3, CharsPerLiteral, quint32(files + i)).toUtf8());
+            write(name + ".ui", generatedForm(quint32(i)));
+            names << name + ".h";
+        }
     }
     return names;
 }
@@ -78,7 +98,7 @@ int main(int argc, char *argv[])
         QTemporaryDir folder;
         qint64 bytes = 0;
         const QStringList names = writeTree(folder.path(), files, folders, &bytes);
-        const QString input = QString::asprintf("%d files in %d folders, %.1f MB", files, folders, bytes / 1e6);
+        const QString input = QString::asprintf("%d .cpp (+%d .h, .ui) in %d folders, %.1f MB", files, files / 10, folders, bytes / 1e6);
         const double exported = MedianMs(runs, [&] { runOrDie(folder.path(), program, {"export", "-o", "cat.ts", "tree"}); });
         if (folders == 20) {
             WriteFile(folder.filePath(QStringLiteral("files.txt")), names.join(u'\n').toUtf8());
@@ -92,10 +112,11 @@ int main(int argc, char *argv[])
         // Written into every file, from files without a backup; the tree comes back before each run.
         writeTranslations(folder.path());
         const double imported = MedianMs(runs, [&] { runOrDie(folder.path(), program, {"import", "tr.ts", "tree"}); }, [&] {
-            for (qsizetype i = 0; i < names.size(); ++i) {
-                WriteFile(folder.filePath(names[i]), GeneratedSource(LiteralsPerFile, CharsPerLiteral, quint32(i + 1)).toUtf8());
-                QFile::remove(folder.filePath(names[i] + QStringLiteral(".backup")));
-            }
+            qint64 ignored = 0;
+            writeTree(folder.path(), files, folders, &ignored);
+            QDirIterator backups(folder.path(), {QStringLiteral("*.backup")}, QDir::Files, QDirIterator::Subdirectories);
+            while (backups.hasNext())
+                QFile::remove(backups.next());
         });
         if (folders == 20) {
             baseline[0] = exported;

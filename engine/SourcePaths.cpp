@@ -76,12 +76,14 @@ void addFolder(const QString &folder, QStringList &files, QStringList *badNames)
     const QDir dir(folder);
     if (badNames)
         *badNames += undecodableNames(folder);
-    const QDir::SortFlags order = QDir::Name | QDir::IgnoreCase;
-    for (const QFileInfo &file : dir.entryInfoList(TreePatterns(), QDir::Files, order))
-        files.append(file.filePath());
-    for (const QFileInfo &sub : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, order)) {
-        if (!sub.isSymLink())
-            addFolder(sub.filePath(), files, badNames);
+    // One listing: the files the patterns take, then every folder (AllDirs ignores the patterns).
+    const QFileInfoList entries = dir.entryInfoList(TreePatterns(), QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot,
+                                                    QDir::Name | QDir::IgnoreCase | QDir::DirsLast);
+    for (const QFileInfo &entry : entries) {
+        if (!entry.isDir())
+            files.append(entry.filePath());
+        else if (!entry.isSymLink())
+            addFolder(entry.filePath(), files, badNames);
     }
 }
 
