@@ -30,7 +30,7 @@ namespace {
 
 const char Usage[] =
     "用法：\n"
-    "  zelvane export [--po] [--language LANG] [--source-language LANG] -o FILE PATH...\n"
+    "  zelvane export [--po] [--all] [--language LANG] [--source-language LANG] -o FILE PATH...\n"
     "  zelvane import [--dry-run] FILE PATH...\n"
     "  zelvane --help | --version\n"
     "\n"
@@ -41,6 +41,9 @@ const char Usage[] =
     "\n"
     "export  把所有字符串导出到翻译文件 FILE：每种文字一条，带上它出现的所有位置。\n"
     "        FILE 以 .po 或 .pot 结尾、或者给了 --po 时写成 gettext 的 .po，否则写成 Qt Linguist 的 .ts。\n"
+    "        每一条都注明它在哪个函数里、交给了什么（给翻译的人看）。看来是程序用的数据的条目\n"
+    "        （对象名、设置的键、路径、#pragma、比较、qDebug 输出……，它的每一处都是）不导出，\n"
+    "        --all：也导出它们，并注明看来是数据。\n"
     "import  把 FILE（.ts、.po 或 .pot）中已经完成的译文写进各文件自己的字符串（界面文件只改动\n"
     "        这些 <string> 的内容，其余的字节原样保留），原来的文件保存为“文件名.backup”；\n"
     "        没有改动的文件保持原样。\n"
@@ -68,6 +71,7 @@ int usageError(const QString &problem)
 struct Options {
     QString command;
     bool po = false;
+    bool all = false;
     bool dryRun = false;
     QString language, sourceLanguage, output, catalog;
     QStringList paths;
@@ -81,11 +85,11 @@ std::optional<Options> parse(const QStringList &arguments, QString *problem)
     const bool exporting = options.command == u"export";
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption po(QStringLiteral("po")), dryRun(QStringLiteral("dry-run")),
+    const QCommandLineOption po(QStringLiteral("po")), all(QStringLiteral("all")), dryRun(QStringLiteral("dry-run")),
         output(QStringLiteral("o"), QString(), QStringLiteral("FILE")), language(QStringLiteral("language"), QString(), QStringLiteral("LANG")),
         sourceLanguage(QStringLiteral("source-language"), QString(), QStringLiteral("LANG"));
     if (exporting)
-        parser.addOptions({po, output, language, sourceLanguage});
+        parser.addOptions({po, all, output, language, sourceLanguage});
     else
         parser.addOption(dryRun);
     if (!parser.parse(QStringList{QStringLiteral("zelvane")} + arguments.mid(1))) {
@@ -100,6 +104,7 @@ std::optional<Options> parse(const QStringList &arguments, QString *problem)
         return std::nullopt;
     }
     options.po = exporting && parser.isSet(po);
+    options.all = exporting && parser.isSet(all);
     options.dryRun = !exporting && parser.isSet(dryRun);
     if (exporting) {
         options.output = parser.value(output);
@@ -210,7 +215,8 @@ int exportCommand(const Options &options)
     for (const QString &problem : problems)
         report(problem);
     failed += int(problems.size());
-    const Catalog catalog = merger.take();
+    Catalog catalog = merger.take();
+    const int data = options.all ? 0 : LeaveOutData(catalog);
     const QString context = options.paths.size() == 1 ? QFileInfo(QFileInfo(options.paths[0]).absoluteFilePath()).fileName()
                                                       : output.completeBaseName();
     try {
@@ -222,6 +228,8 @@ int exportCommand(const Options &options)
     QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条，写入 %4；失败 %5 个。\n")
                           .arg(QString::number(files), QString::number(strings), QString::number(catalog.entries.size()),
                                options.output, QString::number(failed));
+    if (data > 0)
+        summary += QStringLiteral("另有 %1 条看来是程序用的数据，未导出；要导出全部请加 --all。\n").arg(data);
     if (catalog.undecodable > 0)
         summary.prepend(QStringLiteral("%1 个字符串的转义序列代表字节而不是字符（或写法不对），没有导出。\n").arg(catalog.undecodable));
     print(stderr, summary);

@@ -7,6 +7,7 @@
 #include "engine/FormStrings.h"
 #include "engine/ParallelFor.h"
 #include "engine/ReplacementChecks.h"
+#include "engine/StringUses.h"
 #include "engine/Utf8NoBomFile.h"
 
 #include <QBuffer>
@@ -215,6 +216,11 @@ QString readTsText(QXmlStreamReader &xml, QString *entity, const QStringList &ex
     return text;
 }
 
+QString attribute(const QXmlStreamReader &xml, const char *name)
+{
+    return xml.attributes().value(QLatin1String(name)).toString();
+}
+
 QString shortText(const QString &text)
 {
     return text.size() > 40 ? text.left(40) + QChar(0x2026) : text;
@@ -258,6 +264,8 @@ Catalog readTs(const QString &path)
             entry.line = int(xml.lineNumber());
             entity = QString();
             plural = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
+        } else if (name == QLatin1String("location")) {
+            entry.places.append({attribute(xml, "filename"), attribute(xml, "line").toInt()});
         } else if (name == QLatin1String("source")) {
             entry.source = text();
         } else if (name == QLatin1String("comment")) {
@@ -538,6 +546,8 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
     rows.file = QDir::fromNativeSeparators(QDir(folder).relativeFilePath(source.path));
     qsizetype counted = 0;
     int line = 1;
+    const QList<StringUse> uses = source.rows.xml ? QList<StringUse>() : StringUses(source.text, source.rows.spans);
+    const QString formName = QFileInfo(source.path).fileName();
     for (qsizetype i = 0; i < source.rows.spans.size(); ++i) {
         const LiteralSpan &span = source.rows.spans[i];
         line += int(CountChar(QStringView(source.text).sliced(counted, span.start - counted), u'\n'));
@@ -552,8 +562,11 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
         std::optional<QString> translation;
         if (replacement != found)
             translation = sourceOf(source.rows, i, replacement);
+        const StringUse use = uses.value(i);
+        const bool data = !source.rows.xml && KindOfUse(use, *text) == UseKind::Data; // a form's texts are all seen
+        const QString described = source.rows.xml ? formName + QLatin1Char(' ') + source.rows.uses.value(i) : DescribeUse(use);
         rows.rows.append({std::move(*text), translation ? std::move(*translation) : QString(), line,
-                          source.rows.contexts.value(i), source.rows.notes.value(i)});
+                          source.rows.contexts.value(i), source.rows.notes.value(i), described.trimmed(), data});
     }
     return rows;
 }
@@ -566,17 +579,46 @@ void CatalogMerger::add(const CatalogRows &file)
         auto at = m_entryOf.constFind(key);
         if (at == m_entryOf.cend()) {
             at = m_entryOf.insert(key, m_catalog.entries.size());
-            m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}, row.context, {}, 0});
+            m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}, row.context, {}, 0, true});
+            m_uses.append(QStringList());
         }
         CatalogEntry &entry = m_catalog.entries[*at];
         entry.places.append({file.file, row.line});
+        entry.data = entry.data && row.data;
         if (entry.note.isEmpty())
             entry.note = row.note;
+        QStringList &uses = m_uses[*at];
+        if (!row.use.isEmpty() && !uses.contains(row.use))
+            uses.append(row.use);
         if (!entry.finished && !row.translation.isNull()) {
             entry.translation = row.translation;
             entry.finished = true;
         }
     }
+}
+
+Catalog CatalogMerger::take()
+{
+    constexpr qsizetype Shown = 5;
+    for (qsizetype i = 0; i < m_catalog.entries.size(); ++i) {
+        const QStringList &uses = m_uses[i];
+        QString where = uses.mid(0, Shown).join(QStringLiteral("；"));
+        if (uses.size() > Shown)
+            where += QStringLiteral("；另有 %1 处").arg(uses.size() - Shown);
+        CatalogEntry &entry = m_catalog.entries[i];
+        if (entry.data)
+            where = QStringLiteral("看来是程序用的数据：") + where;
+        if (!where.isEmpty())
+            entry.note = entry.note.isEmpty() ? where : entry.note + QLatin1Char('\n') + where;
+    }
+    m_uses.clear();
+    m_entryOf.clear();
+    return std::move(m_catalog);
+}
+
+int LeaveOutData(Catalog &catalog)
+{
+    return int(catalog.entries.removeIf([](const CatalogEntry &entry) { return entry.data; }));
 }
 
 Catalog MergeCatalogRows(const QList<CatalogRows> &files)

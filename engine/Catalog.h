@@ -23,6 +23,7 @@ struct CatalogEntry {
     QString context;     // the disambiguation (.ts <comment>, .po msgctxt): none for a C++ literal
     QString note;        // for the translator (.ts <extracomment>, .po "#.")
     int line = 0;        // where the entry stands in the catalog it was read from
+    bool data = false;   // every place of it looks like the program's data, not a text a person sees
 };
 Q_DECLARE_TYPEINFO(CatalogPlace, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(CatalogEntry, Q_RELOCATABLE_TYPE);
@@ -62,6 +63,8 @@ struct CatalogRows {
         QString translation; // null: none
         int line = 0;
         QString context, note;
+        QString use;       // where and by what it is used: "Class::method → setText", "form.ui btnGo text"
+        bool data = false; // the place looks like the program's data
     };
     QString file;
     QList<Row> rows;
@@ -71,16 +74,22 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
 Catalog MergeCatalogRows(const QList<CatalogRows> &files);
 
 // The merge file by file, as each file's rows come.
+// Each entry's note tells the translator where the text is used: the distinct
+// uses, five at most, then how many more; an entry is data when all its places are.
 class CatalogMerger
 {
 public:
     void add(const CatalogRows &file);
-    Catalog take() { return std::move(m_catalog); }
+    Catalog take();
 
 private:
     Catalog m_catalog;
     QHash<QString, qsizetype> m_entryOf;
+    QList<QStringList> m_uses; // each entry's distinct uses, in the order first met
 };
+
+// The catalog without the entries that look like the program's data; how many were left out.
+int LeaveOutData(Catalog &catalog);
 
 // Writes a Qt Linguist .ts (one context named `context`) or, for a path ending in .po or
 // .pot or with `asPo`, a gettext .po. `language` and `sourceLanguage` may be empty. Throws FileError.

@@ -24,14 +24,6 @@ bool isIncludeDirective(QStringView word)
 bool isDelimiterChar(QChar c) { return !QStringView(u" ()\\\t\v\f\r\n").contains(c); }
 constexpr qsizetype LongestDelimiter = 16;
 
-// A stretch of the text as the scanner read it, for PlaceSpans.
-struct Region {
-    qsizetype start = 0;
-    qsizetype end = 0;
-    CodePlace place = CodePlace::Code;  // String, Comment or HeaderName
-    LiteralSpan row{-1, 0};              // String: its row, start -1 when it gives none
-};
-
 // The token right before a quote or an apostrophe: the identifier or number
 // that ends there, or none.
 struct Word {
@@ -43,7 +35,7 @@ struct Word {
 class CodeScanner
 {
 public:
-    CodeScanner(QStringView text, QList<CodeString> *strings, QList<Region> *regions)
+    CodeScanner(QStringView text, QList<CodeString> *strings, QList<CodeRegion> *regions)
         : t(text), n(text.size()), m_strings(strings), m_regions(regions) {}
 
     void run()
@@ -191,8 +183,10 @@ private:
             j = FindAnyOf(t, u"'\\\n", j);
             if (j < 0)
                 return n;
-            if (t[j] == u'\'')
+            if (t[j] == u'\'') {
+                record(q, j + 1, CodePlace::Code); // a character literal: code, but nothing inside it is
                 return j + 1;
+            }
             if (t[j] == u'\n')
                 return j; // unterminated: the line break is read as code
             const bool breakNext = j + 1 < n && (t[j + 1] == u'\n' || (t[j + 1] == u'\r' && j + 2 < n && t[j + 2] == u'\n'));
@@ -258,7 +252,7 @@ private:
     qsizetype n;
     qsizetype m_boundary = 0; // where the last token read ended: an identifier or number may begin there
     QList<CodeString> *m_strings;
-    QList<Region> *m_regions;
+    QList<CodeRegion> *m_regions;
 };
 
 } // namespace
@@ -270,11 +264,17 @@ QList<CodeString> ScanCodeStrings(QStringView text)
     return strings;
 }
 
-QList<CodePlace> PlaceSpans(QStringView text, const QList<LiteralSpan> &spans)
+QList<CodeRegion> ScanCodeRegions(QStringView text)
 {
     QList<CodeString> strings;
-    QList<Region> regions;
+    QList<CodeRegion> regions;
     CodeScanner(text, &strings, &regions).run();
+    return regions;
+}
+
+QList<CodePlace> PlaceSpans(QStringView text, const QList<LiteralSpan> &spans)
+{
+    const QList<CodeRegion> regions = ScanCodeRegions(text);
     QList<CodePlace> places;
     places.reserve(spans.size());
     auto region = regions.cbegin();

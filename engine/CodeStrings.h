@@ -30,6 +30,15 @@ enum class CodePlace {
     Code,         // starts anywhere else: code between two literals
 };
 
+// A stretch of a C++ text that is no plain code, as the scanner read it.
+struct CodeRegion {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    CodePlace place = CodePlace::Code; // String, Comment, HeaderName, or Code for a character literal
+    LiteralSpan row{-1, 0};            // String: its row, start -1 when it gives none
+};
+QList<CodeRegion> ScanCodeRegions(QStringView text);
+
 // The place of each span; `spans` ordered by start, as ScanLiteralSpans gives them.
 QList<CodePlace> PlaceSpans(QStringView text, const QList<LiteralSpan> &spans);
 

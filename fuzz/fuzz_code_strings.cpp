@@ -1,10 +1,12 @@
 // The C++ reading must list exactly the strings the plain character-by-character rules list,
-// the line breaks must be counted right, and the escapes must read back what they wrote.
+// the line breaks must be counted right, the escapes must read back what they wrote,
+// and every string gets one use, read without a step outside the text.
 #include "Reference.h"
 
 #include "engine/CodeStrings.h"
 #include "engine/CppEscapes.h"
 #include "engine/FindText.h"
+#include "engine/StringUses.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,6 +20,7 @@ const char16_t *const Pieces[] = {
     u"\"", u"'", u"\\", u"/", u"*", u"R", u"u8R", u"LR", u"u8", u"(", u")", u"d", u"1", u"0x1", u"e", u"+",
     u".", u"_", u"#", u"include", u"import", u" ", u"\t", u"\n", u"\r\n", u"a", u"中", u"\U0001F600", u"\uFEFF",
     u"\v", u"x", u"//", u"/*", u"*/", u"\"\\\"\"", u"'\"'", u"R\"(", u")\"", u"R\"d(", u")d\"",
+    u"{", u"}", u"[", u"]", u"::", u"==", u"<<", u"f", u"class", u";", u":", u"define", u"pragma", u"qDebug",
 };
 
 QString described(const QList<CodeString> &strings)
@@ -60,6 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             isString |= s.span.start == spans[i].start && s.span.length == spans[i].length;
         if (isString != (places[i] == CodePlace::String))
             fail("PlaceSpans disagrees with ScanCodeStrings", text);
+    }
+    // Every string gets one use: a call, a construct or neither, never both.
+    QList<LiteralSpan> rows;
+    for (const CodeString &s : strings)
+        rows.append(s.span);
+    const QList<StringUse> uses = StringUses(text, rows);
+    if (uses.size() != rows.size())
+        fail("StringUses gave another number of uses than strings", text);
+    for (qsizetype i = 0; i < uses.size(); ++i) {
+        if (!uses[i].call.isEmpty() && !uses[i].construct.isEmpty())
+            fail("StringUses gave a string both a call and a construct", text);
+        (void)KindOfUse(uses[i], QStringView(text).sliced(rows[i].start, rows[i].length));
     }
     // Line numbers come from the counted line breaks.
     if (CountChar(text, u'\n') != std::count(text.cbegin(), text.cend(), u'\n'))

@@ -16,6 +16,7 @@
 #include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
 #include "engine/SourcePaths.h"
+#include "engine/StringUses.h"
 #include "engine/UnifiedDiff.h"
 #include "engine/Utf8NoBomFile.h"
 
@@ -136,6 +137,60 @@ private slots:
             listed << (s.rawDelimiter.isNull() ? row : "R" + s.rawDelimiter + ":" + row);
         }
         QCOMPARE(listed, rows);
+    }
+
+    // What each code string is given to, and in which function: "function → call"
+    // per row, and the kind a place of that use and text is (t text, d data, ? unknown).
+    void stringUses_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QStringList>("uses");
+        QTest::addColumn<QString>("kinds");
+        QTest::newRow("nesting") << "void A::f() { QMessageBox::warning(this, tr(\"标题\"), QString(\"文件 %1\").arg(name)); }"
+                                 << QStringList{"A::f → tr", "A::f → QString"} << "t?";
+        QTest::newRow("member calls") << "void f() { btn->setText(\"Go\"); s.arg(\"x y\"); o.setObjectName(\"btnGo\"); }"
+                                      << QStringList{"f → setText", "f → arg", "f → setObjectName"} << "t?d";
+        QTest::newRow("a lambda inside a call") << "void W::g() { connect(b, &B::c, this, [this] { label->setText(\"Done\"); }); }"
+                                                << QStringList{"W::g → setText"} << "t";
+        QTest::newRow("constructors") << "void f() { auto *l = new QLabel(\"Name\"); QLabel m(\"Age\"); QFile file{\"a.txt\"}; }"
+                                      << QStringList{"f → QLabel", "f → QLabel", "f → QFile"} << "ttd";
+        QTest::newRow("out of its class") << "void A::B::f() const {\n  return \"x y\";\n}" << QStringList{"A::B::f"} << "?";
+        QTest::newRow("in its class") << "class W : public QWidget {\n  void f() { g(\"a b\"); }\n};" << QStringList{"W::f → g"} << "?";
+        QTest::newRow("an initializer list") << "W::W(QWidget *p) : QWidget(p), m_l(new QLabel(\"Hi\")) { }" << QStringList{"W::W → QLabel"} << "t";
+        QTest::newRow("namespace scope") << "namespace { const char *k = \"Some text\"; }" << QStringList{""} << "?";
+        QTest::newRow("a #define body") << "#define SHOW(x) QMessageBox::information(0, \"Info\", x)\nf(\"a b\");"
+                                        << QStringList{"→ QMessageBox::information", "→ f"} << "t?";
+        QTest::newRow("constructs") << "#pragma execution_character_set(\"utf-8\")\nextern \"C\" {}\n_Pragma(\"once\")\n"
+                                       "static_assert(true, \"why not\");\n[[deprecated(\"old one\")]] void g();\n"
+                                       "Q_CLASSINFO(\"Author\", \"Me\")\n"
+                                    << QStringList{"→ #pragma", "→ extern", "→ _Pragma", "→ static_assert", "→ attribute",
+                                                   "→ Q_CLASSINFO", "→ Q_CLASSINFO"} << "ddddddd";
+        QTest::newRow("subscripts, comparisons, debug streams") << "void f() { m[\"key one\"] = 1; if (b->text() == \"连接\") {} "
+                                                                   "qDebug() << \"state is\" << tr(\"Shown\"); }"
+                                                                << QStringList{"f → subscript", "f → comparison", "f → qDebug", "f → tr"} << "dddt";
+        QTest::newRow("data by its shape") << "f(\"[%1:%2] %3\"); f(\"input.port1\"); f(\"KB0::Up\"); f(\"image/png\"); f(\"Preferences...\"); "
+                                              "f(\"Shape:\"); f(\"OK\"); f(\":/img/a.png\"); setText(\"-\");"
+                                           << QStringList{"→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ setText"} << "dddd???dt";
+    }
+
+    void stringUses()
+    {
+        QFETCH(QString, code);
+        QFETCH(QStringList, uses);
+        QFETCH(QString, kinds);
+        const QList<CodeString> strings = ScanCodeStrings(code);
+        QList<LiteralSpan> rows;
+        for (const CodeString &string : strings)
+            rows << string.span;
+        const QList<StringUse> found = StringUses(code, rows);
+        QStringList described;
+        QString kindsFound;
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            described << DescribeUse(found[i]);
+            kindsFound += "?td"[int(KindOfUse(found[i], code.mid(rows[i].start, rows[i].length)))];
+        }
+        QCOMPARE(described, uses);
+        QCOMPARE(kindsFound, kinds);
     }
 
     // What a literal's text stands for; "-" where it stands for bytes or is malformed.

@@ -45,11 +45,14 @@ void Form1::Command5_Click()
         path += filter == PoFilter ? QStringLiteral(".po") : QStringLiteral(".ts");
     BusyCursor busy;
     const CatalogSource source{Doc.path, SourceText, Doc.rows, Doc.replacements};
-    const Catalog catalog = CatalogFromRows({source}, QFileInfo(path).path());
+    Catalog catalog = CatalogFromRows({source}, QFileInfo(path).path());
+    const int data = LeaveOutData(catalog); // as the command line does unless asked
     // No language named: which one the strings go into is the translator's to say, and
     // Qt Linguist and Poedit ask for it when the file has none.
     WriteCatalog(catalog, path, loaded.fileName());
     QString text = QStringLiteral("已导出 %1 条字符串到 %2。").arg(QString::number(catalog.entries.size()), QFileInfo(path).fileName());
+    if (data > 0)
+        text += QStringLiteral("\n另有 %1 条看来是程序用的数据（对象名、设置的键、路径等），没有导出。").arg(data);
     if (catalog.undecodable > 0)
         text += QStringLiteral("\n%1 行的转义序列代表字节而不是字符（或写法不对），没有导出。").arg(catalog.undecodable);
     if (!Check3->isChecked())

@@ -1,0 +1,594 @@
+#include "engine/StringUses.h"
+
+#include "engine/CodeStrings.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+bool isIdentifierStart(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'; }
+bool isIdentifierPart(QChar c) { return isIdentifierStart(c) || (c >= u'0' && c <= u'9'); }
+
+// Words before a "(" or "{" that name no call.
+bool isKeyword(QStringView word)
+{
+    static const QSet<QString> Words{"if", "for", "while", "switch", "catch", "return", "sizeof", "alignof", "decltype",
+                                     "noexcept", "typeid", "defined", "new", "delete", "else", "do", "try", "case",
+                                     "throw", "co_return", "co_yield", "co_await", "typename", "template", "using",
+                                     "operator", "const", "constexpr", "static", "inline", "virtual", "explicit",
+                                     "volatile", "unsigned", "signed", "goto", "default", "public", "private",
+                                     "protected", "friend", "emit", "Q_EMIT", "mutable", "register", "extern"};
+    return Words.contains(word.toString());
+}
+
+bool isControl(QStringView word)
+{
+    return word == u"if" || word == u"for" || word == u"while" || word == u"switch" || word == u"catch";
+}
+
+// Calls whose string arguments the program reads rather than shows.
+QString constructOfCall(QStringView name)
+{
+    if (name == u"_Pragma" || name == u"static_assert" || name == u"Q_CLASSINFO" || name == u"Q_PLUGIN_METADATA")
+        return name.toString();
+    if (name == u"asm" || name == u"__asm__" || name == u"__asm")
+        return QStringLiteral("asm");
+    if (name == u"__attribute__" || name == u"alignas" || name == u"__declspec")
+        return QStringLiteral("attribute");
+    return QString();
+}
+
+enum class Tok { Identifier, String, Number, Punct };
+struct Token {
+    Tok kind = Tok::Punct;
+    QString text;
+};
+
+enum class Kind {
+    Call,      // a call's or a constructor's arguments
+    Group,     // brackets that name nothing: their strings belong to what encloses them
+    Subscript, // x[...]
+    Attribute, // [[...]]
+    Scope,     // a namespace's or a class's body (name: the class)
+    Body,      // a function's body (name: the function)
+    Block,     // any other braces: statements
+};
+
+struct Open {
+    QChar close;
+    Kind kind;
+    QString name;
+    bool lambda = false;      // a Group: a lambda's captures or parameters
+    bool control = false;     // a Group: if/for/while/switch/catch
+    QString named;            // a Call: the name right before its bracket, for a function's name
+    bool debugStream = false; // a qDebug() << … statement runs at this level
+};
+
+class UseReader
+{
+public:
+    UseReader(QStringView text, const QList<LiteralSpan> &rows)
+        : t(text), n(text.size()), m_rows(rows), m_regions(ScanCodeRegions(text))
+    {
+        m_uses.resize(rows.size());
+        m_stack.append({QChar(), Kind::Scope, QString()});
+    }
+
+    QList<StringUse> run()
+    {
+        qsizetype i = 0;
+        while (i < n) {
+            if (m_directiveEnd >= 0 && i >= m_directiveEnd)
+                endDirective();
+            while (m_region < m_regions.size() && m_regions[m_region].end <= i)
+                ++m_region;
+            if (m_region < m_regions.size() && m_regions[m_region].start <= i) {
+                i = region(m_regions[m_region]);
+                continue;
+            }
+            const QChar c = t[i];
+            if (c == u'#' && atLineStart(i))
+                i = directive(i);
+            else if (isIdentifierStart(c))
+                i = identifier(i);
+            else if (c >= u'0' && c <= u'9')
+                i = number(i);
+            else if (c.isSpace() || c.unicode() == 0xFEFF)
+                ++i;
+            else
+                i = punctuation(i);
+        }
+        return m_uses;
+    }
+
+private:
+    // ---- tokens ----
+    const Token &prev(int back = 1) const
+    {
+        static const Token None;
+        return m_tokens.size() >= back ? m_tokens[m_tokens.size() - back] : None;
+    }
+    bool prevIs(QStringView text, int back = 1) const { return prev(back).text == text; }
+    void push(Tok kind, QString text)
+    {
+        m_tokens.append({kind, std::move(text)});
+        if (m_tokens.size() > 12)
+            m_tokens.removeFirst();
+    }
+
+    bool atLineStart(qsizetype i) const
+    {
+        while (i > 0 && (t[i - 1] == u' ' || t[i - 1] == u'\t'))
+            --i;
+        return i == 0 || t[i - 1] == u'\n' || (i == 1 && t[0].unicode() == 0xFEFF);
+    }
+
+    // Where a line that backslashes may continue ends.
+    qsizetype logicalLineEnd(qsizetype i) const
+    {
+        for (;;) {
+            const qsizetype lf = t.indexOf(u'\n', i);
+            if (lf < 0)
+                return n;
+            qsizetype before = lf;
+            if (before > 0 && t[before - 1] == u'\r')
+                --before;
+            if (before == 0 || t[before - 1] != u'\\')
+                return lf;
+            i = lf + 1;
+        }
+    }
+
+    // ---- what the scanner found ----
+    qsizetype region(const CodeRegion &region)
+    {
+        if (region.place == CodePlace::String) {
+            if (region.row.start >= 0)
+                string(region);
+            push(Tok::String, QString());
+        } else if (region.place == CodePlace::Code) {
+            push(Tok::Number, QString()); // a character literal is a value like a number
+        }
+        return region.end;
+    }
+
+    void string(const CodeRegion &region)
+    {
+        while (m_row < m_rows.size() && m_rows[m_row].start < region.row.start)
+            ++m_row;
+        if (m_row >= m_rows.size() || m_rows[m_row].start != region.row.start)
+            return;
+        StringUse &use = m_uses[m_row];
+        use.function = currentFunction();
+        if (!m_directive.isEmpty()) {
+            use.construct = QLatin1Char('#') + m_directive;
+            return;
+        }
+        if (prevIs(u"extern")) {
+            use.construct = QStringLiteral("extern");
+            return;
+        }
+        for (qsizetype k = m_stack.size() - 1; k >= 0 && m_stack[k].close != u'}'; --k) {
+            if (m_stack[k].kind == Kind::Attribute) { // [[deprecated("…")]]: all of it
+                use.construct = QStringLiteral("attribute");
+                return;
+            }
+        }
+        for (qsizetype k = m_stack.size() - 1; k >= 0; --k) {
+            const Open &open = m_stack[k];
+            if (open.kind == Kind::Group)
+                continue;
+            if (open.kind == Kind::Attribute)
+                use.construct = QStringLiteral("attribute");
+            else if (open.kind == Kind::Subscript)
+                use.construct = QStringLiteral("subscript");
+            else if (open.kind == Kind::Call && constructOfCall(open.name).isEmpty())
+                use.call = open.name;
+            else if (open.kind == Kind::Call)
+                use.construct = constructOfCall(open.name);
+            break;
+        }
+        if (!use.construct.isEmpty())
+            return;
+        // What the string is compared with or streamed to says more than the call around it.
+        if (prevIs(u"==") || prevIs(u"!=") || comparedAfter(region.end))
+            use.construct = QStringLiteral("comparison");
+        else if (prevIs(u"<<") && m_stack.last().debugStream)
+            use.construct = QStringLiteral("qDebug");
+        if (!use.construct.isEmpty())
+            use.call.clear();
+    }
+
+    bool comparedAfter(qsizetype i) const
+    {
+        qsizetype r = m_region;
+        for (;;) {
+            while (i < n && t[i].isSpace())
+                ++i;
+            while (r < m_regions.size() && m_regions[r].end <= i)
+                ++r;
+            if (r < m_regions.size() && m_regions[r].start == i && m_regions[r].place == CodePlace::Comment) {
+                i = m_regions[r].end;
+                continue;
+            }
+            const QStringView next = t.sliced(i, qMin<qsizetype>(2, n - i));
+            return next == u"==" || next == u"!=";
+        }
+    }
+
+    // ---- preprocessor ----
+    qsizetype directive(qsizetype hash)
+    {
+        qsizetype k = hash + 1;
+        while (k < n && (t[k] == u' ' || t[k] == u'\t'))
+            ++k;
+        qsizetype e = k;
+        while (e < n && isIdentifierPart(t[e]))
+            ++e;
+        const QString name = t.sliced(k, e - k).toString();
+        m_directiveEnd = logicalLineEnd(e);
+        if (name == u"define") {
+            m_defineDepth = m_stack.size(); // its body is read as code, its brackets forgotten at its end
+            while (e < n && (t[e] == u' ' || t[e] == u'\t'))
+                ++e;
+            while (e < n && isIdentifierPart(t[e]))
+                ++e;
+            if (e < n && t[e] == u'(') { // the macro's parameters
+                const qsizetype close = t.indexOf(u')', e);
+                e = close < 0 ? m_directiveEnd : close + 1;
+            }
+            return e;
+        }
+        m_directive = name; // strings of any other directive are its own
+        return e;
+    }
+
+    void endDirective()
+    {
+        m_directiveEnd = -1;
+        m_directive.clear();
+        if (m_defineDepth >= 0) {
+            m_stack.resize(qMax<qsizetype>(1, qMin(m_stack.size(), m_defineDepth)));
+            m_defineDepth = -1;
+        }
+    }
+
+    // ---- code ----
+    qsizetype identifier(qsizetype i)
+    {
+        qsizetype e = i;
+        while (e < n && isIdentifierPart(t[e]))
+            ++e;
+        const bool prefix = m_region < m_regions.size() && m_regions[m_region].start == e
+            && m_regions[m_region].place == CodePlace::String;
+        if (prefix)
+            return e; // u8"…", L"…", R"(…)": part of the string
+        const QString word = t.sliced(i, e - i).toString();
+        if (word == u"qDebug" || word == u"qInfo" || word == u"qWarning" || word == u"qCritical")
+            m_stack.last().debugStream = true;
+        if ((word == u"class" || word == u"struct" || word == u"union" || word == u"namespace" || word == u"enum")
+            && !prevIs(u"enum")) {
+            m_scopeKeyword = word;
+            m_scopeName.clear();
+        } else if (!m_scopeKeyword.isEmpty() && m_scopeName.isEmpty() && !isKeyword(word) && word != u"class") {
+            m_scopeName = word;
+        }
+        push(Tok::Identifier, word);
+        return e;
+    }
+
+    qsizetype number(qsizetype i)
+    {
+        qsizetype e = i + 1;
+        while (e < n && (isIdentifierPart(t[e]) || t[e] == u'.'))
+            ++e;
+        push(Tok::Number, QString());
+        return e;
+    }
+
+    // The name written right before a bracket: "A::B::f", "~A", a member's "f".
+    struct Callee {
+        QString named;  // as written, qualified
+        QString callee; // what is called: the type of `Type name(…)`, else named
+        bool member = false;
+    };
+    Callee calleeBefore() const
+    {
+        Callee found;
+        if (prev().kind != Tok::Identifier || isKeyword(prev().text))
+            return found;
+        int back = 1;
+        found.named = prev().text;
+        for (;;) {
+            if (prevIs(u"~", back + 1)) {
+                found.named.prepend(u'~');
+                ++back;
+            }
+            if (!prevIs(u"::", back + 1) || prev(back + 2).kind != Tok::Identifier)
+                break;
+            found.named = prev(back + 2).text + QStringLiteral("::") + found.named;
+            back += 2;
+        }
+        found.callee = found.named;
+        const Token &before = prev(back + 1);
+        found.member = before.text == u"->" || before.text == u".";
+        if (before.kind == Tok::Identifier && !isKeyword(before.text) && !found.named.contains(u':'))
+            found.callee = before.text; // `QLabel label(…)`: the constructor of its type
+        return found;
+    }
+
+    QString currentFunction() const
+    {
+        for (qsizetype k = m_stack.size() - 1; k >= 0; --k)
+            if (m_stack[k].kind == Kind::Body)
+                return m_stack[k].name;
+        return m_initList ? m_candidate : QString();
+    }
+
+    bool inFunction() const { return !currentFunction().isEmpty() || m_stack.last().kind != Kind::Scope; }
+
+    QString qualified(const QString &name) const
+    {
+        if (name.contains(u':'))
+            return name;
+        for (qsizetype k = m_stack.size() - 1; k >= 0; --k)
+            if (m_stack[k].kind == Kind::Scope && !m_stack[k].name.isEmpty())
+                return m_stack[k].name + QStringLiteral("::") + name;
+        return name;
+    }
+
+    void open(QChar close, Kind kind, const QString &name = QString())
+    {
+        m_stack.append({close, kind, name});
+    }
+
+    void openParen()
+    {
+        const Callee callee = calleeBefore();
+        Open group{u')', Kind::Group, QString()};
+        if (prevIs(u"]"))
+            group.lambda = true;
+        else if (prev().kind == Tok::Identifier && isControl(prev().text))
+            group.control = true;
+        else if (!callee.named.isEmpty()) {
+            group.kind = Kind::Call;
+            group.name = callee.member ? callee.named.section(QStringLiteral("::"), -1) : callee.callee;
+            group.named = callee.named;
+        }
+        m_stack.append(group);
+    }
+
+    void closeParen()
+    {
+        if (m_stack.size() <= 1 || m_stack.last().close != u')')
+            return;
+        const Open closed = m_stack.takeLast();
+        m_lastClosed = closed;
+        const bool atScope = m_stack.last().kind == Kind::Scope;
+        if (atScope && !m_initList && closed.kind == Kind::Call)
+            m_candidate = qualified(closed.named); // a function's body may follow
+    }
+
+    void openBrace()
+    {
+        const bool afterParen = prevIs(u")") || prevIs(u"const") || prevIs(u"override") || prevIs(u"final")
+            || prevIs(u"noexcept") || prevIs(u"mutable") || prevIs(u"volatile") || prevIs(u"&") || prevIs(u"&&");
+        if (!m_scopeKeyword.isEmpty()) {
+            open(u'}', Kind::Scope, m_scopeKeyword == u"namespace" ? QString() : qualified(m_scopeName));
+        } else if (afterParen && m_lastClosed.lambda) {
+            open(u'}', Kind::Block);
+        } else if (afterParen && !m_lastClosed.control && !m_candidate.isEmpty() && !inFunction()) {
+            open(u'}', Kind::Body, m_candidate);
+        } else if (prevIs(u"]")) {
+            open(u'}', Kind::Block); // a lambda without parameters
+        } else if (prev().kind == Tok::Identifier && !isKeyword(prev().text)) {
+            const Callee callee = calleeBefore(); // `QLabel{…}`, `QStringList list{…}`
+            open(u'}', Kind::Call, callee.callee);
+        } else if (prevIs(u"=") || prevIs(u",") || prevIs(u"(") || prevIs(u"{") || prevIs(u"return")) {
+            open(u'}', Kind::Group); // a list of values
+        } else {
+            open(u'}', Kind::Block);
+        }
+        m_scopeKeyword.clear();
+        m_candidate.clear();
+        m_initList = false;
+        m_lastClosed = Open{};
+    }
+
+    void closeBrace()
+    {
+        while (m_stack.size() > 1) {
+            const QChar close = m_stack.takeLast().close;
+            if (close == u'}')
+                break;
+        }
+        m_stack.last().debugStream = false;
+    }
+
+    void openBracket(qsizetype i)
+    {
+        if (i + 1 < n && t[i + 1] == u'[') {
+            open(u']', Kind::Attribute);
+            return;
+        }
+        const bool indexes = prev().kind == Tok::Identifier ? !isKeyword(prev().text)
+                                                          : prevIs(u")") || prevIs(u"]") || prev().kind == Tok::String;
+        if (indexes)
+            open(u']', Kind::Subscript);
+        else
+            m_stack.append({u']', Kind::Group, QString(), true}); // a lambda's captures
+    }
+
+    qsizetype closeBracket(qsizetype i)
+    {
+        if (m_stack.size() <= 1 || m_stack.last().close != u']')
+            return i + 1;
+        const Open closed = m_stack.takeLast();
+        if (closed.kind == Kind::Attribute && i + 1 < n && t[i + 1] == u']')
+            return i + 2;
+        m_lastClosed = closed;
+        return i + 1;
+    }
+
+    qsizetype punctuation(qsizetype i)
+    {
+        const QChar c = t[i];
+        const QStringView two = t.sliced(i, qMin<qsizetype>(2, n - i));
+        for (const char16_t *pair : {u"::", u"->", u"==", u"!=", u"<<", u"&&"}) {
+            if (two == QStringView(pair)) {
+                push(Tok::Punct, two.toString());
+                return i + 2;
+            }
+        }
+        switch (c.unicode()) {
+        case u'(': openParen(); break;
+        case u')': closeParen(); break;
+        case u'{': openBrace(); break;
+        case u'}': closeBrace(); break;
+        case u'[': openBracket(i); break;
+        case u']': {
+            const qsizetype next = closeBracket(i);
+            push(Tok::Punct, QStringLiteral("]"));
+            return next;
+        }
+        case u';':
+            m_candidate.clear();
+            m_initList = false;
+            m_scopeKeyword.clear();
+            m_stack.last().debugStream = false;
+            break;
+        case u':':
+            if (prevIs(u")") && !m_candidate.isEmpty() && m_stack.last().kind == Kind::Scope)
+                m_initList = true; // a constructor's initializers: its body follows
+            break;
+        case u'=':
+            if (m_stack.last().kind == Kind::Scope)
+                m_candidate.clear();
+            break;
+        default: break;
+        }
+        push(Tok::Punct, QString(c));
+        return i + 1;
+    }
+
+    QStringView t;
+    qsizetype n;
+    const QList<LiteralSpan> &m_rows;
+    const QList<CodeRegion> m_regions;
+    qsizetype m_region = 0;
+    qsizetype m_row = 0;
+    QList<StringUse> m_uses;
+    QList<Open> m_stack;
+    QList<Token> m_tokens;
+    Open m_lastClosed{};
+    QString m_candidate;    // a function whose ")" closed where its body may follow
+    bool m_initList = false;
+    QString m_scopeKeyword; // class, struct, union, enum or namespace, until its "{" or ";"
+    QString m_scopeName;
+    QString m_directive;    // the directive whose line is read, but for #define
+    qsizetype m_directiveEnd = -1;
+    qsizetype m_defineDepth = -1;
+};
+
+bool inList(const QString &call, const QSet<QString> &calls)
+{
+    return calls.contains(call) || calls.contains(call.section(QStringLiteral("::"), -1));
+}
+
+const QSet<QString> &textCalls()
+{
+    static const QSet<QString> Calls{
+        "tr", "QObject::tr", "translate", "QCoreApplication::translate", "QT_TR_NOOP", "QT_TRANSLATE_NOOP",
+        "setText", "setWindowTitle", "setToolTip", "setStatusTip", "setWhatsThis", "setPlaceholderText", "setTitle",
+        "setLabelText", "setTabText", "addTab", "insertTab", "setItemText", "addItem", "addItems", "insertItem",
+        "insertItems", "setHeaderLabels", "setHorizontalHeaderLabels", "setVerticalHeaderLabels", "showMessage",
+        "setSuffix", "setPrefix", "setSpecialValueText", "setInformativeText", "setDetailedText", "setButtonText",
+        "setNameFilter", "setNameFilters", "setPlainText", "setHtml", "append", "appendPlainText", "insertPlainText",
+        "QMessageBox", "information", "warning", "critical", "question", "about", "QInputDialog", "getText", "getItem",
+        "getInt", "getDouble", "QFileDialog", "getOpenFileName", "getOpenFileNames", "getSaveFileName",
+        "getExistingDirectory", "QAction", "addAction", "addMenu", "QMenu", "QLabel", "QPushButton", "QToolButton",
+        "QCheckBox", "QRadioButton", "QGroupBox", "QTreeWidgetItem", "QListWidgetItem", "QTableWidgetItem",
+        "QStandardItem"};
+    return Calls;
+}
+
+const QSet<QString> &dataCalls()
+{
+    static const QSet<QString> Calls{
+        "setObjectName", "objectName", "findChild", "findChildren", "setProperty", "property", "inherits",
+        "QMetaObject::invokeMethod", "invokeMethod", "SIGNAL", "SLOT", "Q_ARG", "Q_RETURN_ARG", "qRegisterMetaType",
+        "QSettings", "value", "setValue", "contains", "remove", "beginGroup", "beginReadArray", "beginWriteArray",
+        "QFile", "QDir", "QFileInfo", "QUrl", "QIcon", "QPixmap", "QImage", "QMovie", "QLibrary", "QPluginLoader",
+        "QFontDatabase::addApplicationFont", "addApplicationFont", "QProcess", "start", "startDetached", "execute",
+        "setStyleSheet", "QStyleFactory::create", "setStyle", "QColor", "setNamedColor", "codecForName",
+        "QTextCodec::codecForName", "setCodecForLocale", "QStringDecoder", "QStringEncoder",
+        "QSqlDatabase::addDatabase", "addDatabase", "QSqlQuery", "exec", "prepare", "bindValue", "setTable",
+        "setFilter", "QRegularExpression", "QRegExp", "setPattern", "QHostAddress", "connectToHost", "setRawHeader",
+        "QJsonObject", "insert", "QKeySequence", "QFont", "setFamily", "setDateFormat", "writeAttribute",
+        "writeTextElement", "writeStartElement", "writeEmptyElement", "attribute", "hasAttribute", "split", "replace",
+        "indexOf", "lastIndexOf", "startsWith", "endsWith", "compare", "strcmp", "qstrcmp", "strncmp", "strcasecmp",
+        "memcmp", "system", "fopen", "qDebug", "qInfo", "qWarning", "qCritical", "qFatal"};
+    return Calls;
+}
+
+// No letter of any script once placeholders are taken out: translating it changes nothing.
+bool hasNoWords(QStringView text)
+{
+    static const QRegularExpression Placeholders(QStringLiteral(R"(%(?:L?\d+|[-+ #0]*\d*(?:\.\d+)?(?:hh|h|ll|l|L|q|j|z|t)?[diouxXeEfFgGaAcspn]))"));
+    QString rest = text.toString();
+    rest.remove(Placeholders);
+    for (const QChar c : rest)
+        if (c.isLetter())
+            return false;
+    return true;
+}
+
+// One word that reads as a name, key or path: "input.port1", "btnConnect", "KB0::Up", "image/png".
+bool looksLikeAName(QStringView text)
+{
+    if (text.isEmpty() || text.endsWith(u':') || text.endsWith(u"..."))
+        return false;
+    bool marked = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+        if (!plain && !QStringView(u"_.-/:#@").contains(c))
+            return false;
+        if (c == u'_' || c == u'/' || c == u'#' || c == u'@' || (c == u':' && i + 1 < text.size() && text[i + 1] == u':'))
+            marked = true;
+        if (c == u'.' && i > 0 && i + 1 < text.size())
+            marked = true;
+        if (c >= u'a' && c <= u'z' && i + 1 < text.size() && text[i + 1] >= u'A' && text[i + 1] <= u'Z')
+            marked = true;
+    }
+    return marked;
+}
+
+} // namespace
+
+QList<StringUse> StringUses(QStringView text, const QList<LiteralSpan> &rows)
+{
+    return UseReader(text, rows).run();
+}
+
+UseKind KindOfUse(const StringUse &use, QStringView text)
+{
+    if (!use.construct.isEmpty() || text.startsWith(u":/") || text.startsWith(u"qrc:/"))
+        return UseKind::Data;
+    if (!use.call.isEmpty() && inList(use.call, textCalls()))
+        return UseKind::Text;
+    if (!use.call.isEmpty() && inList(use.call, dataCalls()))
+        return UseKind::Data;
+    if (hasNoWords(text) || looksLikeAName(text))
+        return UseKind::Data;
+    return UseKind::Unknown;
+}
+
+QString DescribeUse(const StringUse &use)
+{
+    const QString by = use.construct.isEmpty() ? use.call : use.construct;
+    if (by.isEmpty())
+        return use.function;
+    return use.function.isEmpty() ? QStringLiteral("→ ") + by : use.function + QStringLiteral(" → ") + by;
+}
