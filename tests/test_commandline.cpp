@@ -150,6 +150,25 @@ private slots:
         QVERIFY2(program.status == 0 && program.out.startsWith("T<&\"> same T<&\"> 已连接\n"), qPrintable(program.out + program.err));
     }
 
+    // The default export leaves out what only the program reads and keeps what
+    // a person sees; --all keeps all, marked; each note names function and call.
+    void textsAndData()
+    {
+        QDir(m_dir.path()).mkpath("uses");
+        writeBytes(path("uses/w.cpp"), "#pragma execution_character_set(\"utf-8\")\n"
+                                       "void W::init() {\n  setObjectName(\"mainWindow\");\n  settings.value(\"window/geometry\");\n"
+                                       "  icon = QIcon(\":/img/app.png\");\n  btn->setText(\"连接\");\n"
+                                       "  if (btn->text() == \"断开\") show(\"断开\");\n}\n");
+        const Run plain = run(path("uses"), ZELVANE_PROGRAM, {"export", "-o", "a.ts", "w.cpp"});
+        QVERIFY2(plain.status == 0 && plain.err.contains("条目 2 条") && plain.err.contains("另有 4 条看来是程序用的数据，未导出"), qPrintable(plain.err));
+        const QString ts = QString::fromUtf8(readBytes(path("uses/a.ts")));
+        QVERIFY2(ts.contains("<source>连接</source>\n            <extracomment>W::init → setText</extracomment>")
+                     && ts.contains("<source>断开</source>\n            <extracomment>W::init → comparison；W::init → show</extracomment>"), qPrintable(ts));
+        const Run all = run(path("uses"), ZELVANE_PROGRAM, {"export", "--all", "-o", "all.ts", "w.cpp"});
+        QVERIFY2(all.status == 0 && all.err.contains("条目 6 条"), qPrintable(all.err));
+        QVERIFY(QString::fromUtf8(readBytes(path("uses/all.ts"))).contains("<extracomment>看来是程序用的数据：W::init → setObjectName</extracomment>"));
+    }
+
     // What a catalog translates but cannot be written is reported with its
     // line and counted, and the exit status says so; nothing of it is written.
     void catalogsOutOfTheOrdinary_data()

@@ -312,6 +312,12 @@ private slots:
         QCOMPARE(rowsOf(List1), QStringList({"keep", "\\", ","}));
         flip();
         QCOMPARE(rowsOf(List2), QStringList({"keep", "\\\""}));
+        for (ListBox *list : {List1, List2}) { // the argument of replace() is the program's data
+            QVERIFY(list->item(1)->data(Qt::ForegroundRole).isValid() && !list->item(0)->data(Qt::ForegroundRole).isValid());
+            QVERIFY2(list->item(1)->data(Qt::ToolTipRole).toString().contains("这一行看来是程序用的数据：它是 replace 的参数。"),
+                     qPrintable(list->item(1)->data(Qt::ToolTipRole).toString()));
+        }
+        QVERIFY2(tip(0).contains("用在：→ puts"), qPrintable(tip(0)));
         QTRY_VERIFY2(label4->text().startsWith("2 行 · 改 0 · 未写 0"), qPrintable(label4->text()));
         QVERIFY(m_window->press("Command3").contains("没有需要写入的修改"));
         flip();

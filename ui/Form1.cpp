@@ -89,13 +89,19 @@ Form1::Form1()
 
 void Form1::connectMarks()
 {
-    List1->setNotes([this](int row, int role) {
+    // A row that looks like the program's data is grey in both lists.
+    const QColor dataGrey = palette().color(QPalette::Disabled, QPalette::Text);
+    List1->setNotes([this, dataGrey](int row, int role) {
+        if (role == Qt::ForegroundRole)
+            return Marks->looksLikeData(row) ? QVariant(dataGrey) : QVariant();
         if (role != Qt::ToolTipRole)
             return QVariant();
         return QVariant(Marks->sourceTip(row) + QStringLiteral("\n双击这一行，它的替换恢复成原始字符串。"));
     });
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    List2->setNotes([this, warning](int row, int role) {
+    List2->setNotes([this, warning, dataGrey](int row, int role) {
+        if (role == Qt::ForegroundRole)
+            return Marks->looksLikeData(row) ? QVariant(dataGrey) : QVariant();
         if (role == Qt::ToolTipRole)
             return QVariant(Marks->landingTip(row));
         return role == Qt::DecorationRole && Marks->marked(row) ? QVariant(warning) : QVariant();

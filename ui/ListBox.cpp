@@ -56,7 +56,7 @@ private:
     ListBox *m_list;
 };
 
-// A row whose tooltip and icon are the list's notes on it.
+// A row whose tooltip, icon and colour are the list's notes on it.
 class NotedItem : public QListWidgetItem
 {
 public:
@@ -64,7 +64,7 @@ public:
 
     QVariant data(int role) const override
     {
-        if (role == Qt::ToolTipRole || role == Qt::DecorationRole)
+        if (role == Qt::ToolTipRole || role == Qt::DecorationRole || role == Qt::ForegroundRole)
             return static_cast<const ListBox *>(listWidget())->noteOf(m_row, role);
         return QListWidgetItem::data(role);
     }

@@ -1,6 +1,7 @@
 #include "ui/RowMarks.h"
 
 #include "engine/ApplyPairs.h"
+#include "engine/CppEscapes.h"
 
 #include <algorithm>
 
@@ -54,6 +55,13 @@ void RowMarks::setText(const QString &text, const TextRows &rows, bool codeStrin
     m_spans = rows.spans;
     m_rawDelimiters = rows.rawDelimiters;
     m_places = codeStrings ? QList<CodePlace>() : PlaceSpans(text, rows.spans);
+    m_uses = codeStrings ? StringUses(text, rows.spans) : QList<StringUse>();
+    m_data.clear();
+    for (qsizetype i = 0; i < m_uses.size(); ++i) {
+        const QString found = text.mid(rows.spans[i].start, rows.spans[i].length);
+        const QString shown = rows.rawDelimiters.value(i).isNull() ? DecodeCppEscapes(found).value_or(found) : found;
+        m_data.append(KindOfUse(m_uses[i], shown) == UseKind::Data);
+    }
     m_written = written;
 }
 
@@ -143,12 +151,48 @@ bool RowMarks::marked(int row) const
     return row >= 0 && size_t(row) < m_plan.marked.size() && m_plan.marked[size_t(row)];
 }
 
+bool RowMarks::looksLikeData(int row) const
+{
+    return row >= 0 && row < m_data.size() && m_data[row];
+}
+
 QString RowMarks::sourceTip(int row) const
 {
     if (row < 0 || row >= m_spans.size())
         return QString();
     const LiteralSpan &span = m_spans[row];
-    return QStringLiteral("第 %1 行：%2").arg(m_lines.lineOf(span.start)).arg(m_lines.excerpt(span.start, span.length));
+    const QString source = QStringLiteral("第 %1 行：%2").arg(m_lines.lineOf(span.start)).arg(m_lines.excerpt(span.start, span.length));
+    const QString use = useNote(row);
+    return use.isEmpty() ? source : source + QLatin1Char('\n') + use;
+}
+
+// Where the C++ reading's row is used, and why it looks like the program's data.
+QString RowMarks::useNote(int row) const
+{
+    if (row < 0 || row >= m_uses.size())
+        return QString();
+    const StringUse &use = m_uses[row];
+    const QString where = DescribeUse(use);
+    QString note = where.isEmpty() ? QString() : QStringLiteral("用在：%1").arg(where);
+    if (!looksLikeData(row))
+        return note;
+    QString why;
+    if (use.construct == u"#pragma")
+        why = QStringLiteral("它在 #pragma 行里");
+    else if (use.construct == u"comparison")
+        why = QStringLiteral("程序拿它和别的文字比较（== 或 !=）");
+    else if (use.construct == u"subscript")
+        why = QStringLiteral("它是下标 [] 里的键");
+    else if (use.construct == u"qDebug")
+        why = QStringLiteral("它是调试输出 qDebug() 的内容");
+    else if (!use.construct.isEmpty())
+        why = QStringLiteral("它在 %1 里").arg(use.construct);
+    else if (!use.call.isEmpty() && KindOfUse(StringUse{use.call, {}, {}}, u"words to show") == UseKind::Data)
+        why = QStringLiteral("它是 %1 的参数").arg(use.call);
+    else
+        why = QStringLiteral("它看起来是名字、键或路径，或者没有文字");
+    return (note.isEmpty() ? QString() : note + QLatin1Char('\n'))
+        + QStringLiteral("这一行看来是程序用的数据：%1。翻译它可能让程序出错。").arg(why);
 }
 
 QString RowMarks::landingTip(int row) const

@@ -6,6 +6,7 @@
 #include "engine/ReplacementChecks.h"
 #include "engine/ScanLiterals.h"
 #include "engine/SourceLines.h"
+#include "engine/StringUses.h"
 
 #include <QObject>
 #include <QStringList>
@@ -47,6 +48,7 @@ public:
     void update(const Rows &rows);
 
     bool marked(int row) const;
+    bool looksLikeData(int row) const; // the C++ reading's row that only the program reads
     int markedCount() const { return m_plan.markedCount; }
     QString sourceTip(int row) const;  // the row's own literal in its line
     QString landingTip(int row) const; // that, where the row's edit lands, and what is wrong with it
@@ -71,6 +73,7 @@ private:
     QString restoredNote(int row) const;
     QString problemNote(int row) const;
     QString readingNote(int row) const;
+    QString useNote(int row) const;
     bool placeMarked(int row) const;
     QString placeOf(int row, qsizetype position) const;
 
@@ -79,6 +82,8 @@ private:
     QList<LiteralSpan> m_spans;
     QStringList m_rawDelimiters;
     QList<CodePlace> m_places; // of the quote pairing's rows; empty for the C++ reading
+    QList<StringUse> m_uses;   // of the C++ reading's rows; empty for the quote pairing
+    QList<bool> m_data;        // which of them look like the program's data
     bool m_written = false;
     bool m_own = false;
     Plan m_plan;            // the latest result
