@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 bool isIdentifierStart(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'; }
@@ -20,6 +22,14 @@ bool isKeyword(QStringView word)
                                      "volatile", "unsigned", "signed", "goto", "default", "public", "private",
                                      "protected", "friend", "emit", "Q_EMIT", "mutable", "register", "extern"};
     return Words.contains(word.toString());
+}
+
+// Calls that only wrap a string: what the wrapped string is given to is what counts.
+bool isWrapper(QStringView name)
+{
+    return name == u"QLatin1String" || name == u"QLatin1StringView" || name == u"QStringLiteral"
+        || name == u"QByteArrayLiteral" || name == u"QString::fromUtf8" || name == u"QString::fromLatin1"
+        || name == u"QString::fromLocal8Bit" || name == u"QStringView" || name == u"QT_STRINGIFY";
 }
 
 bool isControl(QStringView word)
@@ -61,6 +71,8 @@ struct Open {
     QString name;
     bool lambda = false;      // a Group: a lambda's captures or parameters
     bool control = false;     // a Group: if/for/while/switch/catch
+    bool compared = false;    // a Group that wraps a string (QLatin1String(…)) right after == or !=
+    QList<qsizetype> rows;    // a wrapping Group: the rows it holds
     QString named;            // a Call: the name right before its bracket, for a function's name
     bool debugStream = false; // a qDebug() << … statement runs at this level
 };
@@ -161,6 +173,8 @@ private:
             return;
         StringUse &use = m_uses[m_row];
         use.function = currentFunction();
+        if (m_stack.last().kind == Kind::Group)
+            m_stack.last().rows.append(m_row); // a wrapper's: compared, perhaps, once it closes
         if (!m_directive.isEmpty()) {
             use.construct = QLatin1Char('#') + m_directive;
             return;
@@ -292,6 +306,7 @@ private:
         QString named;  // as written, qualified
         QString callee; // what is called: the type of `Type name(…)`, else named
         bool member = false;
+        bool comparedBefore = false; // == or != stands right before it
     };
     Callee calleeBefore() const
     {
@@ -313,6 +328,7 @@ private:
         found.callee = found.named;
         const Token &before = prev(back + 1);
         found.member = before.text == u"->" || before.text == u".";
+        found.comparedBefore = before.text == u"==" || before.text == u"!=";
         if (before.kind == Tok::Identifier && !isKeyword(before.text) && !found.named.contains(u':'))
             found.callee = before.text; // `QLabel label(…)`: the constructor of its type
         return found;
@@ -351,6 +367,8 @@ private:
             group.lambda = true;
         else if (prev().kind == Tok::Identifier && isControl(prev().text))
             group.control = true;
+        else if (isWrapper(callee.named))
+            group.compared = callee.comparedBefore;
         else if (!callee.named.isEmpty()) {
             group.kind = Kind::Call;
             group.name = callee.member ? callee.named.section(QStringLiteral("::"), -1) : callee.callee;
@@ -359,11 +377,17 @@ private:
         m_stack.append(group);
     }
 
-    void closeParen()
+    void closeParen(qsizetype i)
     {
         if (m_stack.size() <= 1 || m_stack.last().close != u')')
             return;
         const Open closed = m_stack.takeLast();
+        if (!closed.rows.isEmpty() && (closed.compared || comparedAfter(i + 1))) {
+            for (const qsizetype row : closed.rows) { // QLatin1String("…") == x
+                m_uses[row].construct = QStringLiteral("comparison");
+                m_uses[row].call.clear();
+            }
+        }
         m_lastClosed = closed;
         const bool atScope = m_stack.last().kind == Kind::Scope;
         if (atScope && !m_initList && closed.kind == Kind::Call)
@@ -443,7 +467,7 @@ private:
         }
         switch (c.unicode()) {
         case u'(': openParen(); break;
-        case u')': closeParen(); break;
+        case u')': closeParen(i); break;
         case u'{': openBrace(); break;
         case u'}': closeBrace(); break;
         case u'[': openBracket(i); break;
@@ -528,7 +552,9 @@ const QSet<QString> &dataCalls()
         "QJsonObject", "insert", "QKeySequence", "QFont", "setFamily", "setDateFormat", "writeAttribute",
         "writeTextElement", "writeStartElement", "writeEmptyElement", "attribute", "hasAttribute", "split", "replace",
         "indexOf", "lastIndexOf", "startsWith", "endsWith", "compare", "strcmp", "qstrcmp", "strncmp", "strcasecmp",
-        "memcmp", "system", "fopen", "qDebug", "qInfo", "qWarning", "qCritical", "qFatal"};
+        "memcmp", "system", "fopen", "qDebug", "qInfo", "qWarning", "qCritical", "qFatal", "save", "load",
+        "toString", "fromString", "setDisplayFormat", "setCodec", "setFileName", "setPath", "mkpath", "mkdir",
+        "exists"};
     return Calls;
 }
 
@@ -542,6 +568,18 @@ bool hasNoWords(QStringView text)
         if (c.isLetter())
             return false;
     return true;
+}
+
+// A file pattern ("*.png;"), or a long run of capitals and digits (a table, a key, hex digits).
+bool looksLikeCode(QStringView text)
+{
+    if (text.contains(u' '))
+        return false;
+    if (text.startsWith(u"*."))
+        return true;
+    if (text.size() < 16)
+        return false;
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'); });
 }
 
 // One word that reads as a name, key or path: "input.port1", "btnConnect", "KB0::Up", "image/png".
@@ -580,7 +618,7 @@ UseKind KindOfUse(const StringUse &use, QStringView text)
         return UseKind::Text;
     if (!use.call.isEmpty() && inList(use.call, dataCalls()))
         return UseKind::Data;
-    if (hasNoWords(text) || looksLikeAName(text))
+    if (hasNoWords(text) || looksLikeAName(text) || looksLikeCode(text))
         return UseKind::Data;
     return UseKind::Unknown;
 }

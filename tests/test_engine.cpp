@@ -168,9 +168,13 @@ private slots:
         QTest::newRow("subscripts, comparisons, debug streams") << "void f() { m[\"key one\"] = 1; if (b->text() == \"连接\") {} "
                                                                    "qDebug() << \"state is\" << tr(\"Shown\"); }"
                                                                 << QStringList{"f → subscript", "f → comparison", "f → qDebug", "f → tr"} << "dddt";
+        QTest::newRow("through a wrapper") << "void f() { k.insert(QLatin1String(\"vol atile\")); if (t == QStringLiteral(\"a b\")) {} "
+                                              "if (QLatin1String(\"c d\") != t) {} }"
+                                           << QStringList{"f → insert", "f → comparison", "f → comparison"} << "ddd";
         QTest::newRow("data by its shape") << "f(\"[%1:%2] %3\"); f(\"input.port1\"); f(\"KB0::Up\"); f(\"image/png\"); f(\"Preferences...\"); "
-                                              "f(\"Shape:\"); f(\"OK\"); f(\":/img/a.png\"); setText(\"-\");"
-                                           << QStringList{"→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ setText"} << "dddd???dt";
+                                              "f(\"Shape:\"); f(\"OK\"); f(\":/img/a.png\"); setText(\"-\"); f(\"*.flac;\"); f(\"BLHLSYYQQLLNJJYMSOYQ\"); f(\"NOT SHOUTING AT ALL\");"
+                                           << QStringList{"→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ setText", "→ f", "→ f", "→ f"}
+                                           << "dddd???dtdd?";
     }
 
     void stringUses()
