@@ -15,18 +15,20 @@ bool isIdentifierPart(QChar c) { return isIdentifierStart(c) || (c >= u'0' && c 
 // Words before a "(" or "{" that name no call.
 bool isKeyword(QStringView word)
 {
-    static const QSet<QString> Words{"if", "for", "while", "switch", "catch", "return", "sizeof", "alignof", "decltype",
-                                     "noexcept", "typeid", "defined", "new", "delete", "else", "do", "try", "case",
-                                     "throw", "co_return", "co_yield", "co_await", "typename", "template", "using",
-                                     "operator", "const", "constexpr", "static", "inline", "virtual", "explicit",
-                                     "volatile", "unsigned", "signed", "goto", "default", "public", "private",
-                                     "protected", "friend", "emit", "Q_EMIT", "mutable", "register", "extern"};
-    return Words.contains(word.toString());
+    static const QSet<QStringView> Words{
+        u"Q_EMIT", u"alignof", u"case", u"catch", u"co_await", u"co_return", u"co_yield", u"const", u"constexpr",
+        u"decltype", u"default", u"defined", u"delete", u"do", u"else", u"emit", u"explicit", u"extern", u"for",
+        u"friend", u"goto", u"if", u"inline", u"mutable", u"new", u"noexcept", u"operator", u"private", u"protected",
+        u"public", u"register", u"return", u"signed", u"sizeof", u"static", u"switch", u"template", u"throw", u"try",
+        u"typeid", u"typename", u"unsigned", u"using", u"virtual", u"volatile", u"while"};
+    return word.size() >= 2 && word.size() <= 9 && Words.contains(word);
 }
 
 // Calls that only wrap a string: what the wrapped string is given to is what counts.
 bool isWrapper(QStringView name)
 {
+    if (name.isEmpty() || name[0] != u'Q')
+        return false;
     return name == u"QLatin1String" || name == u"QLatin1StringView" || name == u"QStringLiteral"
         || name == u"QByteArrayLiteral" || name == u"QString::fromUtf8" || name == u"QString::fromLatin1"
         || name == u"QString::fromLocal8Bit" || name == u"QStringView" || name == u"QT_STRINGIFY";
@@ -34,6 +36,8 @@ bool isWrapper(QStringView name)
 
 bool isControl(QStringView word)
 {
+    if (word.size() < 2 || word.size() > 6 || !QStringView(u"ifwsc").contains(word[0]))
+        return false;
     return word == u"if" || word == u"for" || word == u"while" || word == u"switch" || word == u"catch";
 }
 
@@ -52,7 +56,7 @@ QString constructOfCall(QStringView name)
 enum class Tok { Identifier, String, Number, Punct };
 struct Token {
     Tok kind = Tok::Punct;
-    QString text;
+    QStringView text; // in the text read
 };
 
 enum class Kind {
@@ -68,12 +72,13 @@ enum class Kind {
 struct Open {
     QChar close;
     Kind kind;
-    QString name;
+    QString name;             // a Scope's or a Body's
+    QStringView called;       // a Call: what is called, as written ("QMessageBox::information", "QLabel")
+    QStringView named;        // a Call: the name right before its bracket, for a function's name
     bool lambda = false;      // a Group: a lambda's captures or parameters
     bool control = false;     // a Group: if/for/while/switch/catch
     bool compared = false;    // a Group that wraps a string (QLatin1String(…)) right after == or !=
     QList<qsizetype> rows;    // a wrapping Group: the rows it holds
-    QString named;            // a Call: the name right before its bracket, for a function's name
     bool debugStream = false; // a qDebug() << … statement runs at this level
 };
 
@@ -106,7 +111,7 @@ public:
                 i = identifier(i);
             else if (c >= u'0' && c <= u'9')
                 i = number(i);
-            else if (c.isSpace() || c.unicode() == 0xFEFF)
+            else if (c == u' ' || c == u'\n' || c == u'\t' || c == u'\r' || c.isSpace() || c.unicode() == 0xFEFF)
                 ++i;
             else
                 i = punctuation(i);
@@ -119,15 +124,14 @@ private:
     const Token &prev(int back = 1) const
     {
         static const Token None;
-        return m_tokens.size() >= back ? m_tokens[m_tokens.size() - back] : None;
+        return back <= m_tokenCount && back <= int(std::size(m_tokens)) ? m_tokens[(m_tokenCount - back) % std::size(m_tokens)] : None;
     }
-    bool prevIs(QStringView text, int back = 1) const { return prev(back).text == text; }
-    void push(Tok kind, QString text)
+    template <qsizetype N> bool prevIs(const char16_t (&text)[N], int back = 1) const
     {
-        m_tokens.append({kind, std::move(text)});
-        if (m_tokens.size() > 12)
-            m_tokens.removeFirst();
+        const QStringView token = prev(back).text;
+        return token.size() == N - 1 && std::equal(token.begin(), token.end(), text, [](QChar a, char16_t b) { return a == b; });
     }
+    void push(Tok kind, QStringView text) { m_tokens[m_tokenCount++ % std::size(m_tokens)] = {kind, text}; }
 
     bool atLineStart(qsizetype i) const
     {
@@ -158,9 +162,9 @@ private:
         if (region.place == CodePlace::String) {
             if (region.row.start >= 0)
                 string(region);
-            push(Tok::String, QString());
+            push(Tok::String, {});
         } else if (region.place == CodePlace::Code) {
-            push(Tok::Number, QString()); // a character literal is a value like a number
+            push(Tok::Number, {}); // a character literal is a value like a number
         }
         return region.end;
     }
@@ -197,10 +201,10 @@ private:
                 use.construct = QStringLiteral("attribute");
             else if (open.kind == Kind::Subscript)
                 use.construct = QStringLiteral("subscript");
-            else if (open.kind == Kind::Call && constructOfCall(open.name).isEmpty())
-                use.call = open.name;
+            else if (open.kind == Kind::Call && constructOfCall(open.called).isEmpty())
+                use.call = written(open.called);
             else if (open.kind == Kind::Call)
-                use.construct = constructOfCall(open.name);
+                use.construct = constructOfCall(open.called);
             break;
         }
         if (!use.construct.isEmpty())
@@ -278,15 +282,17 @@ private:
             && m_regions[m_region].place == CodePlace::String;
         if (prefix)
             return e; // u8"…", L"…", R"(…)": part of the string
-        const QString word = t.sliced(i, e - i).toString();
-        if (word == u"qDebug" || word == u"qInfo" || word == u"qWarning" || word == u"qCritical")
+        const QStringView word = t.sliced(i, e - i);
+        const QChar first = word[0];
+        if (first == u'q' && (word == u"qDebug" || word == u"qInfo" || word == u"qWarning" || word == u"qCritical"))
             m_stack.last().debugStream = true;
-        if ((word == u"class" || word == u"struct" || word == u"union" || word == u"namespace" || word == u"enum")
-            && !prevIs(u"enum")) {
-            m_scopeKeyword = word;
+        const bool scope = (first == u'c' || first == u's' || first == u'u' || first == u'n' || first == u'e')
+            && (word == u"class" || word == u"struct" || word == u"union" || word == u"namespace" || word == u"enum");
+        if (scope && !prevIs(u"enum")) {
+            m_scopeKeyword = word.toString();
             m_scopeName.clear();
         } else if (!m_scopeKeyword.isEmpty() && m_scopeName.isEmpty() && !isKeyword(word) && word != u"class") {
-            m_scopeName = word;
+            m_scopeName = word.toString();
         }
         push(Tok::Identifier, word);
         return e;
@@ -297,15 +303,15 @@ private:
         qsizetype e = i + 1;
         while (e < n && (isIdentifierPart(t[e]) || t[e] == u'.'))
             ++e;
-        push(Tok::Number, QString());
+        push(Tok::Number, {});
         return e;
     }
 
-    // The name written right before a bracket: "A::B::f", "~A", a member's "f".
+    // The name written right before a bracket: "A::B::f", "~A", a member's "f", as
+    // a stretch of the text (blanks and all); `called` is what the bracket calls.
     struct Callee {
-        QString named;  // as written, qualified
-        QString callee; // what is called: the type of `Type name(…)`, else named
-        bool member = false;
+        QStringView named;  // as written, qualified
+        QStringView called; // the type of `Type name(…)`, a member's own name, else named
         bool comparedBefore = false; // == or != stands right before it
     };
     Callee calleeBefore() const
@@ -313,25 +319,38 @@ private:
         Callee found;
         if (prev().kind != Tok::Identifier || isKeyword(prev().text))
             return found;
+        const QChar *end = prev().text.data() + prev().text.size();
+        const QChar *start = prev().text.data();
         int back = 1;
-        found.named = prev().text;
+        bool qualified = false;
         for (;;) {
             if (prevIs(u"~", back + 1)) {
-                found.named.prepend(u'~');
+                start = prev(back + 1).text.data();
                 ++back;
             }
             if (!prevIs(u"::", back + 1) || prev(back + 2).kind != Tok::Identifier)
                 break;
-            found.named = prev(back + 2).text + QStringLiteral("::") + found.named;
+            start = prev(back + 2).text.data();
+            qualified = true;
             back += 2;
         }
-        found.callee = found.named;
+        found.named = QStringView(start, end);
+        found.called = found.named;
         const Token &before = prev(back + 1);
-        found.member = before.text == u"->" || before.text == u".";
+        if (before.text == u"->" || before.text == u".")
+            found.called = prev().text;
+        else if (before.kind == Tok::Identifier && !isKeyword(before.text) && !qualified)
+            found.called = before.text; // `QLabel label(…)`: the constructor of its type
         found.comparedBefore = before.text == u"==" || before.text == u"!=";
-        if (before.kind == Tok::Identifier && !isKeyword(before.text) && !found.named.contains(u':'))
-            found.callee = before.text; // `QLabel label(…)`: the constructor of its type
         return found;
+    }
+
+    // A name as written, without the blanks it may hold ("A :: f").
+    static QString written(QStringView name)
+    {
+        QString plain = name.toString();
+        plain.remove(u' ');
+        return plain;
     }
 
     QString currentFunction() const
@@ -371,7 +390,7 @@ private:
             group.compared = callee.comparedBefore;
         else if (!callee.named.isEmpty()) {
             group.kind = Kind::Call;
-            group.name = callee.member ? callee.named.section(QStringLiteral("::"), -1) : callee.callee;
+            group.called = callee.called;
             group.named = callee.named;
         }
         m_stack.append(group);
@@ -391,7 +410,7 @@ private:
         m_lastClosed = closed;
         const bool atScope = m_stack.last().kind == Kind::Scope;
         if (atScope && !m_initList && closed.kind == Kind::Call)
-            m_candidate = qualified(closed.named); // a function's body may follow
+            m_candidate = qualified(written(closed.named)); // a function's body may follow
     }
 
     void openBrace()
@@ -407,8 +426,9 @@ private:
         } else if (prevIs(u"]")) {
             open(u'}', Kind::Block); // a lambda without parameters
         } else if (prev().kind == Tok::Identifier && !isKeyword(prev().text)) {
-            const Callee callee = calleeBefore(); // `QLabel{…}`, `QStringList list{…}`
-            open(u'}', Kind::Call, callee.callee);
+            Open call{u'}', Kind::Call, QString()}; // `QLabel{…}`, `QStringList list{…}`
+            call.called = calleeBefore().called;
+            m_stack.append(call);
         } else if (prevIs(u"=") || prevIs(u",") || prevIs(u"(") || prevIs(u"{") || prevIs(u"return")) {
             open(u'}', Kind::Group); // a list of values
         } else {
@@ -441,7 +461,11 @@ private:
         if (indexes)
             open(u']', Kind::Subscript);
         else
-            m_stack.append({u']', Kind::Group, QString(), true}); // a lambda's captures
+        {
+            Open captures{u']', Kind::Group, QString()}; // a lambda's captures
+            captures.lambda = true;
+            m_stack.append(captures);
+        }
     }
 
     qsizetype closeBracket(qsizetype i)
@@ -458,12 +482,12 @@ private:
     qsizetype punctuation(qsizetype i)
     {
         const QChar c = t[i];
-        const QStringView two = t.sliced(i, qMin<qsizetype>(2, n - i));
-        for (const char16_t *pair : {u"::", u"->", u"==", u"!=", u"<<", u"&&"}) {
-            if (two == QStringView(pair)) {
-                push(Tok::Punct, two.toString());
-                return i + 2;
-            }
+        const QChar next = i + 1 < n ? t[i + 1] : QChar();
+        const bool pair = (c == u':' && next == u':') || (c == u'-' && next == u'>') || (c == u'=' && next == u'=')
+            || (c == u'!' && next == u'=') || (c == u'<' && next == u'<') || (c == u'&' && next == u'&');
+        if (pair) {
+            push(Tok::Punct, t.sliced(i, 2));
+            return i + 2;
         }
         switch (c.unicode()) {
         case u'(': openParen(); break;
@@ -472,9 +496,9 @@ private:
         case u'}': closeBrace(); break;
         case u'[': openBracket(i); break;
         case u']': {
-            const qsizetype next = closeBracket(i);
-            push(Tok::Punct, QStringLiteral("]"));
-            return next;
+            const qsizetype after = closeBracket(i);
+            push(Tok::Punct, t.sliced(i, 1));
+            return after;
         }
         case u';':
             m_candidate.clear();
@@ -492,7 +516,7 @@ private:
             break;
         default: break;
         }
-        push(Tok::Punct, QString(c));
+        push(Tok::Punct, t.sliced(i, 1));
         return i + 1;
     }
 
@@ -504,7 +528,8 @@ private:
     qsizetype m_row = 0;
     QList<StringUse> m_uses;
     QList<Open> m_stack;
-    QList<Token> m_tokens;
+    Token m_tokens[12];     // the last tokens read
+    qsizetype m_tokenCount = 0;
     Open m_lastClosed{};
     QString m_candidate;    // a function whose ")" closed where its body may follow
     bool m_initList = false;
