@@ -546,7 +546,7 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
     rows.file = QDir::fromNativeSeparators(QDir(folder).relativeFilePath(source.path));
     qsizetype counted = 0;
     int line = 1;
-    const QList<StringUse> uses = source.rows.xml ? QList<StringUse>() : StringUses(source.text, source.rows.spans);
+    const QList<StringUse> uses = source.rows.xml ? QList<StringUse>() : StringUses(source.text, source.rows.spans, source.rows.regions);
     const QString formName = QFileInfo(source.path).fileName();
     for (qsizetype i = 0; i < source.rows.spans.size(); ++i) {
         const LiteralSpan &span = source.rows.spans[i];

@@ -301,7 +301,8 @@ TextRows ScanRows(QStringView text, bool codeStrings)
         rows.rawDelimiters.resize(rows.spans.size());
         return rows;
     }
-    const QList<CodeString> strings = ScanCodeStrings(text);
+    QList<CodeString> strings;
+    CodeScanner(text, &strings, &rows.regions).run();
     rows.spans.reserve(strings.size());
     rows.rawDelimiters.reserve(strings.size());
     for (const CodeString &s : strings) {

@@ -53,5 +53,6 @@ struct TextRows {
     QStringList contexts; // a form's: each row's disambiguation
     QStringList notes;    // a form's: each row's note for the translator
     QStringList uses;     // a form's: each row's widget and property
+    QList<CodeRegion> regions; // the C++ reading's: what its scan found, for a second look without a second scan
 };
 TextRows ScanRows(QStringView text, bool codeStrings);

@@ -115,8 +115,3 @@ void ParallelForInOrder(int count, int threads, const std::function<void(int)> &
         one.join();
     shared.rethrow();
 }
-
-void ParallelFor(int count, int threads, const std::function<void(int)> &work, const std::function<void()> &waiting)
-{
-    ParallelForInOrder(count, threads, work, {}, waiting);
-}

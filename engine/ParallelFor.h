@@ -9,6 +9,3 @@
 // throws stops what has not begun and is thrown here once every thread has stopped.
 void ParallelForInOrder(int count, int threads, const std::function<void(int)> &work,
                         const std::function<void(int)> &done, const std::function<void()> &waiting = {});
-
-// The same without anything to do in order.
-void ParallelFor(int count, int threads, const std::function<void(int)> &work, const std::function<void()> &waiting = {});

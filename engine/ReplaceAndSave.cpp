@@ -26,10 +26,6 @@ void refuseUnlessReplaceable(const ReplaceRequest &request, const QString &targe
         throw FileError(QStringLiteral("还没有载入文件，没有可以写入的修改。"));
     if (request.fileName.isEmpty())
         throw FileError(QStringLiteral("没有指定要替换的文件。"));
-    if (!SourcePaths::SameFile(target, request.loadedPath))
-        throw FileError(QStringLiteral("选中的文件 %1 不是当前载入的文件 %2。\r\n"
-                                       "请双击选中的文件重新载入，或选中已载入的文件后再替换。")
-                            .arg(target, request.loadedPath));
     const QFileInfo info(target); // a link is judged by what it points to
     if (!info.exists())
         throw FileError(QStringLiteral("文件 %1 已不存在，无法替换。").arg(target));

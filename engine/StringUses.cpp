@@ -85,8 +85,8 @@ struct Open {
 class UseReader
 {
 public:
-    UseReader(QStringView text, const QList<LiteralSpan> &rows)
-        : t(text), n(text.size()), m_rows(rows), m_regions(ScanCodeRegions(text))
+    UseReader(QStringView text, const QList<LiteralSpan> &rows, const QList<CodeRegion> &regions)
+        : t(text), n(text.size()), m_rows(rows), m_regions(regions.isEmpty() ? ScanCodeRegions(text) : regions)
     {
         m_uses.resize(rows.size());
         m_stack.append({QChar(), Kind::Scope, QString()});
@@ -630,9 +630,9 @@ bool looksLikeAName(QStringView text)
 
 } // namespace
 
-QList<StringUse> StringUses(QStringView text, const QList<LiteralSpan> &rows)
+QList<StringUse> StringUses(QStringView text, const QList<LiteralSpan> &rows, const QList<CodeRegion> &regions)
 {
-    return UseReader(text, rows).run();
+    return UseReader(text, rows, regions).run();
 }
 
 UseKind KindOfUse(const StringUse &use, QStringView text)

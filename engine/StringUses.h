@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ScanLiterals.h"
+#include "engine/CodeStrings.h"
 
 #include <QList>
 #include <QString>
@@ -16,8 +16,9 @@ struct StringUse {
     QString function;  // the function defined around it, "Class::method" or "method"; empty outside one
 };
 
-// One use for each row of ScanCodeStrings(text), in its order.
-QList<StringUse> StringUses(QStringView text, const QList<LiteralSpan> &rows);
+// One use for each row of ScanCodeStrings(text), in its order; `regions`, when
+// given, are ScanCodeRegions(text), as ScanRows keeps them.
+QList<StringUse> StringUses(QStringView text, const QList<LiteralSpan> &rows, const QList<CodeRegion> &regions = {});
 
 // Whether a place's text is seen by a person or is the program's data.
 enum class UseKind { Unknown, Text, Data };

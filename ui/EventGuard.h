@@ -35,6 +35,15 @@ inline int AskUnbusy(QWidget *form, const QString &text, const QString &title, c
     return Unbusy([&] { return Platform::Ask(form, text, title, buttons); });
 }
 
+// A control's caption as a title: without its access key, "切换(&S)" as "切换".
+inline QString PlainCaption(QString caption)
+{
+    const qsizetype key = caption.indexOf(QLatin1String("(&"));
+    if (key >= 0 && caption.endsWith(u')'))
+        caption.truncate(key);
+    return caption.remove(u'&');
+}
+
 // Shows the message of a failed event procedure.
 inline void ShowFailure(QWidget *form, const QString &text, const QString &title)
 {

@@ -80,10 +80,10 @@ Form1::Form1()
         RunEvent(this, QStringLiteral("置顶窗口"), [this] { Check1_Click(); });
     });
     connect(Check2, &QCheckBox::toggled, this, [this] {
-        RunEvent(this, Check2->text(), [this] { Check2_Click(); });
+        RunEvent(this, PlainCaption(Check2->text()), [this] { Check2_Click(); });
     });
     connect(Check3, &QCheckBox::toggled, this, [this] {
-        RunEvent(this, Check3->text(), [this] { Check3_Click(); });
+        RunEvent(this, PlainCaption(Check3->text()), [this] { Check3_Click(); });
     });
 }
 
@@ -184,12 +184,12 @@ void Form1::createControls()
     Check1->setCheckState(Qt::Unchecked);
 
     // In the free room of the label row and the bottom row.
-    Check2 = new QCheckBox(QStringLiteral("只改各行自己的字符串"), Frame2);
+    Check2 = new QCheckBox(QStringLiteral("只改各行自己的字符串(&L)"), Frame2);
     place(Check2, "Check2", small, 120, 50, 190, 20);
     Check2->setToolTip(QStringLiteral("勾选后，“替换文件”把每一行的替换只写在这一行自己的字符串上；\n"
                                       "不勾选时，每一行替换文件中第一次出现的原始字符串。"));
     // In the frame's title row, right of its title.
-    Check3 = new QCheckBox(QStringLiteral("只列出代码中的字符串"), Frame2);
+    Check3 = new QCheckBox(QStringLiteral("只列出代码中的字符串(&C)"), Frame2);
     place(Check3, "Check3", small, 120, 0, 170, 20);
     Check3->setToolTip(QStringLiteral("勾选后，列表只列出代码中的字符串，像编译器那样读文件：\n"
                                       "跳过注释和 #include 的文件名，原始字符串 R\"(…)\" 整个作为一行。"));
@@ -257,14 +257,14 @@ void Form1::File1_DblClick()
 {
     const QString path = SelectedFilePath();
     if (!MayDiscardEdits(loadTitle())) {
-        if (SourcePaths::SameFile(File1->folder(), QFileInfo(Doc.path).path()))
-            File1->selectName(QFileInfo(Doc.path).fileName()); // the rows are still the loaded file's
+        SelectLoadedFile();
         return;
     }
     BusyCursor busy;
     Document document = Document::Load(path, Check3->isChecked());
     if (!document.error.isEmpty()) {
-        // SourceText, the lists and Text1 keep what they held.
+        // SourceText, the lists and Text1 keep what they held, and File1 shows whose they are.
+        SelectLoadedFile();
         ShowFailure(this, document.error, loadTitle());
         return;
     }
@@ -274,6 +274,13 @@ void Form1::File1_DblClick()
     ShowRows(0);
     if (!Doc.recovered.isEmpty())
         ShowMessageUnbusy(this, Doc.recovered, loadTitle(), MessageIcon::Information);
+}
+
+// File1 selects the file the rows are of, where it lists it.
+void Form1::SelectLoadedFile()
+{
+    if (!Doc.path.isEmpty() && SourcePaths::SameFile(File1->folder(), QFileInfo(Doc.path).path()))
+        File1->selectName(QFileInfo(Doc.path).fileName());
 }
 
 void Form1::ShowRows(int current)
@@ -328,7 +335,7 @@ bool Form1::ReplaceInto()
             request.diskBytes.reset();
         } else {
             const QString text = result.refusalText + QStringLiteral("\n仍然替换：写入这个文件，它仍然是只读的。\n取消：什么也不写入。");
-            if (AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("仍然替换"), QStringLiteral("取消")}) != 0)
+            if (AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("仍然替换(&W)"), QStringLiteral("取消")}) != 0)
                 return false;
             request.allowReadOnly = true;
         }
@@ -338,6 +345,7 @@ bool Form1::ReplaceInto()
     // find still occurs further on would change it.
     SourceText = std::move(result.text);
     Doc.rows.spans = std::move(result.spans);
+    Doc.rows.regions.clear(); // of the text before: read again when needed
     Doc.bytes = std::move(result.bytes);
     Doc.written = request.replacements;
     Marks->setText(SourceText, Doc.rows, Check3->isChecked(), true);
@@ -381,14 +389,14 @@ bool Form1::ConfirmPressAgain(const ReplaceRequest &request)
                                         "备份也会换成现在的文件：\n%3\n\n"
                                         "勾选“只改各行自己的字符串”后再替换，不会再次改动文件。")
                              .arg(request.fileName).arg(again).arg(places.join(QLatin1Char('\n')));
-    return AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("再次替换"), QStringLiteral("取消")}) == 0;
+    return AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("再次替换(&A)"), QStringLiteral("取消")}) == 0;
 }
 
 bool Form1::ConfirmChangedOnDisk(const QString &reason)
 {
     const QString text = reason + QStringLiteral("\n仍然替换：磁盘上现在的内容保存为备份，文件换成本程序中的文字和修改。\n"
                                                  "取消：什么也不写入。");
-    return AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("仍然替换"), QStringLiteral("取消")}) == 0;
+    return AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("仍然替换(&W)"), QStringLiteral("取消")}) == 0;
 }
 
 int Form1::UnwrittenCount() const
@@ -408,7 +416,7 @@ bool Form1::MayDiscardEdits(const QString &title)
     const QString text = QStringLiteral("%1 中有 %2 行修改还没有写入文件。\n"
                                         "替换文件：先写入这些修改，再继续。\n放弃修改：这些修改将会丢失。")
                              .arg(loaded.fileName()).arg(unwritten);
-    switch (AskUnbusy(this, text, title, {ReplaceTitle(), QStringLiteral("放弃修改"), QStringLiteral("取消")})) {
+    switch (AskUnbusy(this, text, title, {QStringLiteral("替换文件(&R)"), QStringLiteral("放弃修改(&D)"), QStringLiteral("取消")})) {
     case 0: {
         bool written = false;
         RunEvent(this, ReplaceTitle(), [&] { written = ReplaceInto(); });
@@ -481,7 +489,7 @@ void Form1::Check3_Click()
         const QString text = QStringLiteral("换一种方式列出 %1 的字符串后，有 %2 行修改在新的列表中没有对应的行，"
                                             "这些修改将会丢失。")
                                  .arg(QFileInfo(Doc.path).fileName()).arg(dropped);
-        if (AskUnbusy(this, text, Check3->text(), {QStringLiteral("切换"), QStringLiteral("取消")}) != 0) {
+        if (AskUnbusy(this, text, PlainCaption(Check3->text()), {QStringLiteral("切换(&S)"), QStringLiteral("取消")}) != 0) {
             const QSignalBlocker quiet(Check3);
             Check3->setChecked(!Check3->isChecked());
             return;

@@ -32,7 +32,6 @@ class Form1 : public QWidget
 public:
     Form1(); // Initialize: creates the controls; Load runs when first shown
 
-    const QString &sourceText() const { return SourceText; }
 
     void setVisible(bool visible) override; // runs Form1 Load before the first show
 
@@ -89,6 +88,7 @@ private:
     void Command6_Click(); // 导入翻译…
     // Shows Doc's rows in the lists and selects `current`.
     void ShowRows(int current);
+    void SelectLoadedFile();
 
     // List editor (Form1Editor.cpp). Key codes and shift masks are those of
     // the KeyDown event: 13 Return, 38 Up, 40 Down; 1 Shift, 2 Ctrl, 4 Alt.

@@ -18,7 +18,6 @@ public:
 
     Form2(); // Load: creates the labels, sets Countdown to 3 and starts Timer1
 
-    int countdown() const { return Countdown; }
     QTimer *timer1() const { return Timer1; }
     QLabel *label1(int index) const { return Label1[index]; }
 

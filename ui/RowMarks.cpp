@@ -55,7 +55,7 @@ void RowMarks::setText(const QString &text, const TextRows &rows, bool codeStrin
     m_spans = rows.spans;
     m_rawDelimiters = rows.rawDelimiters;
     m_places = codeStrings ? QList<CodePlace>() : PlaceSpans(text, rows.spans);
-    m_uses = codeStrings ? StringUses(text, rows.spans) : QList<StringUse>();
+    m_uses = codeStrings ? StringUses(text, rows.spans, rows.regions) : QList<StringUse>();
     m_data.clear();
     for (qsizetype i = 0; i < m_uses.size(); ++i) {
         const QString found = text.mid(rows.spans[i].start, rows.spans[i].length);

@@ -7,6 +7,7 @@
 
 #include "ui/BrowserLists.h"
 #include "ui/EditBox.h"
+#include "ui/EventGuard.h"
 #include "ui/Form1.h"
 #include "ui/ListBox.h"
 
@@ -147,8 +148,8 @@ private:
         asked << question->windowTitle() + ": " + question->text();
         const QString wanted = planned.isEmpty() ? QString() : planned.takeFirst();
         QAbstractButton *button = question->escapeButton();
-        for (QAbstractButton *offered : question->buttons())
-            button = offered->text() == wanted ? offered : button;
+        for (QAbstractButton *offered : question->buttons()) // answered by the caption without its access key
+            button = PlainCaption(offered->text()) == wanted ? offered : button;
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
