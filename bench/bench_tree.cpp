@@ -89,6 +89,12 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const bool smoke = app.arguments().contains(QStringLiteral("--smoke"));
+    const qsizetype keep = app.arguments().indexOf(QStringLiteral("--write-tree"));
+    if (keep > 0 && keep + 1 < app.arguments().size()) { // the tree alone, to look at or profile
+        qint64 bytes = 0;
+        writeTree(app.arguments()[keep + 1], 2000, 20, &bytes);
+        return 0;
+    }
     const int files = smoke ? 20 : 2000, runs = smoke ? 1 : 3;
     const QString program = QStringLiteral(ZELVANE_PROGRAM);
     PrintTable("A tree from the command line", {"What", "Input", "Figure", "Baseline in the same run", "Ratio"});

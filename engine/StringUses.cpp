@@ -6,11 +6,25 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
-bool isIdentifierStart(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'; }
-bool isIdentifierPart(QChar c) { return isIdentifierStart(c) || (c >= u'0' && c <= u'9'); }
+// What an ASCII character starts, by a table: the pass looks at every character of the code.
+enum CharClass : unsigned char { Other, Blank, Letter, Digit };
+constexpr auto CharClasses = [] {
+    std::array<CharClass, 128> classes{};
+    for (int c = 'a'; c <= 'z'; ++c)
+        classes[size_t(c)] = classes[size_t(c - 'a' + 'A')] = Letter;
+    classes['_'] = Letter;
+    for (int c = '0'; c <= '9'; ++c)
+        classes[size_t(c)] = Digit;
+    classes[' '] = classes['\t'] = classes['\n'] = classes['\r'] = Blank;
+    return classes;
+}();
+CharClass classOf(QChar c) { return c.unicode() < 128 ? CharClasses[c.unicode()] : Other; }
+bool isIdentifierStart(QChar c) { return classOf(c) == Letter; }
+bool isIdentifierPart(QChar c) { const CharClass k = classOf(c); return k == Letter || k == Digit; }
 
 // Words before a "(" or "{" that name no call.
 bool isKeyword(QStringView word)
@@ -104,17 +118,28 @@ public:
                 i = region(m_regions[m_region]);
                 continue;
             }
-            const QChar c = t[i];
-            if (c == u'#' && atLineStart(i))
-                i = directive(i);
-            else if (isIdentifierStart(c))
-                i = identifier(i);
-            else if (c >= u'0' && c <= u'9')
-                i = number(i);
-            else if (c == u' ' || c == u'\n' || c == u'\t' || c == u'\r' || c.isSpace() || c.unicode() == 0xFEFF)
-                ++i;
-            else
-                i = punctuation(i);
+            // Code up to the next comment, string or end of directive, read without looking for them.
+            qsizetype stop = m_region < m_regions.size() ? m_regions[m_region].start : n;
+            if (m_directiveEnd >= 0)
+                stop = qMin(stop, m_directiveEnd);
+            while (i < stop) {
+                const QChar c = t[i];
+                const CharClass kind = classOf(c);
+                if (kind == Blank) {
+                    ++i;
+                } else if (kind == Letter) {
+                    i = identifier(i);
+                } else if (kind == Digit) {
+                    i = number(i);
+                } else if (c == u'#' && atLineStart(i)) {
+                    i = directive(i);
+                    break; // its end bounds the code that follows
+                } else if (c.isSpace() || c.unicode() == 0xFEFF) {
+                    ++i;
+                } else {
+                    i = punctuation(i);
+                }
+            }
         }
         return m_uses;
     }
@@ -124,14 +149,14 @@ private:
     const Token &prev(int back = 1) const
     {
         static const Token None;
-        return back <= m_tokenCount && back <= int(std::size(m_tokens)) ? m_tokens[(m_tokenCount - back) % std::size(m_tokens)] : None;
+        return back <= m_tokenCount && back <= TokensKept ? m_tokens[(m_tokenCount - back) & (TokensKept - 1)] : None;
     }
     template <qsizetype N> bool prevIs(const char16_t (&text)[N], int back = 1) const
     {
         const QStringView token = prev(back).text;
         return token.size() == N - 1 && std::equal(token.begin(), token.end(), text, [](QChar a, char16_t b) { return a == b; });
     }
-    void push(Tok kind, QStringView text) { m_tokens[m_tokenCount++ % std::size(m_tokens)] = {kind, text}; }
+    void push(Tok kind, QStringView text) { m_tokens[m_tokenCount++ & (TokensKept - 1)] = {kind, text}; }
 
     bool atLineStart(qsizetype i) const
     {
@@ -528,7 +553,8 @@ private:
     qsizetype m_row = 0;
     QList<StringUse> m_uses;
     QList<Open> m_stack;
-    Token m_tokens[12];     // the last tokens read
+    static constexpr qsizetype TokensKept = 16; // a power of two
+    Token m_tokens[TokensKept]; // the last tokens read
     qsizetype m_tokenCount = 0;
     Open m_lastClosed{};
     QString m_candidate;    // a function whose ")" closed where its body may follow
@@ -540,52 +566,56 @@ private:
     qsizetype m_defineDepth = -1;
 };
 
-bool inList(const QString &call, const QSet<QString> &calls)
+bool inList(QStringView call, const QSet<QStringView> &calls)
 {
-    return calls.contains(call) || calls.contains(call.section(QStringLiteral("::"), -1));
+    const qsizetype last = call.lastIndexOf(u"::");
+    return calls.contains(call) || (last >= 0 && calls.contains(call.sliced(last + 2)));
 }
 
-const QSet<QString> &textCalls()
+const QSet<QStringView> &textCalls()
 {
-    static const QSet<QString> Calls{
-        "tr", "QObject::tr", "translate", "QCoreApplication::translate", "QT_TR_NOOP", "QT_TRANSLATE_NOOP",
-        "setText", "setWindowTitle", "setToolTip", "setStatusTip", "setWhatsThis", "setPlaceholderText", "setTitle",
-        "setLabelText", "setTabText", "addTab", "insertTab", "setItemText", "addItem", "addItems", "insertItem",
-        "insertItems", "setHeaderLabels", "setHorizontalHeaderLabels", "setVerticalHeaderLabels", "showMessage",
-        "setSuffix", "setPrefix", "setSpecialValueText", "setInformativeText", "setDetailedText", "setButtonText",
-        "setNameFilter", "setNameFilters", "setPlainText", "setHtml", "append", "appendPlainText", "insertPlainText",
-        "QMessageBox", "information", "warning", "critical", "question", "about", "QInputDialog", "getText", "getItem",
-        "getInt", "getDouble", "QFileDialog", "getOpenFileName", "getOpenFileNames", "getSaveFileName",
-        "getExistingDirectory", "QAction", "addAction", "addMenu", "QMenu", "QLabel", "QPushButton", "QToolButton",
-        "QCheckBox", "QRadioButton", "QGroupBox", "QTreeWidgetItem", "QListWidgetItem", "QTableWidgetItem",
-        "QStandardItem"};
+    static const QSet<QStringView> Calls{
+        u"tr", u"QObject::tr", u"translate", u"QCoreApplication::translate", u"QT_TR_NOOP", u"QT_TRANSLATE_NOOP",
+        u"setText", u"setWindowTitle", u"setToolTip", u"setStatusTip", u"setWhatsThis", u"setPlaceholderText", u"setTitle",
+        u"setLabelText", u"setTabText", u"addTab", u"insertTab", u"setItemText", u"addItem", u"addItems", u"insertItem",
+        u"insertItems", u"setHeaderLabels", u"setHorizontalHeaderLabels", u"setVerticalHeaderLabels", u"showMessage",
+        u"setSuffix", u"setPrefix", u"setSpecialValueText", u"setInformativeText", u"setDetailedText", u"setButtonText",
+        u"setNameFilter", u"setNameFilters", u"setPlainText", u"setHtml", u"append", u"appendPlainText", u"insertPlainText",
+        u"QMessageBox", u"information", u"warning", u"critical", u"question", u"about", u"QInputDialog", u"getText", u"getItem",
+        u"getInt", u"getDouble", u"QFileDialog", u"getOpenFileName", u"getOpenFileNames", u"getSaveFileName",
+        u"getExistingDirectory", u"QAction", u"addAction", u"addMenu", u"QMenu", u"QLabel", u"QPushButton", u"QToolButton",
+        u"QCheckBox", u"QRadioButton", u"QGroupBox", u"QTreeWidgetItem", u"QListWidgetItem", u"QTableWidgetItem",
+        u"QStandardItem"};
     return Calls;
 }
 
-const QSet<QString> &dataCalls()
+const QSet<QStringView> &dataCalls()
 {
-    static const QSet<QString> Calls{
-        "setObjectName", "objectName", "findChild", "findChildren", "setProperty", "property", "inherits",
-        "QMetaObject::invokeMethod", "invokeMethod", "SIGNAL", "SLOT", "Q_ARG", "Q_RETURN_ARG", "qRegisterMetaType",
-        "QSettings", "value", "setValue", "contains", "remove", "beginGroup", "beginReadArray", "beginWriteArray",
-        "QFile", "QDir", "QFileInfo", "QUrl", "QIcon", "QPixmap", "QImage", "QMovie", "QLibrary", "QPluginLoader",
-        "QFontDatabase::addApplicationFont", "addApplicationFont", "QProcess", "start", "startDetached", "execute",
-        "setStyleSheet", "QStyleFactory::create", "setStyle", "QColor", "setNamedColor", "codecForName",
-        "QTextCodec::codecForName", "setCodecForLocale", "QStringDecoder", "QStringEncoder",
-        "QSqlDatabase::addDatabase", "addDatabase", "QSqlQuery", "exec", "prepare", "bindValue", "setTable",
-        "setFilter", "QRegularExpression", "QRegExp", "setPattern", "QHostAddress", "connectToHost", "setRawHeader",
-        "QJsonObject", "insert", "QKeySequence", "QFont", "setFamily", "setDateFormat", "writeAttribute",
-        "writeTextElement", "writeStartElement", "writeEmptyElement", "attribute", "hasAttribute", "split", "replace",
-        "indexOf", "lastIndexOf", "startsWith", "endsWith", "compare", "strcmp", "qstrcmp", "strncmp", "strcasecmp",
-        "memcmp", "system", "fopen", "qDebug", "qInfo", "qWarning", "qCritical", "qFatal", "save", "load",
-        "toString", "fromString", "setDisplayFormat", "setCodec", "setFileName", "setPath", "mkpath", "mkdir",
-        "exists"};
+    static const QSet<QStringView> Calls{
+        u"setObjectName", u"objectName", u"findChild", u"findChildren", u"setProperty", u"property", u"inherits",
+        u"QMetaObject::invokeMethod", u"invokeMethod", u"SIGNAL", u"SLOT", u"Q_ARG", u"Q_RETURN_ARG", u"qRegisterMetaType",
+        u"QSettings", u"value", u"setValue", u"contains", u"remove", u"beginGroup", u"beginReadArray", u"beginWriteArray",
+        u"QFile", u"QDir", u"QFileInfo", u"QUrl", u"QIcon", u"QPixmap", u"QImage", u"QMovie", u"QLibrary", u"QPluginLoader",
+        u"QFontDatabase::addApplicationFont", u"addApplicationFont", u"QProcess", u"start", u"startDetached", u"execute",
+        u"setStyleSheet", u"QStyleFactory::create", u"setStyle", u"QColor", u"setNamedColor", u"codecForName",
+        u"QTextCodec::codecForName", u"setCodecForLocale", u"QStringDecoder", u"QStringEncoder",
+        u"QSqlDatabase::addDatabase", u"addDatabase", u"QSqlQuery", u"exec", u"prepare", u"bindValue", u"setTable",
+        u"setFilter", u"QRegularExpression", u"QRegExp", u"setPattern", u"QHostAddress", u"connectToHost", u"setRawHeader",
+        u"QJsonObject", u"insert", u"QKeySequence", u"QFont", u"setFamily", u"setDateFormat", u"writeAttribute",
+        u"writeTextElement", u"writeStartElement", u"writeEmptyElement", u"attribute", u"hasAttribute", u"split", u"replace",
+        u"indexOf", u"lastIndexOf", u"startsWith", u"endsWith", u"compare", u"strcmp", u"qstrcmp", u"strncmp", u"strcasecmp",
+        u"memcmp", u"system", u"fopen", u"qDebug", u"qInfo", u"qWarning", u"qCritical", u"qFatal", u"save", u"load",
+        u"toString", u"fromString", u"setDisplayFormat", u"setCodec", u"setFileName", u"setPath", u"mkpath", u"mkdir",
+        u"exists"};
     return Calls;
 }
 
 // No letter of any script once placeholders are taken out: translating it changes nothing.
 bool hasNoWords(QStringView text)
 {
+    const bool letters = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+    if (!letters || !text.contains(u'%'))
+        return !letters; // most texts: no placeholder to look past
     static const QRegularExpression Placeholders(QStringLiteral(R"(%(?:L?\d+|[-+ #0]*\d*(?:\.\d+)?(?:hh|h|ll|l|L|q|j|z|t)?[diouxXeEfFgGaAcspn]))"));
     QString rest = text.toString();
     rest.remove(Placeholders);

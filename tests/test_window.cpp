@@ -428,6 +428,16 @@ private slots:
         QCOMPARE(readBytes(file("u.cpp")), "a(\"ONE\"); b(\"two\");\n");
         QCOMPARE(readBytes(file("u.cpp.backup")), "a(\"one\"); b(\"two\"); // changed elsewhere\n");
         QCOMPARE(rowsOf(List1).value(1), "second"); // then r.cpp loaded
+
+        // A read-only file: asked first; "取消" writes nothing and it stays read-only.
+        QVERIFY(QFile::setPermissions(file("r.cpp"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        edit(1, "SECOND");
+        m_window->press("Command3", {"取消"});
+        QVERIFY2(m_window->asked.value(0).contains("r.cpp 是只读文件"), qPrintable(m_window->asked.value(0)));
+        QCOMPARE(readBytes(file("r.cpp")), "puts(\"你好\");\nputs(\"second\");\n");
+        QCOMPARE(QFileInfo(file("r.cpp")).permissions() & 0x7777, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther);
+        QVERIFY(QFile::setPermissions(file("r.cpp"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        m_window->load("r.cpp", {"放弃修改"});
     }
 
     // Typing finds from the current row on; F3 and Shift+F3 wrap; the lists
