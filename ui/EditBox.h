@@ -3,9 +3,8 @@
 #include <QLineEdit>
 
 // The single-line edit box. Each key press is reported as keyDown with its
-// key code (13 Return and keypad Enter, 38 Up, 40 Down; other keys their
-// Windows virtual-key code, or 0) and shift mask (1 Shift, 2 Ctrl, 4 Alt)
-// before the box handles the key; the key is not consumed. Getting the focus
+// Qt key (keypad Enter is Qt::Key_Enter) and which of Shift, Ctrl and Alt are
+// held, before the box handles the key; the key is not consumed. Getting the focus
 // reports gotFocus, after the press when a mouse click gave it.
 class EditBox : public QLineEdit
 {
@@ -14,7 +13,7 @@ public:
     explicit EditBox(QWidget *parent = nullptr);
 
 signals:
-    void keyDown(int keyCode, int shift);
+    void keyDown(Qt::Key key, Qt::KeyboardModifiers modifiers);
     void gotFocus();
 
 protected:

@@ -90,10 +90,10 @@ private:
     void ShowRows(int current);
     void SelectLoadedFile();
 
-    // List editor (Form1Editor.cpp). Key codes and shift masks are those of
-    // the KeyDown event: 13 Return, 38 Up, 40 Down; 1 Shift, 2 Ctrl, 4 Alt.
+    // List editor (Form1Editor.cpp). The KeyDown event gives Qt's key and
+    // which of Shift, Ctrl and Alt are held.
     void Command2_Click();
-    void Text1_KeyDown(int keyCode, int shift);
+    void Text1_KeyDown(Qt::Key key, Qt::KeyboardModifiers modifiers);
     void CommitEdit();
     void FillSameText(); // Ctrl+Enter: the edit into every unchanged row of the same text
     void SetReplacement(int row, const QString &text); // in Doc, and shown in List2

@@ -13,15 +13,8 @@
 
 namespace {
 
-constexpr int KeyReturn = 13;
-constexpr int KeySeparator = 108; // the keypad's separator key, taken as Return
-constexpr int KeyUp = 38;
-constexpr int KeyDown = 40;
-constexpr int MaskCtrl = 2;
-constexpr int MaskAlt = 4;
-constexpr int KeyShift = 16;
-constexpr int KeyControl = 17;
-constexpr int KeyMenu = 18; // Alt
+bool isEnter(Qt::Key key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool isModifier(Qt::Key key) { return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta; }
 
 // Selected row of a list box, -1 when none.
 int SelectedRow(const ListBox *list)
@@ -67,34 +60,34 @@ void Form1::connectEditor()
 
 void Form1::Command2_Click()
 {
-    Text1_KeyDown(KeyReturn, 0);
+    Text1_KeyDown(Qt::Key_Return, Qt::NoModifier);
 }
 
-void Form1::Text1_KeyDown(int keyCode, int shift)
+void Form1::Text1_KeyDown(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
-    if (!FilledNote.isEmpty() && keyCode != KeyShift && keyCode != KeyControl && keyCode != KeyMenu) {
+    if (!FilledNote.isEmpty() && !isModifier(key)) {
         FilledNote.clear(); // shown until the next key
         UpdateCounts();
     }
-    if ((keyCode == KeyReturn || keyCode == KeySeparator) && shift == MaskCtrl) {
+    if (isEnter(key) && modifiers == Qt::ControlModifier) {
         FillSameText();
         return;
     }
-    if (keyCode == KeyReturn || keyCode == KeySeparator) {
+    if (isEnter(key)) {
         // Commits whatever modifiers are held, then moves on as Alt+Down.
         CommitEdit();
-        Text1_KeyDown(KeyDown, MaskAlt);
+        Text1_KeyDown(Qt::Key_Down, Qt::AltModifier);
         return;
     }
-    if (shift != MaskAlt)
+    if (modifiers != Qt::AltModifier)
         return; // Alt with Shift or Ctrl, or no Alt: no move
 
     const int row = SelectedRow(List1);
     QToolTip::hideText(); // the rows under the pointer move
-    if (keyCode == KeyUp && row > 0) {
+    if (key == Qt::Key_Up && row > 0) {
         SelectRow(List1, row - 1);
         List1_MouseUp(1, 0, 0, 0);
-    } else if (keyCode == KeyDown && row < List1->count() - 1) {
+    } else if (key == Qt::Key_Down && row < List1->count() - 1) {
         // With no selection this goes to row 0.
         SelectRow(List1, row + 1);
         List1_MouseUp(1, 0, 0, 0);
