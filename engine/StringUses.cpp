@@ -109,7 +109,10 @@ public:
     QList<StringUse> run()
     {
         qsizetype i = 0;
+        const qsizetype lastRowEnd = m_rows.isEmpty() ? 0 : m_rows.last().start + m_rows.last().length;
         while (i < n) {
+            if (i > lastRowEnd && !waitingForAWrapper())
+                break; // what follows the last string tells nothing more about it
             if (m_directiveEnd >= 0 && i >= m_directiveEnd)
                 endDirective();
             while (m_region < m_regions.size() && m_regions[m_region].end <= i)
@@ -145,6 +148,12 @@ public:
     }
 
 private:
+    // A wrapper around a string is open: what follows its ")" may compare it.
+    bool waitingForAWrapper() const
+    {
+        return std::any_of(m_stack.begin(), m_stack.end(), [](const Open &open) { return !open.rows.isEmpty(); });
+    }
+
     // ---- tokens ----
     const Token &prev(int back = 1) const
     {
