@@ -687,9 +687,27 @@ UseKind KindOfUse(const StringUse &use, QStringView text)
     return UseKind::Unknown;
 }
 
+namespace {
+
+// A construct as a translator reads it: the code's own word where it has one.
+QString constructWords(const QString &construct)
+{
+    if (construct == u"comparison")
+        return QStringLiteral("比较（== 或 !=）");
+    if (construct == u"subscript")
+        return QStringLiteral("下标 []");
+    if (construct == u"attribute")
+        return QStringLiteral("属性 [[…]]");
+    if (construct == u"qDebug")
+        return QStringLiteral("qDebug() 输出");
+    return construct;
+}
+
+} // namespace
+
 QString DescribeUse(const StringUse &use)
 {
-    const QString by = use.construct.isEmpty() ? use.call : use.construct;
+    const QString by = use.construct.isEmpty() ? use.call : constructWords(use.construct);
     if (by.isEmpty())
         return use.function;
     return use.function.isEmpty() ? QStringLiteral("→ ") + by : use.function + QStringLiteral(" → ") + by;

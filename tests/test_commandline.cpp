@@ -163,7 +163,7 @@ private slots:
         QVERIFY2(plain.status == 0 && plain.err.contains("条目 2 条") && plain.err.contains("另有 4 条看来是程序用的数据，未导出"), qPrintable(plain.err));
         const QString ts = QString::fromUtf8(readBytes(path("uses/a.ts")));
         QVERIFY2(ts.contains("<source>连接</source>\n            <extracomment>W::init → setText</extracomment>")
-                     && ts.contains("<source>断开</source>\n            <extracomment>W::init → comparison；W::init → show</extracomment>"), qPrintable(ts));
+                     && ts.contains("<source>断开</source>\n            <extracomment>W::init → 比较（== 或 !=）；W::init → show</extracomment>"), qPrintable(ts));
         const Run all = run(path("uses"), ZELVANE_PROGRAM, {"export", "--all", "-o", "all.ts", "w.cpp"});
         QVERIFY2(all.status == 0 && all.err.contains("条目 6 条"), qPrintable(all.err));
         QVERIFY(QString::fromUtf8(readBytes(path("uses/all.ts"))).contains("<extracomment>看来是程序用的数据：W::init → setObjectName</extracomment>"));

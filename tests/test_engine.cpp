@@ -163,14 +163,14 @@ private slots:
         QTest::newRow("constructs") << "#pragma execution_character_set(\"utf-8\")\nextern \"C\" {}\n_Pragma(\"once\")\n"
                                        "static_assert(true, \"why not\");\n[[deprecated(\"old one\")]] void g();\n"
                                        "Q_CLASSINFO(\"Author\", \"Me\")\n"
-                                    << QStringList{"→ #pragma", "→ extern", "→ _Pragma", "→ static_assert", "→ attribute",
+                                    << QStringList{"→ #pragma", "→ extern", "→ _Pragma", "→ static_assert", "→ 属性 [[…]]",
                                                    "→ Q_CLASSINFO", "→ Q_CLASSINFO"} << "ddddddd";
         QTest::newRow("subscripts, comparisons, debug streams") << "void f() { m[\"key one\"] = 1; if (b->text() == \"连接\") {} "
                                                                    "qDebug() << \"state is\" << tr(\"Shown\"); }"
-                                                                << QStringList{"f → subscript", "f → comparison", "f → qDebug", "f → tr"} << "dddt";
+                                                                << QStringList{"f → 下标 []", "f → 比较（== 或 !=）", "f → qDebug() 输出", "f → tr"} << "dddt";
         QTest::newRow("through a wrapper") << "void f() { k.insert(QLatin1String(\"vol atile\")); if (t == QStringLiteral(\"a b\")) {} "
                                               "if (QLatin1String(\"c d\") != t) {} }"
-                                           << QStringList{"f → insert", "f → comparison", "f → comparison"} << "ddd";
+                                           << QStringList{"f → insert", "f → 比较（== 或 !=）", "f → 比较（== 或 !=）"} << "ddd";
         QTest::newRow("data by its shape") << "f(\"[%1:%2] %3\"); f(\"input.port1\"); f(\"KB0::Up\"); f(\"image/png\"); f(\"Preferences...\"); "
                                               "f(\"Shape:\"); f(\"OK\"); f(\":/img/a.png\"); setText(\"-\"); f(\"*.flac;\"); f(\"BLHLSYYQQLLNJJYMSOYQ\"); f(\"NOT SHOUTING AT ALL\");"
                                            << QStringList{"→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ setText", "→ f", "→ f", "→ f"}
