@@ -83,6 +83,8 @@ private slots:
         }
 
         const QMap<QString, QByteArray> original = tree(m_dir.path());
+        QVERIFY(zelvane({"import", "cat.ts", "src"}).err.contains("写入 0 个文件")); // nothing translated: nothing changes
+        QCOMPARE(tree(m_dir.path()), original);
         const Run dry = zelvane({"import", "--dry-run", "tr.ts", "src"});
         QCOMPARE(dry.status, 1);
         QCOMPARE(tree(m_dir.path()), original);

@@ -27,7 +27,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -633,6 +635,29 @@ private slots:
         ReplaceAndSave(request); // and the next press works
         QCOMPARE(readBytes(path()), Written);
         QCOMPARE(readBytes(path("other.cpp")), linked ? Written : QByteArray("<missing>"));
+    }
+
+    // A program killed while it writes into a file with a second name leaves it
+    // empty and marked; the next load puts it back from its backup and says so.
+    void killedWhileWritingInto()
+    {
+        ReplaceRequest request = loaded();
+        QVERIFY(::link(QFile::encodeName(path()).constData(), QFile::encodeName(path("other.cpp")).constData()) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ReplaceAndSave(request, [](ReplaceStep step) {
+                if (step == ReplaceStep::FileEmptied)
+                    ::kill(::getpid(), SIGKILL);
+            });
+            ::_exit(0);
+        }
+        int status = 0;
+        QVERIFY(::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QCOMPARE(readBytes(path()), QByteArray());
+        const Document reloaded = Document::Load(path(), true);
+        QVERIFY2(reloaded.recovered.contains("已经用备份"), qPrintable(reloaded.recovered));
+        QCOMPARE(readBytes(path("other.cpp")), Source);
+        QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup", "other.cpp"}));
     }
 
     // The replacement's problems by name, in the order CheckReplacement gives them.
