@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QScrollBar>
+#include <QStringListModel>
 #include <QWindow>
 
 class UrlCatcher : public QObject
@@ -41,8 +42,8 @@ class TestWindow : public QObject
     {
         Window::click(m_window->get<QListWidget>("File1"), rowsOf(m_window->get<QListWidget>("File1")).indexOf(name));
     }
-    QString tip(int row) const { return List2->item(row)->data(Qt::ToolTipRole).toString(); }
-    bool marked(int row) const { return !List2->item(row)->data(Qt::DecorationRole).value<QIcon>().isNull(); }
+    QString tip(int row) const { return List2->rowData(row, Qt::ToolTipRole).toString(); }
+    bool marked(int row) const { return !List2->rowData(row, Qt::DecorationRole).value<QIcon>().isNull(); }
 
 private slots:
     void initTestCase()
@@ -100,7 +101,7 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), m_window->get("Text1"));
         Window::click(List1, 2);
         Window::key("Return");
-        QCOMPARE(List2->item(2)->text(), m_long);
+        QCOMPARE(List2->rowText(2), m_long);
         // The rows are wider than the list; both scroll further, by room for an icon.
         QVERIFY(List1->horizontalExtent() > List1->width());
         QVERIFY(List2->horizontalScrollBar()->maximum() >= List2->horizontalExtent() - List2->viewport()->width() + List2->iconSize().width());
@@ -111,7 +112,7 @@ private slots:
     void manyRowsThenAFailedLoad()
     {
         m_window->load("many.cpp");
-        QCOMPARE(List2->item(39999)->text(), QStringLiteral("r39999"));
+        QCOMPARE(List2->rowText(39999), QStringLiteral("r39999"));
         QFile::remove(file("gone.cpp"));
         const QString shown = m_window->load("gone.cpp");
         QVERIFY2(shown.contains(file("gone.cpp")) && shown.endsWith("[warning]"), qPrintable(shown));
@@ -122,7 +123,7 @@ private slots:
     void marksShowWhereEditsLand()
     {
         m_window->load("marks.cpp");
-        QCOMPARE(List1->item(1)->data(Qt::ToolTipRole).toString(), QStringLiteral("第 3 行：g(\"【same】\");\n双击这一行，它的替换恢复成原始字符串。"));
+        QCOMPARE(List1->rowData(1, Qt::ToolTipRole).toString(), QStringLiteral("第 3 行：g(\"【same】\");\n双击这一行，它的替换恢复成原始字符串。"));
         Window::type("Begin"); // row 0: its text stands in the comment above
         Window::key("Return");
         Window::key("Alt+Down"); // row 2 only: it lands on row 1's literal
@@ -251,7 +252,7 @@ private slots:
         const QStringList pairedRows{"提示", "提示", "'; g(", ");\nauto r = R", "hi", ";\nh("};
         QCOMPARE(rowsOf(List1), pairedRows);
         const auto rowTop = [this](ListBox *list) {
-            return list->viewport()->mapTo(m_window->form.get(), list->visualItemRect(list->item(0)).topLeft()).y();
+            return list->viewport()->mapTo(m_window->form.get(), list->rowRect(0).topLeft()).y();
         };
         QCOMPARE(rowTop(List1), rowTop(List2)); // side by side, though the lists stand 4 pixels apart
         QTRY_COMPARE(label4->text(), "6 行 · 改 0 · 未写 0 · 警告 5");
@@ -313,9 +314,9 @@ private slots:
         flip();
         QCOMPARE(rowsOf(List2), QStringList({"keep", "\\\""}));
         for (ListBox *list : {List1, List2}) { // the argument of replace() is the program's data
-            QVERIFY(list->item(1)->data(Qt::ForegroundRole).isValid() && !list->item(0)->data(Qt::ForegroundRole).isValid());
-            QVERIFY2(list->item(1)->data(Qt::ToolTipRole).toString().contains("这一行看来是程序用的数据：它是 replace 的参数。"),
-                     qPrintable(list->item(1)->data(Qt::ToolTipRole).toString()));
+            QVERIFY(list->rowData(1, Qt::ForegroundRole).isValid() && !list->rowData(0, Qt::ForegroundRole).isValid());
+            QVERIFY2(list->rowData(1, Qt::ToolTipRole).toString().contains("这一行看来是程序用的数据：它是 replace 的参数。"),
+                     qPrintable(list->rowData(1, Qt::ToolTipRole).toString()));
         }
         QVERIFY2(tip(0).contains("用在：→ puts"), qPrintable(tip(0)));
         QTRY_VERIFY2(label4->text().startsWith("2 行 · 改 0 · 未写 0"), qPrintable(label4->text()));
@@ -512,7 +513,8 @@ private slots:
     void listMouseEvents()
     {
         ListBox list;
-        list.addItems({"zero", "one"});
+        QStringListModel rows({"zero", "one"});
+        list.showColumn(&rows, 0);
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         QStringList events;

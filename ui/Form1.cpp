@@ -15,6 +15,7 @@
 #include "ui/EventGuard.h"
 #include "ui/Form2.h"
 #include "ui/RowMarks.h"
+#include "ui/RowModel.h"
 #include "ui/ListBox.h"
 #include "ui/ListBoxWiden.h"
 
@@ -64,6 +65,10 @@ Form1::Form1()
 
     createControls();
     Marks = new RowMarks(this); // created after the lists, deleted after them
+    Rows = new RowModel(Doc, *Marks, this);
+    List1->showColumn(Rows, 0);
+    // Each list keeps its own selected row: a click or an arrow key in one moves that one only.
+    List2->showColumn(Rows, 1);
     connectBrowser();
     connectEditor();
     connectFind();
@@ -89,23 +94,6 @@ Form1::Form1()
 
 void Form1::connectMarks()
 {
-    // A row that looks like the program's data is grey in both lists.
-    const QColor dataGrey = palette().color(QPalette::Disabled, QPalette::Text);
-    List1->setNotes([this, dataGrey](int row, int role) {
-        if (role == Qt::ForegroundRole)
-            return Marks->looksLikeData(row) ? QVariant(dataGrey) : QVariant();
-        if (role != Qt::ToolTipRole)
-            return QVariant();
-        return QVariant(Marks->sourceTip(row) + QStringLiteral("\n双击这一行，它的替换恢复成原始字符串。"));
-    });
-    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    List2->setNotes([this, warning, dataGrey](int row, int role) {
-        if (role == Qt::ForegroundRole)
-            return Marks->looksLikeData(row) ? QVariant(dataGrey) : QVariant();
-        if (role == Qt::ToolTipRole)
-            return QVariant(Marks->landingTip(row));
-        return role == Qt::DecorationRole && Marks->marked(row) ? QVariant(warning) : QVariant();
-    });
     // List1 keeps the same room as List2, though it shows no icon: both then
     // scroll over the same range, row beside row.
     for (ListBox *list : {List1, List2}) {
@@ -117,13 +105,13 @@ void Form1::connectMarks()
     const int offset = List1->y() - List2->y();
     List2->setRowRoom(offset, 0);
     List1->setRowRoom(0, offset);
-    connect(Marks, &RowMarks::marksChanged, List2, &ListBox::notesChanged);
+    connect(Marks, &RowMarks::marksChanged, Rows, &RowModel::marksChanged);
     connect(Marks, &RowMarks::marksChanged, this, &Form1::UpdateCounts);
 }
 
 void Form1::UpdateMarks()
 {
-    Marks->update(Rows{Doc.found, Doc.replacements, Doc.written});
+    Marks->update(::Rows{Doc.found, Doc.replacements, Doc.written});
     UpdateCounts();
 }
 
@@ -268,8 +256,10 @@ void Form1::File1_DblClick()
         ShowFailure(this, document.error, loadTitle());
         return;
     }
-    Doc = std::move(document);
-    Marks->setText(SourceText, Doc.rows, Check3->isChecked(), false);
+    Rows->changeAll([&] {
+        Doc = std::move(document);
+        Marks->setText(SourceText, Doc.rows, Check3->isChecked(), false);
+    });
     showNoMatch(false); // about the rows before
     ShowRows(0);
     if (!Doc.recovered.isEmpty())
@@ -289,9 +279,7 @@ void Form1::ShowRows(int current)
     List2->clearRows();
     Text1->setText(QString());
 
-    Marks->update(Rows{Doc.found, Doc.replacements, Doc.written});
-    List1->addRows(Doc.found);
-    List2->addRows(Doc.replacements);
+    Marks->update(::Rows{Doc.found, Doc.replacements, Doc.written});
     UpdateCounts();
 
     WidenListBox(this, List1);
@@ -495,16 +483,17 @@ void Form1::Check3_Click()
             return;
         }
     }
-    Marks->setText(SourceText, rows, Check3->isChecked(), Marks->written());
-    Doc.rows = rows;
-    Doc.found = literals;
-    Doc.replacements = replacements;
-    Doc.written = written;
+    Rows->changeAll([&] {
+        Marks->setText(SourceText, rows, Check3->isChecked(), Marks->written());
+        Doc.rows = rows;
+        Doc.found = literals;
+        Doc.replacements = replacements;
+        Doc.written = written;
+    });
     ShowRows(current);
 }
 
 void Form1::SetReplacement(int row, const QString &text)
 {
-    Doc.replacements[row] = text;
-    List2->item(row)->setText(text);
+    Rows->setData(Rows->index(row, 1), text);
 }

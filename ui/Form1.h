@@ -19,6 +19,7 @@ class EditBox;
 class FileList;
 class FolderList;
 class RowMarks;
+class RowModel;
 struct ReplaceRequest;
 class ListBox;
 
@@ -110,6 +111,7 @@ private:
     QString FilledNote;  // "已填入 N 行" after Ctrl+Enter, until the next key
     bool m_loaded = false; // Form1 Load has run
     RowMarks *Marks = nullptr;
+    RowModel *Rows = nullptr;        // Doc's rows as List1 and List2 show them
 
     // Controls, by their designer names.
     QGroupBox *Frame1 = nullptr;

@@ -49,7 +49,7 @@ void Form1::connectEditor()
             RunEvent(this, QStringLiteral("字符串修改"), [&] { (this->*procedure)(arguments...); });
         };
     };
-    connect(List2, &QListWidget::currentRowChanged, this, [guarded](int) { guarded(&Form1::List2_Click)(); });
+    connect(List2, &ListBox::currentRowChanged, this, [guarded](int) { guarded(&Form1::List2_Click)(); });
     connect(List1, &ListBox::mouseDown, this, guarded(&Form1::List1_MouseDown));
     connect(List1, &ListBox::mouseUp, this, guarded(&Form1::List1_MouseUp));
     connect(List1, &ListBox::dblClick, this, guarded(&Form1::List1_DblClick));

@@ -4,6 +4,7 @@
 #include "ui/EditBox.h"
 #include "ui/EventGuard.h"
 #include "ui/Form1.h"
+#include "ui/RowModel.h"
 #include "ui/ListBox.h"
 #include "ui/RowMarks.h"
 
@@ -121,7 +122,7 @@ void Form1::ShowRow(int row)
 {
     QToolTip::hideText(); // it spoke of the row under the pointer, which has moved
     List1->setCurrentRow(row);
-    List1->scrollToItem(List1->item(row));
+    List1->scrollTo(Rows->index(row, 0));
     {
         const QSignalBlocker quiet(List2); // its Click would take the focus into Text1
         List2->setCurrentRow(row);
@@ -137,7 +138,7 @@ void Form1::NextMarkedRow(int step)
     if (row < 0)
         return;
     List1->setCurrentRow(row);
-    List1->scrollToItem(List1->item(row));
+    List1->scrollTo(Rows->index(row, 0));
     List1_MouseUp(1, 0, 0, 0); // as a click on the row loads it
 }
 
@@ -146,9 +147,9 @@ void Form1::UpdateCounts()
     if (Doc.path.isEmpty())
         return; // empty before the first load
     int changed = 0;
-    for (int i = 0; i < List2->count(); ++i)
+    for (qsizetype i = 0; i < Doc.found.size(); ++i)
         changed += Doc.replacements[i] != Doc.found[i];
-    const int rows = List1->count(), unwritten = UnwrittenCount(), marked = Marks->markedCount();
+    const int rows = Rows->rowCount(), unwritten = UnwrittenCount(), marked = Marks->markedCount();
     const QString counts = QStringLiteral("%1 行 · 改 %2 · 未写 %3 · 警告 %4").arg(rows).arg(changed).arg(unwritten).arg(marked);
     const QString shown = FilledNote.isEmpty() ? counts : FilledNote;
     Label4->setText(Label4->fontMetrics().elidedText(shown, Qt::ElideRight, Label4->width()));

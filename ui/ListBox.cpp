@@ -56,23 +56,6 @@ private:
     ListBox *m_list;
 };
 
-// A row whose tooltip, icon and colour are the list's notes on it.
-class NotedItem : public QListWidgetItem
-{
-public:
-    NotedItem(const QString &text, int row) : QListWidgetItem(text), m_row(row) {}
-
-    QVariant data(int role) const override
-    {
-        if (role == Qt::ToolTipRole || role == Qt::DecorationRole || role == Qt::ForegroundRole)
-            return static_cast<const ListBox *>(listWidget())->noteOf(m_row, role);
-        return QListWidgetItem::data(role);
-    }
-
-private:
-    int m_row;
-};
-
 int vbButton(Qt::MouseButton button)
 {
     switch (button) {
@@ -89,10 +72,10 @@ const ListBox *g_doubleClicking = nullptr;
 } // namespace
 
 ListBox::ListBox(QWidget *parent)
-    : QListWidget(parent)
+    : QListView(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setSortingEnabled(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);  // rows are edited in Text1
     setItemDelegate(new ExtentDelegate(this));
     setUniformItemSizes(true);
     setTextElideMode(Qt::ElideNone);
@@ -109,10 +92,48 @@ void ListBox::setHorizontalExtent(int pixels)
     doItemsLayout();
 }
 
-void ListBox::addRows(const QStringList &rows)
+void ListBox::showColumn(QAbstractItemModel *model, int column)
 {
-    for (const QString &text : rows)
-        addItem(new NotedItem(text, count()));
+    setModel(model);
+    setModelColumn(column);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) { emit currentRowChanged(current.isValid() ? current.row() : -1); });
+}
+
+int ListBox::count() const
+{
+    return model() ? model()->rowCount() : 0;
+}
+
+int ListBox::currentRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void ListBox::setCurrentRow(int row)
+{
+    if (row < 0 || row >= count() || row == currentRow())
+        return;
+    const QModelIndex index = model()->index(row, modelColumn());
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+QString ListBox::rowText(int row) const
+{
+    return rowData(row, Qt::DisplayRole).toString();
+}
+
+QVariant ListBox::rowData(int row, int role) const
+{
+    return model() ? model()->index(row, modelColumn()).data(role) : QVariant();
+}
+
+QRect ListBox::rowRect(int row) const
+{
+    const QModelIndex index = model()->index(row, modelColumn());
+    const_cast<ListBox *>(this)->scrollTo(index);
+    return visualRect(index);
 }
 
 void ListBox::setIconRoom(bool room)
@@ -130,14 +151,8 @@ int ListBox::contentWidth() const
     return m_extent + static_cast<const ExtentDelegate *>(itemDelegate())->iconShift(option);
 }
 
-void ListBox::notesChanged()
-{
-    viewport()->update();
-}
-
 void ListBox::clearRows()
 {
-    clear();
     setHorizontalExtent(0);
     // No current row: tabbing into the empty list must not make row 0 current later.
     setCurrentIndex(QModelIndex());
@@ -159,12 +174,12 @@ void ListBox::mousePressEvent(QMouseEvent *event)
     if (g_doubleClicking == this) {
         // The base class's double-click handling presses again for a row it
         // did not see pressed; that is not a press of the user's.
-        QListWidget::mousePressEvent(event);
+        QListView::mousePressEvent(event);
         return;
     }
     const QPoint at = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
-        QListWidget::mousePressEvent(event); // the clicked row is selected first
+        QListView::mousePressEvent(event); // the clicked row is selected first
     } else {
         event->accept(); // a right or middle press leaves the selection alone
     }
@@ -175,7 +190,7 @@ void ListBox::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint at = event->position().toPoint();
     if (event->button() == Qt::LeftButton)
-        QListWidget::mouseReleaseEvent(event);
+        QListView::mouseReleaseEvent(event);
     else
         event->accept();
     emit mouseUp(vbButton(event->button()), ShiftMask(event->modifiers()), at.x(), at.y());
@@ -192,7 +207,7 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     }
     g_doubleClicking = this;
-    QListWidget::mouseDoubleClickEvent(event);
+    QListView::mouseDoubleClickEvent(event);
     g_doubleClicking = nullptr;
     emit dblClick();
 }

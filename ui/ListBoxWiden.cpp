@@ -39,7 +39,7 @@ void WidenListBox(QWidget *form, ListBox *listBox)
     QStringList rows;
     rows.reserve(rowCount);
     for (int i = 0; i < rowCount; ++i)
-        rows.append(listBox->item(i)->text());
+        rows.append(listBox->rowText(i));
 
     const float listWidth = float(listBox->width()); // outer width, frame included
     const float spaceWidth = float(QFontMetricsF(form->font()).horizontalAdvance(QChar(u' ')));

@@ -39,6 +39,14 @@ inline QStringList rowsOf(const QListWidget *list)
     return rows;
 }
 
+inline QStringList rowsOf(const ListBox *list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->rowText(i);
+    return rows;
+}
+
 class Window
 {
 public:
@@ -68,13 +76,19 @@ public:
         list->scrollToItem(list->item(row));
         return list->visualItemRect(list->item(row)).center();
     }
+    static QPoint rowCentre(ListBox *list, int row)
+    {
+        if (row < 0 || row >= list->count())
+            return list->viewport()->rect().center();
+        return list->rowRect(row).center();
+    }
 
-    static void click(QListWidget *list, int row, Qt::MouseButton button = Qt::LeftButton)
+    template <typename List> static void click(List *list, int row, Qt::MouseButton button = Qt::LeftButton)
     {
         QTest::mouseClick(list->viewport(), button, {}, rowCentre(list, row));
     }
     // Press, release, double-click, release, as the system delivers a double-click.
-    static void doubleClick(QListWidget *list, int row)
+    template <typename List> static void doubleClick(List *list, int row)
     {
         click(list, row);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, row));
