@@ -13,6 +13,7 @@
 #include "ui/ListBox.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -180,6 +181,59 @@ void replace(const QString &folder)
               Ms(replaced), "-"});
 }
 
+// This program's own C++ sources, over and over, to about 10 MB: real code, as a
+// user's biggest file might be.
+QString writeRealCode(const QString &folder)
+{
+    QByteArray code;
+    const QDir sources(QStringLiteral(ZELVANE_SOURCE_DIR));
+    const qsizetype wanted = g_smoke ? 200000 : 10000000;
+    while (code.size() < wanted) {
+        for (const char *part : {"engine", "ui", "app", "tests"}) {
+            const QDir dir(sources.filePath(QString::fromLatin1(part)));
+            for (const QString &name : dir.entryList({QStringLiteral("*.cpp")}, QDir::Files, QDir::Name)) {
+                QFile file(dir.filePath(name));
+                if (file.open(QIODevice::ReadOnly))
+                    code += file.readAll();
+            }
+        }
+    }
+    const QString name = QStringLiteral("real.cpp");
+    WriteFile(folder + u'/' + name, code);
+    return name;
+}
+
+// The window's own work for one user step on a 10 MB file read as C++:
+// Enter, Ctrl+Enter, a key in the find box and a switch of the reading.
+void bigFile(const QString &folder)
+{
+    const QString name = writeRealCode(folder);
+    Session session(folder);
+    auto *check3 = session.get<QCheckBox>("Check3");
+    check3->setChecked(true);
+    session.load(name);
+    auto *list1 = session.get<ListBox>("List1");
+    auto *text1 = session.get<QLineEdit>("Text1");
+    auto *text2 = session.get<QLineEdit>("Text2");
+    const QString rows = QStringLiteral("%1 rows, %2 MB").arg(list1->count()).arg(QFileInfo(folder + u'/' + name).size() / 1e6, 0, 'f', 1);
+    int row = 0;
+    const auto typeAndPress = [&](Qt::KeyboardModifiers modifiers) {
+        return MedianMs(runs(), [&] { QTest::keyClick(text1, Qt::Key_Return, modifiers); }, [&] {
+            list1->setCurrentRow(row += 7);
+            QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, list1->rowRect(row).center());
+            text1->setText(QStringLiteral("edit %1").arg(row));
+        });
+    };
+    PrintRow({"Enter (store and move on)", rows, Ms(typeAndPress(Qt::NoModifier)), "target: within 50 ms"});
+    PrintRow({"Ctrl+Enter (fill the same text)", rows, Ms(typeAndPress(Qt::ControlModifier)), "target: within 50 ms"});
+    text2->setFocus();
+    const double key = MedianMs(runs(), [&] { QTest::keyClick(text2, Qt::Key_NumberSign, {}); },
+                                [&] { text2->setText(QStringLiteral("\u00A7#")); list1->setCurrentRow(0); });
+    PrintRow({"A key in the find box, no row matching", rows, Ms(key), "target: within 50 ms"});
+    const double toggled = MedianMs(runs(), [&] { QTest::mouseClick(check3, Qt::LeftButton); });
+    PrintRow({"A switch of the reading (Check3)", rows, Ms(toggled), "target: within 50 ms"});
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -194,5 +248,6 @@ int main(int argc, char *argv[])
     marks(folder.path());
     find(folder.path());
     replace(folder.path());
+    bigFile(folder.path());
     return 0;
 }
