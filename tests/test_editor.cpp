@@ -4,11 +4,13 @@
 
 #include "support/Window.h"
 
+#include "engine/CodeStrings.h"
 #include "engine/OwnLiterals.h"
 #include "fuzz/Reference.h"
 #include "engine/ReplaceAndSave.h"
 
 #include <QCheckBox>
+#include <QLabel>
 
 #include <QRandomGenerator>
 
@@ -58,6 +60,8 @@ private slots:
         writeBytes(m_dir.filePath("one.cpp"), "int x = g(\"solo\");\n");
         writeBytes(m_dir.filePath("none.cpp"), "int main() { return 0; }\n");
         writeBytes(m_dir.filePath("monkey.cpp"), "// 演示 \"hello\"\nf(\"hello\", \"world\", \"  padded  \", \"你好\");\nchar q = '\"'; k(\"a\", \"b\");\ng(\"hello\", \"world\", \"你好\");\n");
+        // Readings whose rows start alike with other texts.
+        writeBytes(m_dir.filePath("switch.cpp"), "// 演示 \"hello\"\nf(\"hello\", \"world\");\ns.replace(\"\\\"\", \"\");\nchar q = '\"'; k(\"a\", \"b\");\n");
         m_window = std::make_unique<Window>(m_dir.path());
         List1 = m_window->get<ListBox>("List1");
         List2 = m_window->get<ListBox>("List2");
@@ -169,6 +173,48 @@ private slots:
             QCOMPARE(List2->count(), found.size());
             QVERIFY(List1->currentRow() < found.size() && List2->currentRow() < found.size());
         }
+    }
+
+    // Edits, restores, switches of the reading and presses at random, each row
+    // written over its own literal: after every step "未写" counts exactly the
+    // rows a press would change, by the plain rules.
+    void monkeySwitchingReadings()
+    {
+        const QString file = m_dir.filePath("switch.cpp");
+        auto *check2 = m_window->get<QCheckBox>("Check2");
+        auto *check3 = m_window->get<QCheckBox>("Check3");
+        auto *label4 = m_window->get<QLabel>("Label4");
+        m_window->load("switch.cpp", {"放弃修改"});
+        QCOMPARE(List1->count(), 8);
+        if (!check2->isChecked())
+            QTest::mouseClick(check2, Qt::LeftButton);
+        QRandomGenerator random(7);
+        const auto below = [&random](int n) { return int(random.bounded(n)); };
+        for (int i = 0; i < 400; ++i) {
+            const int rows = List1->count();
+            switch (below(7)) {
+            case 0: Window::click(List1, below(rows)); break;
+            case 1: Window::type(QString(QChar(u"ab 你"[below(4)]))); break;
+            case 2: Window::key(below(3) ? "Return" : "Ctrl+Return"); break;
+            case 3: Window::doubleClick(List1, below(rows)); break;
+            case 4: m_window->shownBy([&] { QTest::mouseClick(check3, Qt::LeftButton); }, {below(2) ? "切换" : "取消"}); break;
+            case 5: m_window->press("Command3"); break;
+            default: Window::key(below(2) ? "Alt+Up" : "Alt+Down"); break;
+            }
+            if (!QApplication::focusWidget()) // a message box took the window's activation
+                m_window->activate();
+            const QString text = QString::fromUtf8(readBytes(file));
+            const QList<LiteralSpan> spans = ScanRows(text, check3->isChecked()).spans;
+            const OwnLiterals next = ReferenceOwnLiterals(text, spans, rowsOf(List2));
+            int changes = 0;
+            for (qsizetype row = 0; row < spans.size(); ++row)
+                changes += text.mid(spans[row].start, spans[row].length) != next.text.mid(next.spans[row].start, next.spans[row].length);
+            if (label4->text().contains("未写")) // else the note of a Ctrl+Enter, shown until the next key
+                QVERIFY2(label4->text().contains(QStringLiteral("未写 %1 ").arg(changes)), qPrintable(label4->text()));
+        }
+        QTest::mouseClick(check2, Qt::LeftButton);
+        if (check3->isChecked())
+            m_window->shownBy([&] { QTest::mouseClick(check3, Qt::LeftButton); }, {"切换"});
     }
 };
 
