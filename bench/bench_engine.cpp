@@ -171,8 +171,7 @@ void readScanAndReplace(const QString &folder)
     });
     PrintRow({"ScanLiterals", input, Ms(scan), "counting the quotation marks with memchr: " + Ms(quotes)});
 
-    const ReplaceRequest request{text, ScanLiterals(text), Translations(ScanLiterals(text)), folder,
-                                 QStringLiteral("big.cpp"), path};
+    const ReplaceRequest request{text, ScanLiterals(text), Translations(ScanLiterals(text)), path};
     const double whole = MedianMs(runs(), [&] { (void)ReplaceAndSave(request); }, [&] { WriteFile(path, bytes); });
     const double apply = MedianMs(runs(), [&] { (void)ApplyPairs(request.sourceText, request.found, request.replacements); });
     PrintRow({"ReplaceAndSave: pairs, backup, write", input + ", every literal translated", Ms(whole),

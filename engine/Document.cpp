@@ -4,7 +4,6 @@
 #include "engine/FormStrings.h"
 #include "engine/Utf8NoBomFile.h"
 
-#include <QFileInfo>
 
 Document Document::Load(const QString &path, bool codeStrings)
 {
@@ -26,8 +25,7 @@ Document Document::Load(const QString &path, bool codeStrings)
 
 ReplaceRequest Document::saveRequest(bool ownLiterals) const
 {
-    const QFileInfo file(path);
-    ReplaceRequest request{text, found, replacements, file.path(), file.fileName(), path};
+    ReplaceRequest request{text, found, replacements, path};
     request.spans = rows.spans;
     request.ownLiterals = ownLiterals;
     request.diskBytes = bytes;

@@ -22,10 +22,8 @@ const QString Unchanged = QStringLiteral("\r\n文件没有被修改。");
 
 void refuseUnlessReplaceable(const ReplaceRequest &request, const QString &target)
 {
-    if (request.loadedPath.isEmpty())
+    if (request.path.isEmpty())
         throw FileError(QStringLiteral("还没有载入文件，没有可以写入的修改。"));
-    if (request.fileName.isEmpty())
-        throw FileError(QStringLiteral("没有指定要替换的文件。"));
     const QFileInfo info(target); // a link is judged by what it points to
     if (!info.exists())
         throw FileError(QStringLiteral("文件 %1 已不存在，无法替换。").arg(target));
@@ -165,7 +163,7 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
         if (hook)
             hook(step);
     };
-    const QString target = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
+    const QString &target = request.path;
     refuseUnlessReplaceable(request, target);
     const WriteLock lock(target);
     if (!lock.locked())
@@ -187,7 +185,7 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
         ReplaceResult refused;
         refused.recovered = result.recovered;
         refused.refusal = Refusal::ReadOnly;
-        refused.refusalText = QStringLiteral("%1 是只读文件。").arg(request.fileName);
+        refused.refusalText = QStringLiteral("%1 是只读文件。").arg(QFileInfo(target).fileName());
         return refused;
     }
 
@@ -238,11 +236,12 @@ QString RecoverInterruptedWrite(const QString &path)
 
 QString ReplaceConfirmation(const ReplaceRequest &request, const ReplaceResult &result)
 {
-    const QString target = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
+    const QString &target = request.path;
+    const QString fileName = QFileInfo(target).fileName();
     if (!result.written)
-        return QStringLiteral("%1 没有需要写入的修改。").arg(request.fileName);
+        return QStringLiteral("%1 没有需要写入的修改。").arg(fileName);
     const QString backup = BackupPathFor(target);
     if (!IsOrdinaryFile(backup))
         return QString();
-    return QStringLiteral("已经替换 %1。替换前的文件保存在 %2。").arg(request.fileName, QFileInfo(backup).fileName());
+    return QStringLiteral("已经替换 %1。替换前的文件保存在 %2。").arg(fileName, QFileInfo(backup).fileName());
 }

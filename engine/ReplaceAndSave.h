@@ -18,9 +18,7 @@ struct ReplaceRequest
     QString sourceText;       // the text loaded last, or last written
     QStringList found;        // each row's text as found
     QStringList replacements; // each row's replacement
-    QString folder;           // the file to write: its folder,
-    QString fileName;         // and its name (empty: none)
-    QString loadedPath;       // the file sourceText was read from, empty before the first load
+    QString path;             // the file sourceText was read from, and is written; empty before the first load
     QList<LiteralSpan> spans; // where each row's literal stands in sourceText
     bool ownLiterals = false; // each changed row over its own literal, not over the first occurrence of its text
     // The target's bytes as last loaded or written. A file whose bytes differ now is

@@ -73,7 +73,7 @@ class TestEngine : public QObject
         writeBytes(path(), Source);
         writeBytes(path("main.cpp.backup"), OldBackup);
         const QString text = Utf8NoBomFile::ReadUtf8Text(path());
-        return {text, ScanLiterals(text), {"你好", "world"}, m_dir->path(), "main.cpp", path(), ScanLiteralSpans(text), false, Source};
+        return {text, ScanLiterals(text), {"你好", "world"}, path(), ScanLiteralSpans(text), false, Source};
     }
 
 private slots:
@@ -505,7 +505,6 @@ private slots:
         QTest::addColumn<int>("fault");
         QTest::addColumn<QString>("phrase");
         QTest::newRow("nothing loaded") << 0 << "还没有载入文件";
-        QTest::newRow("no file named") << 1 << "没有指定要替换的文件";
         QTest::newRow("the file is gone") << 3 << "已不存在";
         QTest::newRow("a link to nothing") << 4 << "已不存在";
         QTest::newRow("a folder holds the backup's name") << 5 << "文件没有被修改";
@@ -516,8 +515,7 @@ private slots:
         QFETCH(int, fault);
         QFETCH(QString, phrase);
         ReplaceRequest request = loaded();
-        request.loadedPath = fault == 0 ? QString() : request.loadedPath;
-        request.fileName = fault == 1 ? QString() : request.fileName;
+        request.path = fault == 0 ? QString() : request.path;
         if (fault == 3 || fault == 4)
             QVERIFY(QFile::remove(path()) && (fault == 3 || QFile::link("nowhere.cpp", path())));
         if (fault == 5)

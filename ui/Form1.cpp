@@ -350,9 +350,7 @@ bool Form1::ReplaceInto()
 // written into: each changed row whose text still occurs changes it again.
 bool Form1::ConfirmPressAgain(const ReplaceRequest &request)
 {
-    const QString target = SourcePaths::JoinSelectedPath(request.folder, request.fileName);
-    if (request.ownLiterals || UnwrittenCount() > 0 || Doc.path.isEmpty()
-        || !SourcePaths::SameFile(target, Doc.path))
+    if (request.ownLiterals || UnwrittenCount() > 0 || Doc.path.isEmpty())
         return true;
     const QList<Landing> landings = PlanLandings(SourceText, Doc.rows.spans, request.found, request.replacements);
     const SourceLines lines(SourceText);
@@ -376,7 +374,7 @@ bool Form1::ConfirmPressAgain(const ReplaceRequest &request)
                                         "再替换一次，有 %2 行会再次改动文件（它们的原始字符串在文件中还有别处出现），"
                                         "备份也会换成现在的文件：\n%3\n\n"
                                         "勾选“只改各行自己的字符串”后再替换，不会再次改动文件。")
-                             .arg(request.fileName).arg(again).arg(places.join(QLatin1Char('\n')));
+                             .arg(QFileInfo(request.path).fileName()).arg(again).arg(places.join(QLatin1Char('\n')));
     return AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("再次替换(&A)"), QStringLiteral("取消")}) == 0;
 }
 
