@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -29,13 +30,27 @@ bool isIdentifierPart(QChar c) { const CharClass k = classOf(c); return k == Let
 // Words before a "(" or "{" that name no call.
 bool isKeyword(QStringView word)
 {
-    static const QSet<QStringView> Words{
-        u"Q_EMIT", u"alignof", u"case", u"catch", u"co_await", u"co_return", u"co_yield", u"const", u"constexpr",
-        u"decltype", u"default", u"defined", u"delete", u"do", u"else", u"emit", u"explicit", u"extern", u"for",
-        u"friend", u"goto", u"if", u"inline", u"mutable", u"new", u"noexcept", u"operator", u"private", u"protected",
-        u"public", u"register", u"return", u"signed", u"sizeof", u"static", u"switch", u"template", u"throw", u"try",
-        u"typeid", u"typename", u"unsigned", u"using", u"virtual", u"volatile", u"while"};
-    return word.size() >= 2 && word.size() <= 9 && Words.contains(word);
+    // By length, so that a word is compared with a handful at most: this runs before every bracket.
+    static const std::array<std::vector<QStringView>, 10> ByLength = [] {
+        std::array<std::vector<QStringView>, 10> words;
+        for (const char16_t *word : {u"if", u"do", u"for", u"new", u"try", u"case", u"else", u"emit", u"goto", u"catch",
+                                     u"const", u"throw", u"using", u"while", u"Q_EMIT", u"delete", u"extern", u"friend",
+                                     u"inline", u"public", u"return", u"signed", u"sizeof", u"static", u"switch", u"typeid",
+                                     u"alignof", u"default", u"defined", u"mutable", u"private", u"typename", u"virtual",
+                                     u"co_await", u"co_yield", u"decltype", u"explicit", u"noexcept", u"operator",
+                                     u"register", u"template", u"unsigned", u"volatile", u"co_return", u"constexpr",
+                                     u"protected"}) {
+            const QStringView view(word);
+            words[size_t(view.size())].push_back(view);
+        }
+        return words;
+    }();
+    if (word.size() < 2 || word.size() > 9)
+        return false;
+    for (const QStringView keyword : ByLength[size_t(word.size())])
+        if (keyword[0] == word[0] && keyword == word)
+            return true;
+    return false;
 }
 
 // Calls that only wrap a string: what the wrapped string is given to is what counts.
@@ -129,7 +144,9 @@ public:
                 const QChar c = t[i];
                 const CharClass kind = classOf(c);
                 if (kind == Blank) {
-                    ++i;
+                    do
+                        ++i;
+                    while (i < stop && classOf(t[i]) == Blank);
                 } else if (kind == Letter) {
                     i = identifier(i);
                 } else if (kind == Digit) {
@@ -318,9 +335,11 @@ private:
             return e; // u8"…", L"…", R"(…)": part of the string
         const QStringView word = t.sliced(i, e - i);
         const QChar first = word[0];
-        if (first == u'q' && (word == u"qDebug" || word == u"qInfo" || word == u"qWarning" || word == u"qCritical"))
+        const qsizetype size = word.size();
+        if (first == u'q' && size >= 5 && size <= 9
+            && (word == u"qDebug" || word == u"qInfo" || word == u"qWarning" || word == u"qCritical"))
             m_stack.last().debugStream = true;
-        const bool scope = (first == u'c' || first == u's' || first == u'u' || first == u'n' || first == u'e')
+        const bool scope = size >= 4 && size <= 9 && (first == u'c' || first == u's' || first == u'u' || first == u'n' || first == u'e')
             && (word == u"class" || word == u"struct" || word == u"union" || word == u"namespace" || word == u"enum");
         if (scope && !prevIs(u"enum")) {
             m_scopeKeyword = word.toString();
@@ -434,17 +453,17 @@ private:
     {
         if (m_stack.size() <= 1 || m_stack.last().close != u')')
             return;
-        const Open closed = m_stack.takeLast();
+        Open closed = m_stack.takeLast();
         if (!closed.rows.isEmpty() && (closed.compared || comparedAfter(i + 1))) {
             for (const qsizetype row : closed.rows) { // QLatin1String("…") == x
                 m_uses[row].construct = QStringLiteral("comparison");
                 m_uses[row].call.clear();
             }
         }
-        m_lastClosed = closed;
         const bool atScope = m_stack.last().kind == Kind::Scope;
         if (atScope && !m_initList && closed.kind == Kind::Call)
             m_candidate = qualified(written(closed.named)); // a function's body may follow
+        m_lastClosed = std::move(closed);
     }
 
     void openBrace()
