@@ -128,7 +128,7 @@ constexpr qsizetype MessagesPerPart = 256;
 
 // The messages of entries [from, to), byte for byte as one writer that has just
 // written the context's name goes on to write them.
-QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
+QByteArray tsMessagesByWriter(const Catalog &catalog, qsizetype from, qsizetype to)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -142,6 +142,81 @@ QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
     for (qsizetype i = from; i < to; ++i)
         writeMessage(xml, catalog.entries[i]);
     return bytes.sliced(start);
+}
+
+// Text the fast path below escapes exactly as the writer would: no character
+// that needs a <byte/> or a reference, none that an attribute would escape.
+bool plainText(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 ? u != u'\n' : !xmlHolds(u))
+            return false;
+    }
+    return true;
+}
+
+bool plainAttribute(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || !xmlHolds(c.unicode()))
+            return false;
+    return true;
+}
+
+void appendEscaped(QString &out, const QString &text)
+{
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&': out += QLatin1String("&amp;"); break;
+        case u'<': out += QLatin1String("&lt;"); break;
+        case u'>': out += QLatin1String("&gt;"); break;
+        case u'"': out += QLatin1String("&quot;"); break;
+        default: out += c;
+        }
+    }
+}
+
+void appendElement(QString &out, const char *name, const QString &text)
+{
+    out += QLatin1String("\n            <") + QLatin1String(name) + QLatin1Char('>');
+    appendEscaped(out, text);
+    out += QLatin1String("</") + QLatin1String(name) + QLatin1Char('>');
+}
+
+// The messages of entries [from, to), byte for byte as one writer that has just
+// written the context's name goes on to write them: plain entries written here,
+// for speed; any other by the writer itself.
+QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
+{
+    QString out;
+    QByteArray bytes;
+    for (qsizetype i = from; i < to; ++i) {
+        const CatalogEntry &entry = catalog.entries[i];
+        bool plain = plainText(entry.source) && plainText(entry.translation) && plainText(entry.context) && plainText(entry.note);
+        for (const CatalogPlace &place : entry.places)
+            plain = plain && plainAttribute(place.file);
+        if (!plain) {
+            bytes += out.toUtf8() + tsMessagesByWriter(catalog, i, i + 1);
+            out.clear();
+            continue;
+        }
+        out += QLatin1String("\n        <message>");
+        for (const CatalogPlace &place : entry.places) {
+            out += QLatin1String("\n            <location filename=\"");
+            appendEscaped(out, place.file);
+            out += QLatin1String("\" line=\"") + QString::number(place.line) + QLatin1String("\"/>");
+        }
+        appendElement(out, "source", entry.source);
+        if (!entry.context.isEmpty())
+            appendElement(out, "comment", entry.context);
+        if (!entry.note.isEmpty())
+            appendElement(out, "extracomment", entry.note);
+        out += entry.finished ? QLatin1String("\n            <translation>") : QLatin1String("\n            <translation type=\"unfinished\">");
+        appendEscaped(out, entry.translation);
+        out += QLatin1String("</translation>\n        </message>");
+    }
+    return bytes + out.toUtf8();
 }
 
 // What the writer has put into the buffer since the last call.

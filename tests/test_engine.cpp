@@ -229,16 +229,20 @@ private slots:
         Catalog catalog{{CatalogEntry{QString("a") + QChar(1) + "\uFFFF", QString("b") + QChar(0x1F), true, {{"x.cpp", 3}}}}, 0, {}};
         for (int i = 0; i < 1000; ++i)
             catalog.entries.append(CatalogEntry{QString::number(i), QString(), false, {{"y.cpp", i}}});
+        for (const char *odd : {"a\"b&c<d>e'f\ng ]]>", "tab\there"}) // written by hand, and by the writer
+            catalog.entries.append(CatalogEntry{QString::fromUtf8(odd), "译\"&<>'", true, {{"q\"&<.cpp", 7}}, "ctx&\"", "note<>"});
         WriteCatalog(catalog, path("x.ts"), "x.cpp");
         const Catalog read = ReadCatalog(path("x.ts"));
         QCOMPARE(read.entries.size(), catalog.entries.size());
         for (qsizetype i = 0; i < read.entries.size(); ++i) {
             QCOMPARE(read.entries[i].source, catalog.entries[i].source);
             QCOMPARE(read.entries[i].translation, catalog.entries[i].translation);
+            QCOMPARE(read.entries[i].context + read.entries[i].note, catalog.entries[i].context + catalog.entries[i].note);
+            QCOMPARE(read.entries[i].places.value(0).file, catalog.entries[i].places.value(0).file);
         }
         const QByteArray written = readBytes(path("x.ts"));
         QVERIFY(written.contains("<byte value=\"x1\"/>"));
-        QCOMPARE(written.count("\n        <message>\n            <location"), 1001);
+        QCOMPARE(written.count("\n        <message>\n            <location"), 1003);
         QVERIFY(written.endsWith("</message>\n    </context>\n</TS>\n"));
     }
 
