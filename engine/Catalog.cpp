@@ -164,24 +164,31 @@ bool plainAttribute(const QString &text)
     return true;
 }
 
-void appendEscaped(QString &out, const QString &text)
+// The text with & < > " escaped; the runs between them appended whole.
+void appendEscaped(QString &out, QStringView text)
 {
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&': out += QLatin1String("&amp;"); break;
-        case u'<': out += QLatin1String("&lt;"); break;
-        case u'>': out += QLatin1String("&gt;"); break;
-        case u'"': out += QLatin1String("&quot;"); break;
-        default: out += c;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QLatin1StringView escape;
+        switch (text[i].unicode()) {
+        case u'&': escape = QLatin1StringView("&amp;"); break;
+        case u'<': escape = QLatin1StringView("&lt;"); break;
+        case u'>': escape = QLatin1StringView("&gt;"); break;
+        case u'"': escape = QLatin1StringView("&quot;"); break;
+        default: continue;
         }
+        out.append(text.mid(from, i - from)).append(escape);
+        from = i + 1;
     }
+    out.append(text.mid(from));
 }
 
 void appendElement(QString &out, const char *name, const QString &text)
 {
-    out += QLatin1String("\n            <") + QLatin1String(name) + QLatin1Char('>');
+    const QLatin1StringView tag(name);
+    out.append(QLatin1StringView("\n            <")).append(tag).append(u'>');
     appendEscaped(out, text);
-    out += QLatin1String("</") + QLatin1String(name) + QLatin1Char('>');
+    out.append(QLatin1StringView("</")).append(tag).append(u'>');
 }
 
 // The messages of entries [from, to), byte for byte as one writer that has just
@@ -205,7 +212,7 @@ QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
         for (const CatalogPlace &place : entry.places) {
             out += QLatin1String("\n            <location filename=\"");
             appendEscaped(out, place.file);
-            out += QLatin1String("\" line=\"") + QString::number(place.line) + QLatin1String("\"/>");
+            out.append(QLatin1StringView("\" line=\"")).append(QString::number(place.line)).append(QLatin1StringView("\"/>"));
         }
         appendElement(out, "source", entry.source);
         if (!entry.context.isEmpty())

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
+
 using SourcePaths::BackupPathFor;
 using SourcePaths::IsOrdinaryFile;
 
@@ -54,25 +56,27 @@ ReplaceResult changedOnDisk(const QString &target, const QString &recovered)
     return refused;
 }
 
-// Where an older backup waits, hidden beside it, until the new file is in place.
-QString asidePathFor(const QString &backup)
+// A hidden name in the same folder as `path`: ".NAME" + suffix. Built from the
+// path's own text, since a load asks for it once a file.
+QString hiddenBeside(const QString &path, QLatin1StringView suffix)
 {
-    const QFileInfo info(backup);
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".old");
+    const qsizetype name = path.lastIndexOf(u'/') + 1;
+    QString hidden = path;
+    return hidden.insert(name, u'.').append(suffix);
 }
+
+// Where an older backup waits, hidden beside it, until the new file is in place.
+QString asidePathFor(const QString &backup) { return hiddenBeside(backup, QLatin1StringView(".old")); }
 
 // Stands beside a file while it is written into: until it goes, the file may
 // hold only part of its new text, and its backup is the whole of the old one.
-QString inPlaceMarkFor(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".writing");
-}
+QString inPlaceMarkFor(const QString &path) { return hiddenBeside(path, QLatin1StringView(".writing")); }
 
+// Whether anything has the name, a dangling link too: one lstat.
 bool present(const QString &path)
 {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
 // Puts right what a replace stopped half-way left; the caller holds the folder's lock.

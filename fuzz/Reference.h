@@ -7,6 +7,9 @@
 #include "engine/OwnLiterals.h"
 #include "engine/ScanLiterals.h"
 
+#include <QXmlStreamReader>
+
+#include <optional>
 #include <vector>
 
 // The scanner's steps one by one: pair the marks in order; skip a pair opened
@@ -207,4 +210,15 @@ inline QList<CodeString> ReferenceCodeStrings(const QString &t)
         }
     }
     return rows;
+}
+
+// Element content as the XML reader reads it; std::nullopt when it is no well-formed content.
+inline std::optional<QString> ReferenceXmlText(QStringView written)
+{
+    QXmlStreamReader xml(QStringLiteral("<x>") + written.toString() + QStringLiteral("</x>"));
+    xml.readNextStartElement();
+    const QString text = xml.readElementText();
+    if (xml.hasError())
+        return std::nullopt;
+    return text;
 }

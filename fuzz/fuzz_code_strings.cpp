@@ -1,11 +1,13 @@
 // The C++ reading must list exactly the strings the plain character-by-character rules list,
 // the line breaks must be counted right, the escapes must read back what they wrote,
-// and every string gets one use, read without a step outside the text.
+// every string gets one use, read without a step outside the text, and a form's
+// text decodes as an XML reader decodes it.
 #include "Reference.h"
 
 #include "engine/CodeStrings.h"
 #include "engine/CppEscapes.h"
 #include "engine/FindText.h"
+#include "engine/FormStrings.h"
 #include "engine/StringUses.h"
 
 #include <algorithm>
@@ -21,6 +23,7 @@ const char16_t *const Pieces[] = {
     u".", u"_", u"#", u"include", u"import", u" ", u"\t", u"\n", u"\r\n", u"a", u"中", u"\U0001F600", u"\uFEFF",
     u"\v", u"x", u"//", u"/*", u"*/", u"\"\\\"\"", u"'\"'", u"R\"(", u")\"", u"R\"d(", u")d\"",
     u"{", u"}", u"[", u"]", u"::", u"==", u"<<", u"f", u"class", u";", u":", u"define", u"pragma", u"qDebug",
+    u"&amp;", u"&lt;", u"&gt;", u"&quot;", u"&apos;", u"&#x41;", u"&", u"<", u">", u"]]>", u"&am", u"\r",
 };
 
 QString described(const QList<CodeString> &strings)
@@ -89,5 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (DecodeCppEscapes(EncodeCppEscapes(any)) != any)
         fail("DecodeCppEscapes does not read back what EncodeCppEscapes wrote", any);
     (void)DecodeCppEscapes(text);
+    if (DecodeXmlText(text) != ReferenceXmlText(text))
+        fail("DecodeXmlText differs from the XML reader", text);
     return 0;
 }
