@@ -684,7 +684,8 @@ Catalog CatalogMerger::take()
     constexpr qsizetype Shown = 5;
     for (qsizetype i = 0; i < m_catalog.entries.size(); ++i) {
         const QStringList &uses = m_uses[i];
-        QString where = uses.mid(0, Shown).join(QStringLiteral("；"));
+        // Most texts have one use: its text is shared, not copied.
+        QString where = uses.size() == 1 ? uses[0] : uses.mid(0, Shown).join(QStringLiteral("；"));
         if (uses.size() > Shown)
             where += QStringLiteral("；另有 %1 处").arg(uses.size() - Shown);
         CatalogEntry &entry = m_catalog.entries[i];
