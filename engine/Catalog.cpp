@@ -657,19 +657,19 @@ void CatalogMerger::add(const CatalogRows &file)
 {
     m_catalog.undecodable += file.undecodable;
     for (const CatalogRows::Row &row : file.rows) {
-        const QString key = CatalogKey(row.context, row.source);
-        auto at = m_entryOf.constFind(key);
-        if (at == m_entryOf.cend()) {
-            at = m_entryOf.insert(key, m_catalog.entries.size());
+        qsizetype &number = m_entryOf[CatalogKey(row.context, row.source)]; // one look-up: 0 for a new text
+        if (number == 0) {
             m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}, row.context, {}, 0, true});
             m_uses.append(QStringList());
+            number = m_catalog.entries.size();
         }
-        CatalogEntry &entry = m_catalog.entries[*at];
+        const qsizetype at = number - 1;
+        CatalogEntry &entry = m_catalog.entries[at];
         entry.places.append({file.file, row.line});
         entry.data = entry.data && row.data;
         if (entry.note.isEmpty())
             entry.note = row.note;
-        QStringList &uses = m_uses[*at];
+        QStringList &uses = m_uses[at];
         if (!row.use.isEmpty() && !uses.contains(row.use))
             uses.append(row.use);
         if (!entry.finished && !row.translation.isNull()) {

@@ -84,7 +84,7 @@ public:
 
 private:
     Catalog m_catalog;
-    QHash<QString, qsizetype> m_entryOf;
+    QHash<QString, qsizetype> m_entryOf; // an entry's number, counted from 1
     QList<QStringList> m_uses; // each entry's distinct uses, in the order first met
 };
 
