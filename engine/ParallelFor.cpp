@@ -26,11 +26,14 @@ public:
     }
     void finished(int i)
     {
+        bool awaited = false;
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_finished[i] = true;
+            awaited = i == m_awaited;
         }
-        m_changed.notify_one();
+        if (awaited) // the caller sleeps only on the one it takes next: no other wakes it
+            m_changed.notify_one();
     }
     void fail(std::exception_ptr failure)
     {
@@ -46,6 +49,7 @@ public:
     bool waitFor(int i)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
+        m_awaited = i;
         return m_changed.wait_for(lock, std::chrono::milliseconds(100), [&] { return m_finished[i] || m_failure; }) &&
                !m_failure;
     }
@@ -64,6 +68,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<bool> m_finished;
+    int m_awaited = -1; // the one the calling thread waits for
     std::exception_ptr m_failure;
     std::atomic<int> m_next{0};
     const int m_count;
