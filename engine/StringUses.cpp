@@ -23,34 +23,46 @@ constexpr auto CharClasses = [] {
     classes[' '] = classes['\t'] = classes['\n'] = classes['\r'] = Blank;
     return classes;
 }();
+// A word compared with a literal, lengths first: QStringView's own == would
+// measure the literal at run time, on every identifier and bracket.
+template <qsizetype N> bool is(QStringView word, const char16_t (&text)[N])
+{
+    return word.size() == N - 1 && std::equal(word.begin(), word.end(), text, [](QChar a, char16_t b) { return a == b; });
+}
+
 CharClass classOf(QChar c) { return c.unicode() < 128 ? CharClasses[c.unicode()] : Other; }
 bool isIdentifierStart(QChar c) { return classOf(c) == Letter; }
 bool isIdentifierPart(QChar c) { const CharClass k = classOf(c); return k == Letter || k == Digit; }
 
-// Words before a "(" or "{" that name no call.
+// Words before a "(" or "{" that name no call. By the first letter, then lengths
+// first: this runs before every bracket.
 bool isKeyword(QStringView word)
 {
-    // By length, so that a word is compared with a handful at most: this runs before every bracket.
-    static const std::array<std::vector<QStringView>, 10> ByLength = [] {
-        std::array<std::vector<QStringView>, 10> words;
-        for (const char16_t *word : {u"if", u"do", u"for", u"new", u"try", u"case", u"else", u"emit", u"goto", u"catch",
-                                     u"const", u"throw", u"using", u"while", u"Q_EMIT", u"delete", u"extern", u"friend",
-                                     u"inline", u"public", u"return", u"signed", u"sizeof", u"static", u"switch", u"typeid",
-                                     u"alignof", u"default", u"defined", u"mutable", u"private", u"typename", u"virtual",
-                                     u"co_await", u"co_yield", u"decltype", u"explicit", u"noexcept", u"operator",
-                                     u"register", u"template", u"unsigned", u"volatile", u"co_return", u"constexpr",
-                                     u"protected"}) {
-            const QStringView view(word);
-            words[size_t(view.size())].push_back(view);
-        }
-        return words;
-    }();
-    if (word.size() < 2 || word.size() > 9)
+    if (word.isEmpty())
         return false;
-    for (const QStringView keyword : ByLength[size_t(word.size())])
-        if (keyword[0] == word[0] && keyword == word)
-            return true;
-    return false;
+    switch (word[0].unicode()) {
+    case u'Q': return is(word, u"Q_EMIT");
+    case u'a': return is(word, u"alignof");
+    case u'c':
+        return is(word, u"case") || is(word, u"catch") || is(word, u"const") || is(word, u"co_await") || is(word, u"co_yield")
+            || is(word, u"co_return") || is(word, u"constexpr");
+    case u'd': return is(word, u"do") || is(word, u"delete") || is(word, u"default") || is(word, u"defined") || is(word, u"decltype");
+    case u'e': return is(word, u"else") || is(word, u"emit") || is(word, u"extern") || is(word, u"explicit");
+    case u'f': return is(word, u"for") || is(word, u"friend");
+    case u'g': return is(word, u"goto");
+    case u'i': return is(word, u"if") || is(word, u"inline");
+    case u'm': return is(word, u"mutable");
+    case u'n': return is(word, u"new") || is(word, u"noexcept");
+    case u'o': return is(word, u"operator");
+    case u'p': return is(word, u"public") || is(word, u"private") || is(word, u"protected");
+    case u'r': return is(word, u"return") || is(word, u"register");
+    case u's': return is(word, u"signed") || is(word, u"sizeof") || is(word, u"static") || is(word, u"switch");
+    case u't': return is(word, u"try") || is(word, u"throw") || is(word, u"typeid") || is(word, u"template") || is(word, u"typename");
+    case u'u': return is(word, u"using") || is(word, u"unsigned");
+    case u'v': return is(word, u"virtual") || is(word, u"volatile");
+    case u'w': return is(word, u"while");
+    default: return false;
+    }
 }
 
 // Calls that only wrap a string: what the wrapped string is given to is what counts.
@@ -58,26 +70,26 @@ bool isWrapper(QStringView name)
 {
     if (name.isEmpty() || name[0] != u'Q')
         return false;
-    return name == u"QLatin1String" || name == u"QLatin1StringView" || name == u"QStringLiteral"
-        || name == u"QByteArrayLiteral" || name == u"QString::fromUtf8" || name == u"QString::fromLatin1"
-        || name == u"QString::fromLocal8Bit" || name == u"QStringView" || name == u"QT_STRINGIFY";
+    return is(name, u"QLatin1String") || is(name, u"QLatin1StringView") || is(name, u"QStringLiteral")
+        || is(name, u"QByteArrayLiteral") || is(name, u"QString::fromUtf8") || is(name, u"QString::fromLatin1")
+        || is(name, u"QString::fromLocal8Bit") || is(name, u"QStringView") || is(name, u"QT_STRINGIFY");
 }
 
 bool isControl(QStringView word)
 {
     if (word.size() < 2 || word.size() > 6 || !QStringView(u"ifwsc").contains(word[0]))
         return false;
-    return word == u"if" || word == u"for" || word == u"while" || word == u"switch" || word == u"catch";
+    return is(word, u"if") || is(word, u"for") || is(word, u"while") || is(word, u"switch") || is(word, u"catch");
 }
 
 // Calls whose string arguments the program reads rather than shows.
 QString constructOfCall(QStringView name)
 {
-    if (name == u"_Pragma" || name == u"static_assert" || name == u"Q_CLASSINFO" || name == u"Q_PLUGIN_METADATA")
+    if (is(name, u"_Pragma") || is(name, u"static_assert") || is(name, u"Q_CLASSINFO") || is(name, u"Q_PLUGIN_METADATA"))
         return name.toString();
-    if (name == u"asm" || name == u"__asm__" || name == u"__asm")
+    if (is(name, u"asm") || is(name, u"__asm__") || is(name, u"__asm"))
         return QStringLiteral("asm");
-    if (name == u"__attribute__" || name == u"alignas" || name == u"__declspec")
+    if (is(name, u"__attribute__") || is(name, u"alignas") || is(name, u"__declspec"))
         return QStringLiteral("attribute");
     return QString();
 }
@@ -177,11 +189,7 @@ private:
         static const Token None;
         return back <= m_tokenCount && back <= TokensKept ? m_tokens[(m_tokenCount - back) & (TokensKept - 1)] : None;
     }
-    template <qsizetype N> bool prevIs(const char16_t (&text)[N], int back = 1) const
-    {
-        const QStringView token = prev(back).text;
-        return token.size() == N - 1 && std::equal(token.begin(), token.end(), text, [](QChar a, char16_t b) { return a == b; });
-    }
+    template <qsizetype N> bool prevIs(const char16_t (&text)[N], int back = 1) const { return is(prev(back).text, text); }
     void push(Tok kind, QStringView text) { m_tokens[m_tokenCount++ & (TokensKept - 1)] = {kind, text}; }
 
     bool atLineStart(qsizetype i) const
@@ -282,7 +290,7 @@ private:
                 continue;
             }
             const QStringView next = t.sliced(i, qMin<qsizetype>(2, n - i));
-            return next == u"==" || next == u"!=";
+            return is(next, u"==") || is(next, u"!=");
         }
     }
 
@@ -297,7 +305,7 @@ private:
             ++e;
         const QString name = t.sliced(k, e - k).toString();
         m_directiveEnd = logicalLineEnd(e);
-        if (name == u"define") {
+        if (is(name, u"define")) {
             m_defineDepth = m_stack.size(); // its body is read as code, its brackets forgotten at its end
             while (e < n && (t[e] == u' ' || t[e] == u'\t'))
                 ++e;
@@ -337,14 +345,14 @@ private:
         const QChar first = word[0];
         const qsizetype size = word.size();
         if (first == u'q' && size >= 5 && size <= 9
-            && (word == u"qDebug" || word == u"qInfo" || word == u"qWarning" || word == u"qCritical"))
+            && (is(word, u"qDebug") || is(word, u"qInfo") || is(word, u"qWarning") || is(word, u"qCritical")))
             m_stack.last().debugStream = true;
         const bool scope = size >= 4 && size <= 9 && (first == u'c' || first == u's' || first == u'u' || first == u'n' || first == u'e')
-            && (word == u"class" || word == u"struct" || word == u"union" || word == u"namespace" || word == u"enum");
+            && (is(word, u"class") || is(word, u"struct") || is(word, u"union") || is(word, u"namespace") || is(word, u"enum"));
         if (scope && !prevIs(u"enum")) {
             m_scopeKeyword = word.toString();
             m_scopeName.clear();
-        } else if (!m_scopeKeyword.isEmpty() && m_scopeName.isEmpty() && !isKeyword(word) && word != u"class") {
+        } else if (!m_scopeKeyword.isEmpty() && m_scopeName.isEmpty() && !isKeyword(word) && !is(word, u"class")) {
             m_scopeName = word.toString();
         }
         push(Tok::Identifier, word);
@@ -390,11 +398,11 @@ private:
         found.named = QStringView(start, end);
         found.called = found.named;
         const Token &before = prev(back + 1);
-        if (before.text == u"->" || before.text == u".")
+        if (is(before.text, u"->") || is(before.text, u"."))
             found.called = prev().text;
         else if (before.kind == Tok::Identifier && !isKeyword(before.text) && !qualified)
             found.called = before.text; // `QLabel label(…)`: the constructor of its type
-        found.comparedBefore = before.text == u"==" || before.text == u"!=";
+        found.comparedBefore = is(before.text, u"==") || is(before.text, u"!=");
         return found;
     }
 
@@ -446,7 +454,7 @@ private:
             group.called = callee.called;
             group.named = callee.named;
         }
-        m_stack.append(group);
+        m_stack.append(std::move(group));
     }
 
     void closeParen(qsizetype i)
@@ -471,7 +479,7 @@ private:
         const bool afterParen = prevIs(u")") || prevIs(u"const") || prevIs(u"override") || prevIs(u"final")
             || prevIs(u"noexcept") || prevIs(u"mutable") || prevIs(u"volatile") || prevIs(u"&") || prevIs(u"&&");
         if (!m_scopeKeyword.isEmpty()) {
-            open(u'}', Kind::Scope, m_scopeKeyword == u"namespace" ? QString() : qualified(m_scopeName));
+            open(u'}', Kind::Scope, is(m_scopeKeyword, u"namespace") ? QString() : qualified(m_scopeName));
         } else if (afterParen && m_lastClosed.lambda) {
             open(u'}', Kind::Block);
         } else if (afterParen && !m_lastClosed.control && !m_candidate.isEmpty() && !inFunction()) {
@@ -481,7 +489,7 @@ private:
         } else if (prev().kind == Tok::Identifier && !isKeyword(prev().text)) {
             Open call{u'}', Kind::Call, QString()}; // `QLabel{…}`, `QStringList list{…}`
             call.called = calleeBefore().called;
-            m_stack.append(call);
+            m_stack.append(std::move(call));
         } else if (prevIs(u"=") || prevIs(u",") || prevIs(u"(") || prevIs(u"{") || prevIs(u"return")) {
             open(u'}', Kind::Group); // a list of values
         } else {
@@ -517,7 +525,7 @@ private:
         {
             Open captures{u']', Kind::Group, QString()}; // a lambda's captures
             captures.lambda = true;
-            m_stack.append(captures);
+            m_stack.append(std::move(captures));
         }
     }
 
@@ -525,10 +533,10 @@ private:
     {
         if (m_stack.size() <= 1 || m_stack.last().close != u']')
             return i + 1;
-        const Open closed = m_stack.takeLast();
+        Open closed = m_stack.takeLast();
         if (closed.kind == Kind::Attribute && i + 1 < n && t[i + 1] == u']')
             return i + 2;
-        m_lastClosed = closed;
+        m_lastClosed = std::move(closed);
         return i + 1;
     }
 
