@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <vector>
+
 #ifdef Q_OS_UNIX
 #include <dirent.h>
 #endif
@@ -33,52 +36,95 @@ QStringList TreePatterns()
 
 namespace {
 
-// True for a name the walk takes, or a folder's: the bytes of a name that is no UTF-8.
+// True for a name the walk takes, by its bytes: a folder's not hidden, a file's
+// ending as one of TreePatterns() does, in any case.
 bool walkedName(const QByteArray &name, bool folder)
 {
     if (folder)
         return !name.startsWith('.');
+    static const QList<QByteArray> Endings = [] {
+        QList<QByteArray> endings;
+        for (const QString &pattern : TreePatterns())
+            endings << pattern.mid(1).toLatin1();
+        return endings;
+    }();
     const QByteArray lower = name.toLower();
-    for (const QString &pattern : TreePatterns()) {
-        if (lower.endsWith(pattern.mid(1).toLatin1()))
-            return true;
-    }
-    return false;
+    return std::any_of(Endings.begin(), Endings.end(), [&](const QByteArray &ending) { return lower.endsWith(ending); });
 }
 
-// Names in the folder that are no valid UTF-8 (Qt leaves them out of its
-// listings), as they would be listed, with each bad byte as \xHH.
-QStringList undecodableNames(const QString &folder)
-{
-    QStringList names;
 #ifdef Q_OS_UNIX
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (QFile::encodeName(QFile::decodeName(name)) == name || !walkedName(name, entry->d_type == DT_DIR))
-            continue;
-        QString shown;
-        for (const char c : name)
-            shown += uchar(c) < 0x80 ? QString(QLatin1Char(c)) : QStringLiteral("\\x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
-        names << folder + QLatin1Char('/') + shown;
-    }
-    ::closedir(dir);
-#else
-    Q_UNUSED(folder);
-#endif
-    return names;
+// A name that is no valid UTF-8 as it would be listed, with each bad byte as \xHH.
+QString shownName(const QByteArray &name)
+{
+    QString shown;
+    for (const char c : name)
+        shown += uchar(c) < 0x80 ? QString(QLatin1Char(c)) : QStringLiteral("\\x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
+    return shown;
 }
 
+// What a listed name is, by the type the listing gives; a link or an unknown
+// type by what it points to. A link to a folder is not followed.
+enum class Listed { File, Folder, Other };
+Listed listedType(const dirent &entry, const QString &path)
+{
+    if (entry.d_type == DT_REG)
+        return Listed::File;
+    if (entry.d_type == DT_DIR)
+        return Listed::Folder;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return Listed::Other;
+    const QFileInfo info(path);
+    if (info.isFile())
+        return Listed::File;
+    return info.isDir() && !info.isSymLink() ? Listed::Folder : Listed::Other;
+}
+
+// One listing of the folder, read once for a deep tree's sake: its files of
+// the patterns in name order (case aside), then its folders the same way.
+// Names that are no UTF-8 (which cannot be opened by a QString) go to badNames.
 void addFolder(const QString &folder, QStringList &files, QStringList *badNames)
 {
-    const QDir dir(folder);
-    if (badNames)
-        *badNames += undecodableNames(folder);
-    // One listing: the files the patterns take, then every folder (AllDirs ignores the patterns).
-    const QFileInfoList entries = dir.entryInfoList(TreePatterns(), QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot,
-                                                    QDir::Name | QDir::IgnoreCase | QDir::DirsLast);
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return;
+    struct Named {
+        QString key; // lower case, as the order goes
+        QString path;
+        bool operator<(const Named &other) const { return key != other.key ? key < other.key : path < other.path; }
+    };
+    std::vector<Named> found[2]; // files, folders
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray bytes(entry->d_name);
+        const QString name = QFile::decodeName(bytes);
+        if (QFile::encodeName(name) != bytes) {
+            if (badNames && walkedName(bytes, entry->d_type == DT_DIR))
+                badNames->append(folder + QLatin1Char('/') + shownName(bytes));
+            continue;
+        }
+        if (name.startsWith(QLatin1Char('.')))
+            continue; // hidden, and . and ..
+        const QString path = folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+        const Listed type = listedType(*entry, path);
+        if (type == Listed::Folder || (type == Listed::File && walkedName(bytes, false)))
+            found[type == Listed::Folder].push_back({name.toLower(), path});
+    }
+    ::closedir(dir);
+    for (std::vector<Named> &named : found) {
+        std::sort(named.begin(), named.end());
+        for (const Named &one : named) {
+            if (&named == &found[0])
+                files.append(one.path);
+            else
+                addFolder(one.path, files, badNames);
+        }
+    }
+}
+#else
+void addFolder(const QString &folder, QStringList &files, QStringList *badNames)
+{
+    Q_UNUSED(badNames);
+    const QFileInfoList entries = QDir(folder).entryInfoList(TreePatterns(), QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot,
+                                                             QDir::Name | QDir::IgnoreCase | QDir::DirsLast);
     for (const QFileInfo &entry : entries) {
         if (!entry.isDir())
             files.append(entry.filePath());
@@ -86,6 +132,7 @@ void addFolder(const QString &folder, QStringList &files, QStringList *badNames)
             addFolder(entry.filePath(), files, badNames);
     }
 }
+#endif
 
 } // namespace
 
