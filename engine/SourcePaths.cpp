@@ -92,7 +92,7 @@ void addFolder(const QString &folder, QStringList &files, QStringList *badNames)
         QString path;
         bool operator<(const Named &other) const { return key != other.key ? key < other.key : path < other.path; }
     };
-    std::vector<Named> found[2]; // files, folders
+    std::vector<Named> taken, folders;
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArray bytes(entry->d_name);
         const QString name = QFile::decodeName(bytes);
@@ -105,19 +105,18 @@ void addFolder(const QString &folder, QStringList &files, QStringList *badNames)
             continue; // hidden, and . and ..
         const QString path = folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
         const Listed type = listedType(*entry, path);
-        if (type == Listed::Folder || (type == Listed::File && walkedName(bytes, false)))
-            found[type == Listed::Folder].push_back({name.toLower(), path});
+        if (type == Listed::Folder)
+            folders.push_back({name.toLower(), path});
+        else if (type == Listed::File && walkedName(bytes, false))
+            taken.push_back({name.toLower(), path});
     }
     ::closedir(dir);
-    for (std::vector<Named> &named : found) {
-        std::sort(named.begin(), named.end());
-        for (const Named &one : named) {
-            if (&named == &found[0])
-                files.append(one.path);
-            else
-                addFolder(one.path, files, badNames);
-        }
-    }
+    std::sort(taken.begin(), taken.end());
+    for (const Named &file : taken)
+        files.append(file.path);
+    std::sort(folders.begin(), folders.end());
+    for (const Named &subfolder : folders)
+        addFolder(subfolder.path, files, badNames);
 }
 #else
 void addFolder(const QString &folder, QStringList &files, QStringList *badNames)
