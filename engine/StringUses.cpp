@@ -422,7 +422,12 @@ private:
         return m_initList ? m_candidate : QString();
     }
 
-    bool inFunction() const { return !currentFunction().isEmpty() || m_stack.last().kind != Kind::Scope; }
+    // Inside a function's body or any other braces; a constructor's initializers are not its body yet.
+    bool inFunction() const
+    {
+        const bool inBody = std::any_of(m_stack.begin(), m_stack.end(), [](const Open &open) { return open.kind == Kind::Body; });
+        return inBody || m_stack.last().kind != Kind::Scope;
+    }
 
     QString qualified(const QString &name) const
     {

@@ -158,7 +158,8 @@ private slots:
                                       << QStringList{"f → QLabel", "f → QLabel", "f → QFile"} << "ttd";
         QTest::newRow("out of its class") << "void A::B::f() const {\n  return \"x y\";\n}" << QStringList{"A::B::f"} << "?";
         QTest::newRow("in its class") << "class W : public QWidget {\n  void f() { g(\"a b\"); }\n};" << QStringList{"W::f → g"} << "?";
-        QTest::newRow("an initializer list") << "W::W(QWidget *p) : QWidget(p), m_l(new QLabel(\"Hi\")) { }" << QStringList{"W::W → QLabel"} << "t";
+        QTest::newRow("an initializer list") << "W::W(QWidget *p) : QWidget(p), m_l(new QLabel(\"Hi\")) { setWindowTitle(\"Hello\"); }"
+                                             << QStringList{"W::W → QLabel", "W::W → setWindowTitle"} << "tt";
         QTest::newRow("namespace scope") << "namespace { const char *k = \"Some text\"; }" << QStringList{""} << "?";
         QTest::newRow("a #define body") << "#define SHOW(x) QMessageBox::information(0, \"Info\", x)\nf(\"a b\");"
                                         << QStringList{"→ QMessageBox::information", "→ f"} << "t?";
