@@ -1,15 +1,15 @@
 #include "app/CommandLine.h"
 
-#include "engine/Catalog.h"
+#include "engine/catalog/Catalog.h"
 #include "engine/Document.h"
-#include "engine/FileError.h"
-#include "engine/OwnLiterals.h"
-#include "engine/ParallelFor.h"
-#include "engine/ReplaceAndSave.h"
-#include "engine/RowAnalysis.h"
-#include "engine/SourceLines.h"
-#include "engine/SourcePaths.h"
-#include "engine/UnifiedDiff.h"
+#include "engine/files/FileError.h"
+#include "engine/replace/OwnLiterals.h"
+#include "engine/files/ParallelFor.h"
+#include "engine/replace/ReplaceAndSave.h"
+#include "engine/replace/RowAnalysis.h"
+#include "engine/scan/SourceLines.h"
+#include "engine/files/SourcePaths.h"
+#include "engine/replace/UnifiedDiff.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

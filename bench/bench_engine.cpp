@@ -5,15 +5,15 @@
 // on tiny inputs (for CTest).
 #include "BenchSupport.h"
 
-#include "engine/ApplyPairs.h"
-#include "engine/Catalog.h"
-#include "engine/CodeStrings.h"
-#include "engine/Landing.h"
-#include "engine/OwnLiterals.h"
-#include "engine/ReplaceAndSave.h"
-#include "engine/ReplacementChecks.h"
-#include "engine/ScanLiterals.h"
-#include "engine/Utf8NoBomFile.h"
+#include "engine/replace/ApplyPairs.h"
+#include "engine/catalog/Catalog.h"
+#include "engine/scan/CodeStrings.h"
+#include "engine/replace/Landing.h"
+#include "engine/replace/OwnLiterals.h"
+#include "engine/replace/ReplaceAndSave.h"
+#include "engine/replace/ReplacementChecks.h"
+#include "engine/scan/ScanLiterals.h"
+#include "engine/files/Utf8NoBomFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -5,9 +5,9 @@
 // --smoke runs once on tiny inputs (for CTest).
 #include "BenchSupport.h"
 
-#include "engine/ApplyPairs.h"
-#include "engine/ScanLiterals.h"
-#include "engine/Utf8NoBomFile.h"
+#include "engine/replace/ApplyPairs.h"
+#include "engine/scan/ScanLiterals.h"
+#include "engine/files/Utf8NoBomFile.h"
 #include "ui/Form1.h"
 #include "ui/RowMarks.h"
 #include "ui/ListBox.h"

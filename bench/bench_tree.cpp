@@ -3,9 +3,9 @@
 // a user runs them.
 #include "BenchSupport.h"
 
-#include "engine/Catalog.h"
+#include "engine/catalog/Catalog.h"
 #include "engine/Document.h"
-#include "engine/SourcePaths.h"
+#include "engine/files/SourcePaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "engine/Document.h"
 
-#include "engine/FileError.h"
-#include "engine/FormStrings.h"
-#include "engine/Utf8NoBomFile.h"
+#include "engine/files/FileError.h"
+#include "engine/scan/FormStrings.h"
+#include "engine/files/Utf8NoBomFile.h"
 
 
 Document Document::Load(const QString &path, bool codeStrings)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/CodeStrings.h"
-#include "engine/ReplaceAndSave.h"
+#include "engine/scan/CodeStrings.h"
+#include "engine/replace/ReplaceAndSave.h"
 
 #include <QByteArray>
 #include <QList>

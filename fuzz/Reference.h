@@ -2,10 +2,10 @@
 
 // The plain rules the engine must match, written as directly as they are stated.
 
-#include "engine/CodeStrings.h"
-#include "engine/Landing.h"
-#include "engine/OwnLiterals.h"
-#include "engine/ScanLiterals.h"
+#include "engine/scan/CodeStrings.h"
+#include "engine/replace/Landing.h"
+#include "engine/replace/OwnLiterals.h"
+#include "engine/scan/ScanLiterals.h"
 
 #include <QXmlStreamReader>
 

@@ -1,9 +1,9 @@
 // The scanner, ApplyPairs, PlanLandings and the span-keeping replaces must give exactly what the plain rules give.
 #include "Reference.h"
 
-#include "engine/ApplyPairs.h"
-#include "engine/OwnLiterals.h"
-#include "engine/ReplaceSweep.h"
+#include "engine/replace/ApplyPairs.h"
+#include "engine/replace/OwnLiterals.h"
+#include "engine/replace/ReplaceSweep.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -4,11 +4,11 @@
 // text decodes as an XML reader decodes it.
 #include "Reference.h"
 
-#include "engine/CodeStrings.h"
-#include "engine/CppEscapes.h"
-#include "engine/FindText.h"
-#include "engine/FormStrings.h"
-#include "engine/StringUses.h"
+#include "engine/scan/CodeStrings.h"
+#include "engine/scan/CppEscapes.h"
+#include "engine/scan/FindText.h"
+#include "engine/scan/FormStrings.h"
+#include "engine/scan/StringUses.h"
 
 #include <algorithm>
 #include <cstdint>

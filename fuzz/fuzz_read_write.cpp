@@ -1,8 +1,8 @@
 // Arbitrary bytes on disk: valid UTF-8 must survive reading and writing back
 // byte for byte; anything else must be refused with a message naming the file
 // and the first bad byte. Nothing may crash, and no temporary file may stay.
-#include "engine/FileError.h"
-#include "engine/Utf8NoBomFile.h"
+#include "engine/files/FileError.h"
+#include "engine/files/Utf8NoBomFile.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 
 #include "support/Window.h"
 
-#include "engine/Catalog.h"
+#include "engine/catalog/Catalog.h"
 
 #include <QLibraryInfo>
 #include <QProcess>

@@ -4,10 +4,10 @@
 
 #include "support/Window.h"
 
-#include "engine/CodeStrings.h"
-#include "engine/OwnLiterals.h"
+#include "engine/scan/CodeStrings.h"
+#include "engine/replace/OwnLiterals.h"
 #include "fuzz/Reference.h"
-#include "engine/ReplaceAndSave.h"
+#include "engine/replace/ReplaceAndSave.h"
 
 #include <QCheckBox>
 #include <QLabel>

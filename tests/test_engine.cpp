@@ -4,21 +4,21 @@
 
 #include "support/Window.h"
 
-#include "engine/Catalog.h"
-#include "engine/CodeStrings.h"
-#include "engine/CppEscapes.h"
+#include "engine/catalog/Catalog.h"
+#include "engine/scan/CodeStrings.h"
+#include "engine/scan/CppEscapes.h"
 #include "engine/Document.h"
-#include "engine/FileError.h"
-#include "engine/Landing.h"
-#include "engine/OwnLiterals.h"
-#include "engine/ParallelFor.h"
-#include "engine/ReplaceAndSave.h"
-#include "engine/ReplacementChecks.h"
-#include "engine/ScanLiterals.h"
-#include "engine/SourcePaths.h"
-#include "engine/StringUses.h"
-#include "engine/UnifiedDiff.h"
-#include "engine/Utf8NoBomFile.h"
+#include "engine/files/FileError.h"
+#include "engine/replace/Landing.h"
+#include "engine/replace/OwnLiterals.h"
+#include "engine/files/ParallelFor.h"
+#include "engine/replace/ReplaceAndSave.h"
+#include "engine/replace/ReplacementChecks.h"
+#include "engine/scan/ScanLiterals.h"
+#include "engine/files/SourcePaths.h"
+#include "engine/scan/StringUses.h"
+#include "engine/replace/UnifiedDiff.h"
+#include "engine/files/Utf8NoBomFile.h"
 
 #include <QProcess>
 #include <QThread>
@@ -330,7 +330,7 @@ private slots:
     // holds one of ours. Strings with escapes are left out: it decodes them.
     void codeStringsAgreeWithXgettext()
     {
-        for (const char *name : {"engine/CodeStrings.cpp", "ui/Form1.cpp", "tests/test_engine.cpp"}) {
+        for (const char *name : {"engine/scan/CodeStrings.cpp", "ui/Form1.cpp", "tests/test_engine.cpp"}) {
             const QString path = QStringLiteral(ZELVANE_SOURCE_DIR "/") + name;
             QProcess xgettext;
             xgettext.start("xgettext", {"-a", "--no-location", "--no-wrap", "--from-code=UTF-8", "-L", "C++", "-o", "-", path});

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/SourcePaths.h"
+#include "engine/files/SourcePaths.h"
 
 #include <QComboBox>
 #include <QFileSystemWatcher>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/FileError.h"
+#include "engine/files/FileError.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>

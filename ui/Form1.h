@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/CodeStrings.h"
+#include "engine/scan/CodeStrings.h"
 #include "engine/Document.h"
-#include "engine/ScanLiterals.h"
+#include "engine/scan/ScanLiterals.h"
 
 #include <QByteArray>
 #include <QWidget>

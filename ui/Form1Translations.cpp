@@ -2,8 +2,8 @@
 // "导出翻译…" writes the loaded file's rows as a .ts or .po; "导入翻译…" fills
 // the unchanged rows from one, as stored edits that "替换文件" writes.
 
-#include "engine/Catalog.h"
-#include "engine/FileError.h"
+#include "engine/catalog/Catalog.h"
+#include "engine/files/FileError.h"
 #include "platform/FolderDialog.h"
 #include "ui/EditBox.h"
 #include "ui/EventGuard.h"

@@ -1,7 +1,7 @@
 #include "ui/RowMarks.h"
 
-#include "engine/ApplyPairs.h"
-#include "engine/CppEscapes.h"
+#include "engine/replace/ApplyPairs.h"
+#include "engine/scan/CppEscapes.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "engine/CodeStrings.h"
-#include "engine/Landing.h"
-#include "engine/RowAnalysis.h"
-#include "engine/ReplacementChecks.h"
-#include "engine/ScanLiterals.h"
-#include "engine/SourceLines.h"
-#include "engine/StringUses.h"
+#include "engine/scan/CodeStrings.h"
+#include "engine/replace/Landing.h"
+#include "engine/replace/RowAnalysis.h"
+#include "engine/replace/ReplacementChecks.h"
+#include "engine/scan/ScanLiterals.h"
+#include "engine/scan/SourceLines.h"
+#include "engine/scan/StringUses.h"
 
 #include <QObject>
 #include <QStringList>

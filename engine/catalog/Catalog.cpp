@@ -1,0 +1,60 @@
+#include "engine/catalog/Catalog.h"
+
+#include "engine/catalog/CatalogFormats.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace {
+
+const CatalogFormat &formatFor(const QString &path, bool asPo)
+{
+    return asPo || PoFormat.matches(path) ? PoFormat : TsFormat;
+}
+
+// Entries of one text (and disambiguation) translated two ways: neither is written.
+void leaveOutConflicts(Catalog &catalog)
+{
+    QHash<QString, qsizetype> first;
+    QSet<QString> conflicting;
+    for (qsizetype i = 0; i < catalog.entries.size(); ++i) {
+        const CatalogEntry &entry = catalog.entries[i];
+        if (!entry.finished)
+            continue;
+        const QString key = CatalogKey(entry.context, entry.source);
+        const auto seen = first.constFind(key);
+        if (seen == first.cend()) {
+            first.insert(key, i);
+            continue;
+        }
+        const CatalogEntry &earlier = catalog.entries[*seen];
+        if (earlier.translation == entry.translation)
+            continue;
+        conflicting.insert(key);
+        catalog.problems.append({CatalogProblem::Conflict, QStringLiteral("第 %1 行和第 %2 行把“%3”译成了不同的文字（“%4”和“%5”），都没有写入。")
+                                                               .arg(earlier.line).arg(entry.line)
+                                                               .arg(ShortText(entry.source), ShortText(earlier.translation), ShortText(entry.translation))});
+    }
+    if (!conflicting.isEmpty())
+        catalog.entries.removeIf([&](const CatalogEntry &entry) { return conflicting.contains(CatalogKey(entry.context, entry.source)); });
+}
+
+} // namespace
+
+QString ShortText(const QString &text)
+{
+    return text.size() > 40 ? text.left(40) + QChar(0x2026) : text;
+}
+
+void WriteCatalog(const Catalog &catalog, const QString &path, const QString &context, const QString &language,
+                  const QString &sourceLanguage, bool asPo)
+{
+    formatFor(path, asPo).write(catalog, path, {context, language, sourceLanguage});
+}
+
+Catalog ReadCatalog(const QString &path)
+{
+    Catalog catalog = formatFor(path, false).read(path);
+    leaveOutConflicts(catalog);
+    return catalog;
+}

@@ -1,0 +1,145 @@
+#pragma once
+
+// catalog/: the strings handed to a translator and taken back. The model
+// (this header), rows into entries (CatalogRows.cpp), one file per format
+// behind a small table (CatalogFormats.h: TsFormat.cpp, PoFormat.cpp), and
+// translations back into rows (CatalogFill.cpp).
+
+#include "engine/scan/CodeStrings.h"
+
+#include <QHash>
+#include <QSet>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The strings of one or more files as a translator's tool takes them: one
+// entry per distinct text, with every place it stands, and its translation.
+struct CatalogPlace {
+    QString file; // relative to the catalog's folder, '/' separators
+    int line = 0; // 1-based
+};
+
+struct CatalogEntry {
+    QString source;      // what the literal stands for (escapes decoded; a raw string's text as it is)
+    QString translation; // empty when there is none
+    bool finished = false;
+    QList<CatalogPlace> places;
+    QString context;     // the disambiguation (.ts <comment>, .po msgctxt): none for a C++ literal
+    QString note;        // for the translator (.ts <extracomment>, .po "#.")
+    int line = 0;        // where the entry stands in the catalog it was read from
+    bool data = false;   // every place of it looks like the program's data, not a text a person sees
+};
+Q_DECLARE_TYPEINFO(CatalogPlace, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(CatalogEntry, Q_RELOCATABLE_TYPE);
+
+// An entry a catalog holds but that cannot be written, and why.
+struct CatalogProblem {
+    enum Kind { Plural, Nul, Entity, Conflict };
+    Kind kind;
+    QString text; // in words for the user, naming its line in the catalog
+};
+
+struct Catalog {
+    QList<CatalogEntry> entries;
+    int undecodable = 0; // rows left out: their escapes stand for bytes, or are malformed
+    QList<CatalogProblem> problems; // entries read but left out
+};
+
+// A lookup key: the text, and its disambiguation where it has one.
+QString CatalogKey(const QString &context, const QString &source);
+
+// One loaded file's rows, as the window or the command line holds them.
+struct CatalogSource {
+    QString path;             // the file
+    QString text;             // its text
+    TextRows rows;            // where each row stands, raw delimiters
+    QStringList replacements; // each row's current replacement; a changed one is a finished translation
+};
+
+// Entries in first-row order over the sources, places relative to `folder`.
+Catalog CatalogFromRows(const QList<CatalogSource> &sources, const QString &folder);
+
+// The same in two steps, for many files: each file's rows as their texts (one
+// file at a time, on any thread), then merged in the order of the files.
+struct CatalogRows {
+    struct Row {
+        QString source;
+        QString translation; // null: none
+        int line = 0;
+        QString context, note;
+        QString use;       // where and by what it is used: "Class::method → setText", "form.ui btnGo text"
+        bool data = false; // the place looks like the program's data
+    };
+    QString file;
+    QList<Row> rows;
+    int undecodable = 0;
+};
+CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folder);
+Catalog MergeCatalogRows(const QList<CatalogRows> &files);
+
+// The merge file by file, as each file's rows come.
+// Each entry's note tells the translator where the text is used: the distinct
+// uses, five at most, then how many more; an entry is data when all its places are.
+class CatalogMerger
+{
+public:
+    void add(const CatalogRows &file);
+    Catalog take();
+
+private:
+    Catalog m_catalog;
+    QHash<QString, qsizetype> m_entryOf; // an entry's number, counted from 1
+    QList<QStringList> m_uses; // each entry's distinct uses, in the order first met
+};
+
+// The catalog without the entries that look like the program's data; how many were left out.
+int LeaveOutData(Catalog &catalog);
+
+// Writes a Qt Linguist .ts (one context named `context`) or, for a path ending in .po or
+// .pot or with `asPo`, a gettext .po. `language` and `sourceLanguage` may be empty. Throws FileError.
+void WriteCatalog(const Catalog &catalog, const QString &path, const QString &context,
+                  const QString &language = QString(), const QString &sourceLanguage = QString(), bool asPo = false);
+
+// Reads a .ts, .po or .pot, by its extension. A malformed file throws FileError
+// naming the file, line and column. Entries that cannot be written (plural
+// forms, a NUL, an entity left unresolved, a text translated twice two ways)
+// are left out, each a problem naming its line.
+Catalog ReadCatalog(const QString &path);
+
+struct FillCounts {
+    int filled = 0;         // rows given their translation
+    int alreadyChanged = 0; // rows with a translation that the user had changed: kept
+    int unfinished = 0;     // rows whose text has an entry without a finished translation
+    int notFound = 0;       // finished translations whose text is no row of this file
+    int notWritable = 0;    // rows whose text or translation cannot be written into their literal
+};
+
+struct FillResult {
+    QStringList replacements;
+    FillCounts counts;
+    QList<int> notWritableRows; // the rows counted in notWritable
+    QSet<const CatalogEntry *> used; // the finished translations whose text is a row here
+};
+
+// A catalog's entries by their text, made once for many files.
+class CatalogIndex
+{
+public:
+    explicit CatalogIndex(const Catalog &catalog);
+    const CatalogEntry *find(const QString &key) const { return m_entries.value(key); }
+    // Entries with a finished translation different from their text.
+    int translations() const { return m_translations; }
+
+private:
+    QHash<QString, const CatalogEntry *> m_entries;
+    int m_translations = 0;
+};
+
+// Each row still equal to its found text whose text (and disambiguation) has a
+// finished translation different from it gets that translation, written as its
+// place needs it: a C++ literal escaped, a raw string as it is, a form's XML-escaped.
+FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
+                           const TextRows &rows);
+FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
+                           const TextRows &rows);

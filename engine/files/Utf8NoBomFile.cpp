@@ -1,0 +1,176 @@
+#include "engine/files/Utf8NoBomFile.h"
+
+#include "engine/files/ErrorText.h"
+#include "engine/files/FileError.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace Utf8NoBomFile {
+namespace {
+
+// Files beyond this size are refused rather than exhausting memory.
+constexpr qint64 LargestReadableFile = qint64(1) << 30;
+
+// Offset of the first byte that does not belong to a well-formed UTF-8 sequence.
+qsizetype firstInvalidUtf8Byte(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype size = bytes.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const unsigned char lead = p[i];
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
+        if (lead < 0x80) { ++i; continue; }
+        if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+        else if (lead == 0xE0) { length = 3; low = 0xA0; }
+        else if (lead == 0xED) { length = 3; high = 0x9F; }
+        else if (lead >= 0xE1 && lead <= 0xEF) length = 3;
+        else if (lead == 0xF0) { length = 4; low = 0x90; }
+        else if (lead == 0xF4) { length = 4; high = 0x8F; }
+        else if (lead >= 0xF1 && lead <= 0xF3) length = 4;
+        else return i;
+        if (i + length > size || p[i + 1] < low || p[i + 1] > high)
+            return i;
+        for (int k = 2; k < length; ++k)
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
+                return i;
+        i += length;
+    }
+    return -1;
+}
+
+} // namespace
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw MakeFileError(FileErrorKind::CannotRead, path, FileErrorReason(file));
+    if (file.size() > LargestReadableFile)
+        throw MakeFileError(FileErrorKind::CannotRead, path, QStringLiteral("文件过大（超过 1 GB）"));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw MakeFileError(FileErrorKind::CannotRead, path, FileErrorReason(file));
+    return bytes;
+}
+
+QString ReadUtf8Text(const QString &path)
+{
+    return DecodeUtf8(ReadBytes(path), path);
+}
+
+QString DecodeUtf8(const QByteArray &bytes, const QString &path)
+{
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        const qsizetype bad = firstInvalidUtf8Byte(bytes);
+        const qsizetype lineStart = bytes.lastIndexOf('\n', bad - 1) + 1; // the bytes before `bad` are valid
+        const QString where = QStringLiteral("第 %1 行第 %2 列，")
+                                  .arg(bytes.first(bad).count('\n') + 1)
+                                  .arg(QString::fromUtf8(bytes.sliced(lineStart, bad - lineStart)).size() + 1);
+        throw MakeFileError(FileErrorKind::NotUtf8, path, where, bad);
+    }
+    return text;
+}
+
+QByteArray EncodeUtf8(const QString &text, const QString &path)
+{
+    if (!QStringView(text).isValidUtf16())
+        throw MakeFileError(FileErrorKind::CannotWrite, path, QStringLiteral("文本含有无法编码的字符（孤立的代理项）"));
+    return text.toUtf8();
+}
+
+void WriteAtomically(const QByteArray &bytes, const QString &path, const std::function<void()> &beforeRename)
+{
+    WriteAtomicallyKeeping(bytes, path, FileStatus(), beforeRename);
+}
+
+bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const FileStatus &status,
+                            const std::function<void()> &beforeRename)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file));
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file, errno));
+    if (!ApplyStatus(file.handle(), status)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (beforeRename)
+        beforeRename();
+    if (!file.commit())
+        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file));
+    return true;
+}
+
+void WriteInPlace(const QByteArray &bytes, const QString &path, const std::function<void()> &afterEmptied)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file));
+    const auto partly = [&] { return MakeFileError(FileErrorKind::PartlyWritten, path, FileErrorReason(file)); };
+    try {
+        if (afterEmptied)
+            afterEmptied();
+    } catch (const FileError &error) {
+        throw FileError(error.message() + QStringLiteral("\r\n文件 %1 已被清空。").arg(path));
+    }
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw partly();
+#ifdef Q_OS_UNIX
+    ::fsync(file.handle()); // on disk before anything says it is whole
+#endif
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw partly();
+}
+
+AtomicWriter::AtomicWriter(const QString &path, FileErrorKind kind) : m_file(path), m_kind(kind)
+{
+    m_file.setDirectWriteFallback(false);
+    if (!m_file.open(QIODevice::WriteOnly))
+        fail();
+}
+
+void AtomicWriter::write(const QByteArray &bytes)
+{
+    errno = 0;
+    if (m_file.write(bytes) != bytes.size())
+        fail();
+}
+
+void AtomicWriter::commit()
+{
+    // QSaveFile may miss a failure of the last buffered write: flushed and checked here.
+    errno = 0;
+    if (!m_file.flush() || !m_file.commit())
+        fail();
+}
+
+void AtomicWriter::fail()
+{
+    const FileError error = MakeFileError(m_kind, m_file.fileName(), FileErrorReason(m_file, errno));
+    m_file.cancelWriting();
+    throw error;
+}
+
+void WriteUtf8NoBom(const QString &text, const QString &path)
+{
+    WriteAtomically(EncodeUtf8(text, path), path);
+}
+
+} // namespace Utf8NoBomFile

@@ -1,0 +1,71 @@
+#pragma once
+
+// files/: the user's files on disk. Utf8NoBomFile reads and writes them
+// safely, FileStatus keeps their owner and mode, WriteLock keeps two writers
+// apart, SourcePaths names them and walks a tree, ParallelFor works on its
+// files on every core; FileError and ErrorText say what went wrong.
+
+#include "engine/files/FileError.h"
+#include "engine/files/FileStatus.h"
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+#include <functional>
+
+namespace Utf8NoBomFile {
+
+// Reads a whole file as UTF-8. A leading byte-order mark is kept as U+FEFF so
+// that reading and writing back is byte-identical. Throws FileError when the
+// file cannot be read or is not valid UTF-8.
+QString ReadUtf8Text(const QString &path);
+
+// A whole file's bytes; throws FileError when it cannot be read.
+QByteArray ReadBytes(const QString &path);
+
+// The bytes read from the path, decoded as ReadUtf8Text decodes them.
+QString DecodeUtf8(const QByteArray &bytes, const QString &path);
+
+// Writes the text as UTF-8, adding no byte-order mark (a text that starts with
+// U+FEFF keeps it), in one atomic step: the path holds either what it held or
+// the whole new text. Throws FileError, having changed nothing, when the text
+// holds a lone surrogate or the write fails.
+void WriteUtf8NoBom(const QString &text, const QString &path);
+
+// The text's UTF-8 bytes; throws FileError naming the path for a lone surrogate.
+QByteArray EncodeUtf8(const QString &text, const QString &path);
+
+// Writes the bytes to a temporary file beside the path and renames it over the
+// path (a symbolic link's target, for a link), keeping the file's permissions.
+// `beforeRename` runs once the temporary file is complete; what it throws
+// abandons the write. Throws FileError when the write fails.
+void WriteAtomically(const QByteArray &bytes, const QString &path, const std::function<void()> &beforeRename = {});
+
+// The same, the new file given the status's owner, group and mode. False,
+// having changed nothing, when its owner or group may not be given.
+bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const FileStatus &status,
+                            const std::function<void()> &beforeRename = {});
+
+// Writes the bytes into the existing file, emptied first: its owner, mode and
+// other names stay. Not atomic: a failure may leave it part written.
+// `afterEmptied` runs once it is empty; what it throws ends the write.
+void WriteInPlace(const QByteArray &bytes, const QString &path, const std::function<void()> &afterEmptied = {});
+
+// A new file written beside the path and renamed over it by commit(). Every
+// write is checked: a failure throws FileError of `kind`, and the path keeps
+// what it held.
+class AtomicWriter
+{
+public:
+    AtomicWriter(const QString &path, FileErrorKind kind);
+    void write(const QByteArray &bytes);
+    void commit();
+
+private:
+    [[noreturn]] void fail();
+    QSaveFile m_file;
+    FileErrorKind m_kind;
+};
+
+} // namespace Utf8NoBomFile

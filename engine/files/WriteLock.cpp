@@ -1,0 +1,101 @@
+#include "engine/files/WriteLock.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QSet>
+#include <QThread>
+#include <QWaitCondition>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Threads of this process write different files of one folder side by side:
+// the folder's lock against other processes is taken once and held while any
+// of them writes there; a file is written by one thread at a time.
+struct Folder {
+    int descriptor = -1;
+    int writers = 0;
+};
+QMutex g_mutex;
+QWaitCondition g_released;
+QSet<QString> g_files;
+QHash<QString, Folder> g_folders;
+
+#ifdef Q_OS_UNIX
+// The system's lock on the folder, waited for until the deadline; -1 when
+// another process held it all that time, -2 when it cannot be had at all.
+int lockFolder(const QString &folder, const QDeadlineTimer &deadline)
+{
+    const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return -2; // a folder we cannot open: the write will say why
+    while (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        const bool busy = errno == EWOULDBLOCK || errno == EINTR;
+        if (!busy || deadline.hasExpired()) {
+            ::close(descriptor);
+            return busy ? -1 : -2; // else a file system without locks: nothing to wait for
+        }
+        QThread::usleep(2000);
+    }
+    return descriptor;
+}
+#endif
+
+} // namespace
+
+WriteLock::WriteLock(const QString &filePath, int waitMs)
+{
+    const QFileInfo file(filePath);
+    const QString path = file.absoluteFilePath(), folder = file.absolutePath();
+    const QDeadlineTimer deadline(waitMs);
+    QMutexLocker locked(&g_mutex);
+    while (g_files.contains(path)) {
+        if (!g_released.wait(&g_mutex, deadline))
+            return;
+    }
+    Folder &held = g_folders[folder];
+    if (held.writers == 0) {
+#ifdef Q_OS_UNIX
+        held.descriptor = lockFolder(folder, deadline);
+#endif
+        if (held.descriptor == -1) {
+            g_folders.remove(folder);
+            return;
+        }
+    }
+    ++held.writers;
+    g_files.insert(path);
+    m_path = path;
+    m_folder = folder;
+}
+
+WriteLock::~WriteLock()
+{
+    if (m_path.isEmpty())
+        return;
+    QMutexLocker locked(&g_mutex);
+    g_files.remove(m_path);
+    Folder &held = g_folders[m_folder];
+    if (--held.writers == 0) {
+#ifdef Q_OS_UNIX
+        if (held.descriptor >= 0)
+            ::close(held.descriptor); // lets go of the lock
+#endif
+        g_folders.remove(m_folder);
+    }
+    g_released.wakeAll();
+}
+
+QString WriteLock::busyText(const QString &filePath)
+{
+    return QStringLiteral("另一个 Zelvane 正在写入 %1 所在的文件夹，等了 10 秒仍没有结束。这个文件没有被修改，请稍后再试。")
+        .arg(filePath);
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+// replace/: writing rows into a text and the text into its file. ApplyPairs
+// (over ReplaceSweep and GramFilter) is the first-occurrence rule, OwnLiterals
+// each row over its own literal, Landing where each row will land,
+// ReplacementChecks and RowAnalysis what an edit would break, UnifiedDiff the
+// dry run's diff, and ReplaceAndSave the press itself with its backup.
+
+#include "engine/replace/ApplyPairs.h"
+#include "engine/scan/ScanLiterals.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// What a replace is given: the text as loaded, its rows and the file to write.
+// The window fills it when "替换文件(&R)" is pressed; the command line, per file.
+struct ReplaceRequest
+{
+    QString sourceText;       // the text loaded last, or last written
+    QStringList found;        // each row's text as found
+    QStringList replacements; // each row's replacement
+    QString path;             // the file sourceText was read from, and is written; empty before the first load
+    QList<LiteralSpan> spans; // where each row's literal stands in sourceText
+    bool ownLiterals = false; // each changed row over its own literal, not over the first occurrence of its text
+    // The target's bytes as last loaded or written. A file whose bytes differ now is
+    // refused (Refusal::ChangedOnDisk), nothing written; none: not compared.
+    std::optional<QByteArray> diskBytes;
+    // A read-only target is refused (Refusal::ReadOnly) unless this allows it; it then stays read-only.
+    bool allowReadOnly = false;
+};
+
+// Why a replace wrote nothing though there was something to write: the
+// caller may ask the user, and press again with the request's allowance.
+enum class Refusal {
+    None,
+    ChangedOnDisk, // the file's bytes are not those last loaded or written
+    ReadOnly,      // the file has no write permission
+};
+
+// What a replace wrote: the window's text, spans and bytes from then on.
+struct ReplaceResult
+{
+    Refusal refusal = Refusal::None;
+    QString refusalText; // the refusal in words, naming the file
+    QString text;
+    QList<LiteralSpan> spans;
+    QByteArray bytes;
+    bool written = false; // false: the file already held these bytes, and nothing on disk changed
+    QString recovered;    // what an earlier replace stopped half-way had left, and was put right, in words
+};
+
+// The places between the replace's steps on disk, in order. A hook given to
+// ReplaceAndSave runs at each: tests look at the disk there as a program that
+// stops there would leave it, and throw to make the next step fail.
+enum class ReplaceStep {
+    OldBackupSetAside, // an older NAME.backup renamed to .NAME.backup.old
+    BackupWritten,     // NAME's bytes in a temporary file beside NAME.backup
+    BackupInPlace,     // ... renamed to NAME.backup
+    FileWritten,       // the new text in a temporary file beside NAME
+    FileEmptied,       // instead, NAME (linked elsewhere too, or of an owner not ours to give) emptied to be
+                       // written into, with .NAME.writing beside it until the new text is on disk
+    FileInPlace,       // ... renamed over NAME, or written into it; the older backup is deleted next
+};
+using ReplaceHook = std::function<void(ReplaceStep)>;
+
+// The work of "替换文件(&R)": applies the rows to the source text (each to the
+// first occurrence of its text, or with ownLiterals each row over its own
+// literal, so that every literal holds its row's replacement), keeps NAME's
+// current bytes as NAME.backup and writes the new text over NAME as UTF-8.
+// NAME and its backup keep NAME's owner, group and mode. At every moment NAME
+// holds a whole version, old or new; a symbolic link stays a link and its
+// target gets the new text. A NAME with other hard links, or whose owner or
+// group a new file may not be given, is written into once the backup is on
+// disk. When the new bytes are those NAME already holds, nothing on disk
+// changes. Refusals and failures are thrown as FileError, saying what NAME and
+// NAME.backup then hold.
+ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook = {});
+
+// A file that a replace stopped half-way while writing into it is restored
+// from its backup. Returns what was done, in words for the user, or nothing;
+// throws FileError when the file holds part of a write and cannot be restored.
+QString RecoverInterruptedWrite(const QString &path);
+
+// The message after a replace: what was written and where the backup is, or
+// that there was nothing to write; an empty string when the backup is no
+// ordinary file (a hidden one) and nothing is shown.
+QString ReplaceConfirmation(const ReplaceRequest &request, const ReplaceResult &result);
+
+// The title of every message the replace shows.
+inline QString ReplaceTitle() { return QStringLiteral("替换文件"); }

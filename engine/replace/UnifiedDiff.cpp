@@ -1,0 +1,62 @@
+#include "engine/replace/UnifiedDiff.h"
+
+#include "engine/scan/SourceLines.h"
+
+#include <vector>
+
+namespace {
+
+constexpr int Context = 3;
+
+// A line with its sign, marked as patch wants it when the file ends without a break.
+QString signedLine(const SourceLines &lines, int index, QChar sign)
+{
+    QString shown = sign + lines.line(index + 1).toString();
+    if (!shown.endsWith(u'\n'))
+        shown += QStringLiteral("\n\\ No newline at end of file\n");
+    return shown;
+}
+
+struct Change {
+    int oldFirst, oldLast, newFirst, newLast; // lines, inclusive
+};
+
+} // namespace
+
+QString UnifiedDiff(const QString &path, const QString &oldText, const QList<LiteralSpan> &before,
+                    const QString &newText, const QList<LiteralSpan> &after)
+{
+    const SourceLines oldLines(oldText), newLines(newText);
+    const auto lineOf = [](const SourceLines &lines, qsizetype position) { return lines.lineOf(position) - 1; }; // from 0
+    std::vector<Change> changes;
+    for (qsizetype i = 0; i < qMin(before.size(), after.size()); ++i) {
+        const LiteralSpan &a = before[i], &b = after[i];
+        if (QStringView(oldText).sliced(a.start, a.length) == QStringView(newText).sliced(b.start, b.length))
+            continue;
+        const Change change{lineOf(oldLines, a.start), lineOf(oldLines, a.start + qMax<qsizetype>(0, a.length - 1)),
+                            lineOf(newLines, b.start), lineOf(newLines, b.start + qMax<qsizetype>(0, b.length - 1))};
+        if (!changes.empty() && change.oldFirst <= changes.back().oldLast + 2 * Context + 1) {
+            changes.back().oldLast = qMax(changes.back().oldLast, change.oldLast); // one hunk
+            changes.back().newLast = qMax(changes.back().newLast, change.newLast);
+        } else {
+            changes.push_back(change);
+        }
+    }
+    if (changes.empty())
+        return QString();
+    QString diff = QStringLiteral("--- %1\n+++ %1\n").arg(path);
+    for (const Change &c : changes) {
+        const int from = qMax(0, c.oldFirst - Context), to = qMin(oldLines.count() - 1, c.oldLast + Context);
+        const int newFrom = c.newFirst - (c.oldFirst - from), newTo = c.newLast + (to - c.oldLast);
+        diff += QStringLiteral("@@ -%1,%2 +%3,%4 @@\n").arg(from + 1).arg(to - from + 1).arg(newFrom + 1).arg(newTo - newFrom + 1);
+        for (int i = from; i < c.oldFirst; ++i)
+            diff += signedLine(oldLines, i, u' ');
+        for (int i = c.oldFirst; i <= c.oldLast; ++i)
+            diff += signedLine(oldLines, i, u'-');
+        for (int i = c.newFirst; i <= c.newLast; ++i)
+            diff += signedLine(newLines, i, u'+');
+        for (int i = c.oldLast + 1; i <= to; ++i)
+            diff += signedLine(oldLines, i, u' ');
+    }
+    return diff;
+}

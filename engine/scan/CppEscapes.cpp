@@ -1,0 +1,131 @@
+#include "engine/scan/CppEscapes.h"
+
+namespace {
+
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+bool isOctal(QChar c) { return c >= u'0' && c <= u'7'; }
+
+char16_t simpleEscape(QChar c)
+{
+    switch (c.unicode()) {
+    case u'n': return u'\n';
+    case u't': return u'\t';
+    case u'r': return u'\r';
+    case u'a': return u'\a';
+    case u'b': return u'\b';
+    case u'f': return u'\f';
+    case u'v': return u'\v';
+    case u'\\': return u'\\';
+    case u'"': return u'"';
+    case u'\'': return u'\'';
+    case u'?': return u'?';
+    default: return 0;
+    }
+}
+
+// The value of exactly `digits` hex digits at `at`, or -1.
+qint64 fixedHex(QStringView text, qsizetype at, int digits)
+{
+    if (at + digits > text.size())
+        return -1;
+    qint64 value = 0;
+    for (int k = 0; k < digits; ++k) {
+        const int digit = hexValue(text[at + k]);
+        if (digit < 0)
+            return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<QString> DecodeCppEscapes(QStringView written)
+{
+    if (!written.contains(u'\\')) // most literals: nothing to decode
+        return written.contains(u'"') ? std::nullopt : std::optional<QString>(written.toString());
+    QString text;
+    text.reserve(written.size());
+    const qsizetype n = written.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (written[i] == u'"')
+            return std::nullopt; // a bare quote would have ended the literal
+        if (written[i] != u'\\') {
+            text += written[i];
+            continue;
+        }
+        if (++i >= n)
+            return std::nullopt; // a backslash at the end
+        const QChar c = written[i];
+        if (c == u'\n')
+            continue; // the line goes on
+        if (c == u'\r' && i + 1 < n && written[i + 1] == u'\n') {
+            ++i;
+            continue;
+        }
+        if (const char16_t simple = simpleEscape(c)) {
+            text += QChar(simple);
+        } else if (isOctal(c)) {
+            int value = 0;
+            for (int k = 0; k < 3 && i < n && isOctal(written[i]); ++k, ++i)
+                value = value * 8 + (written[i].unicode() - u'0');
+            --i;
+            if (value > 0x7F)
+                return std::nullopt; // a byte, not a character
+            text += QChar(char16_t(value));
+        } else if (c == u'x') {
+            qint64 value = 0;
+            qsizetype digits = 0;
+            while (i + 1 < n && hexValue(written[i + 1]) >= 0) {
+                value = qMin<qint64>(value * 16 + hexValue(written[++i]), 0x110000);
+                ++digits;
+            }
+            if (digits == 0 || value > 0x7F)
+                return std::nullopt;
+            text += QChar(char16_t(value));
+        } else if (c == u'u' || c == u'U') {
+            const int digits = c == u'u' ? 4 : 8;
+            const qint64 value = fixedHex(written, i + 1, digits);
+            if (value < 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+                return std::nullopt;
+            const char32_t point = char32_t(value);
+            text += QString::fromUcs4(&point, 1);
+            i += digits;
+        } else {
+            return std::nullopt; // an escape C++ does not know
+        }
+    }
+    return text;
+}
+
+QString EncodeCppEscapes(QStringView text)
+{
+    QString written;
+    written.reserve(text.size() + text.size() / 8);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\\': written += u"\\\\"; break;
+        case u'"': written += u"\\\""; break;
+        case u'\n': written += u"\\n"; break;
+        case u'\r': written += u"\\r"; break;
+        case u'\t': written += u"\\t"; break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                written += QStringLiteral("\\%1").arg(c.unicode(), 3, 8, QLatin1Char('0'));
+            else
+                written += c;
+        }
+    }
+    return written;
+}
