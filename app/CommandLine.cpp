@@ -6,7 +6,7 @@
 #include "engine/replace/OwnLiterals.h"
 #include "engine/files/ParallelFor.h"
 #include "engine/replace/ReplaceAndSave.h"
-#include "engine/replace/RowAnalysis.h"
+#include "engine/replace/ReplacementChecks.h"
 #include "engine/scan/SourceLines.h"
 #include "engine/files/SourcePaths.h"
 #include "engine/replace/UnifiedDiff.h"
@@ -201,7 +201,7 @@ int exportCommand(const Options &options)
         const Document document = Document::Load(path, true);
         if (!document.error.isEmpty())
             return Read{document.error, {}, 0};
-        const CatalogSource source{current.absoluteFilePath(path), document.text, document.rows, document.found};
+        const CatalogSource source{current.absoluteFilePath(path), document.text, document.rows, document.found, true};
         return Read{QString(), PrepareCatalogRows(source, folder), document.found.size()};
     }, [&](const Read &file) {
         ++files;
@@ -260,21 +260,20 @@ QString problemWords(ReplacementProblem problem)
     return QString();
 }
 
-// The same checks the window marks its rows with; they warn, and never stop the write.
-QStringList warningsOf(const Document &document, const QStringList &replacements)
+// The translations' placeholders and access keys against their texts': they warn, and never stop the write.
+QStringList warningsOf(const Document &document, const FillResult &fill, const QList<LiteralSpan> &spans)
 {
-    const RowAnalysis analysis = AnalyseRows(document.text, document.rows.spans, document.rows.rawDelimiters,
-                                             document.found, replacements, true);
     QStringList warnings;
     const SourceLines lines(document.text);
-    for (qsizetype i = 0; i < analysis.problems.size(); ++i) {
+    for (qsizetype i = 0; i < fill.filledRows.size(); ++i) {
+        const CatalogEntry &entry = *fill.filledEntries[i];
         QStringList words;
-        for (const ReplacementProblem problem : analysis.problems[i])
+        for (const ReplacementProblem problem : CheckFormat(entry.source, entry.translation))
             words << problemWords(problem);
         if (!words.isEmpty()) {
-            const int line = lines.lineOf(document.rows.spans[i].start);
+            const int line = lines.lineOf(spans[fill.filledRows[i]].start);
             warnings << QStringLiteral("警告：%1 第 %2 行：译文“%3”%4。") // one arg(): a path or a text may hold "%1"
-                            .arg(document.path, QString::number(line), replacements[i], words.join(u'，'));
+                            .arg(document.path, QString::number(line), entry.translation, words.join(u'，'));
         }
     }
     return warnings;
@@ -291,31 +290,49 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, bool dryRu
         imported.problem = document.error;
         return imported;
     }
-    const FillResult fill = FillFromCatalog(catalog, document.found, document.found, document.rows);
+    // A form's rows are its texts; a C++ file's strings are its whole literals, joined as the compiler joins them.
+    const bool code = !document.rows.xml;
+    QList<LiteralSpan> spans = document.rows.spans;
+    QStringList found = document.found;
+    QStringList delimiters = document.rows.rawDelimiters;
+    if (code) {
+        spans.clear();
+        delimiters.clear();
+        for (const CodeLiteral &literal : document.rows.literals) {
+            spans.append(literal.content);
+            delimiters.append(literal.rawDelimiter);
+        }
+        found = LiteralsAt(document.text, spans);
+    }
+    const FillResult fill = code ? FillWholeStrings(catalog, document.text, document.rows)
+                                 : FillFromCatalog(catalog, found, found, document.rows);
     imported.used = fill.used;
     if (!fill.notWritableRows.isEmpty()) {
         const SourceLines lines(document.text);
         for (const int row : fill.notWritableRows) {
-            const QString line = QString::number(lines.lineOf(document.rows.spans[row].start));
-            imported.unwritable << (document.rows.xml
-                ? QStringLiteral("%1 第 %2 行：译文含有 XML 无法容纳的字符，没有写入。").arg(document.path, line)
-                : QStringLiteral("%1 第 %2 行：译文含有原始字符串的结束符 )%3\"，写不进这个原始字符串，没有写入。")
-                      .arg(document.path, line, document.rows.rawDelimiters[row]));
+            const QString line = QString::number(lines.lineOf(spans[row].start));
+            imported.unwritable << (code
+                ? QStringLiteral("%1 第 %2 行：译文含有原始字符串的结束符 )%3\"，写不进这个原始字符串，没有写入。")
+                      .arg(document.path, line, delimiters[row])
+                : QStringLiteral("%1 第 %2 行：译文含有 XML 无法容纳的字符，没有写入。").arg(document.path, line));
         }
     }
     if (fill.counts.filled == 0)
         return imported;
-    if (!document.rows.xml) // a form's text is no C++ literal
-        imported.warnings = warningsOf(document, fill.replacements);
+    if (code) // a form's text is no C++ literal
+        imported.warnings = warningsOf(document, fill, spans);
     if (dryRun) {
-        const OwnLiterals own = ReplaceOwnLiterals(document.text, document.rows.spans, fill.replacements);
-        imported.diff = UnifiedDiff(document.path, document.text, document.rows.spans, own.text, own.spans);
+        const OwnLiterals own = ReplaceOwnLiterals(document.text, spans, fill.replacements);
+        imported.diff = UnifiedDiff(document.path, document.text, spans, own.text, own.spans);
         imported.outcome = imported.diff.isEmpty() ? Imported::LeftAlone : Imported::Written;
         return imported;
     }
-    document.replacements = fill.replacements;
+    ReplaceRequest request = document.saveRequest(true);
+    request.found = found;
+    request.replacements = fill.replacements;
+    request.spans = spans;
     try {
-        const ReplaceResult result = ReplaceAndSave(document.saveRequest(true));
+        const ReplaceResult result = ReplaceAndSave(request);
         imported.notes << result.recovered;
         if (result.refusal == Refusal::ChangedOnDisk && !again) { // another Zelvane wrote it meanwhile: once more from what it wrote
             Imported next = importInto(path, catalog, false, true);

@@ -107,6 +107,39 @@ private slots:
         QCOMPARE(zelvane({"--version"}).out, "zelvane " ZELVANE_VERSION "\n");
     }
 
+    // A sentence written as adjacent literals is one entry, spaces and all; its
+    // translation, imported, is exactly what the compiler makes of the
+    // literals, on the same lines. A catalog of trimmed rows still reaches them.
+    void sentencesRoundTrip()
+    {
+        QDir(m_dir.path()).mkpath("join");
+        const QByteArray code = "constexpr const char text[] = u8\"Could not read \" // why\n    \"the key, \"\n"
+                                "    \"file \" R\"(\"missing\")\" \".\";\nconstexpr const char pad[] = \" for \";\n"
+                                "constexpr const char old[] = \"wsl \";\n";
+        writeBytes(path("join/a.cpp"), code);
+        QCOMPARE(zelvane({"export", "--all", "-o", "join.ts", "join"}).status, 0);
+        Catalog catalog = ReadCatalog(path("join.ts"));
+        QStringList sources;
+        for (const CatalogEntry &entry : std::as_const(catalog.entries))
+            sources << entry.source;
+        QCOMPARE(sources, (QStringList{"Could not read the key, file \"missing\".", " for ", "wsl "}));
+        catalog.entries[0].translation = "无法读取密钥：文件“missing”\\不存在\t。";
+        catalog.entries[1].translation = "的"; // the translator drops the spaces
+        catalog.entries[2] = CatalogEntry{"wsl", "WSL 子系统"}; // as an older catalog has it
+        for (CatalogEntry &entry : catalog.entries)
+            entry.finished = true;
+        WriteCatalog(catalog, path("tr.ts"), "tr");
+        QCOMPARE(zelvane({"import", "tr.ts", "join"}).status, 0);
+        const QByteArray imported = readBytes(path("join/a.cpp"));
+        QCOMPARE(imported.count('\n'), code.count('\n'));
+        writeBytes(path("check.cpp"), "#include \"join/a.cpp\"\nconstexpr bool same(const char *a, const char *b) "
+                                      "{ return *a == *b && (!*a || same(a + 1, b + 1)); }\n"
+                                      "static_assert(same(text, \"" + catalog.entries[0].translation.toUtf8().replace("\\", "\\\\").replace("\t", "\\t") + "\"));\n"
+                                      "static_assert(same(pad, \"的\"));\nstatic_assert(same(old, \"WSL 子系统 \"));\n");
+        const Run compiled = run(m_dir.path(), "g++", {"-std=c++17", "-fsyntax-only", "check.cpp"});
+        QVERIFY2(compiled.status == 0, qPrintable(compiled.err + imported));
+    }
+
     // A Qt program whose code compares a button's text with its form's: the
     // form's entries are lupdate's, the shared text is one entry, and
     // translated through gettext's and Qt's tools the program still builds and

@@ -5,6 +5,7 @@
 #include "support/Window.h"
 
 #include "engine/catalog/Catalog.h"
+#include "engine/catalog/CatalogFormats.h"
 #include "engine/scan/CodeStrings.h"
 #include "engine/scan/CppEscapes.h"
 #include "engine/Document.h"
@@ -198,6 +199,56 @@ private slots:
         }
         QCOMPARE(described, uses);
         QCOMPARE(kindsFound, kinds);
+    }
+
+    // The catalog's strings are the compiler's: adjacent literals one text, spaces
+    // kept; each imported back (the translation in the first literal, the others
+    // emptied) reads as its translation, on the same lines.
+    void wholeStrings_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QStringList>("texts"); // each text, and the line of its first literal
+        QTest::newRow("two") << "tr(\"Could not read \" \"the key.\");" << QStringList{"Could not read the key.@1"};
+        QTest::newRow("three, over lines") << "f(\"a, \"\n  \"b, \"\r\n\"c\");" << QStringList{"a, b, c@1"};
+        QTest::newRow("comments and a spliced line") << "f(\"a\" /* x */ // y\n \\\n \"b\");" << QStringList{"ab@1"};
+        QTest::newRow("prefixes, escapes") << "f(u8\"\\x41\" L\"\\n\" \"\\\"\");" << QStringList{"A\n\"@1"};
+        QTest::newRow("a raw string among them") << "f(\"a \" R\"x(\"b\")x\" \" c\");" << QStringList{"a \"b\" c@1"};
+        QTest::newRow("a macro between: two") << "f(\"%\" PRId64 \" items\");\ng(\"x\"); h(\"y\");" << QStringList{"%@1", " items@1", "x@2", "y@2"};
+        QTest::newRow("spaces kept: two texts") << "f(\"wsl \");\nf(\"wsl\"); f(\" \"); f(\"\"); f(\"\ta\");"
+                                                << QStringList{"wsl @1", "wsl@2", " @2", "\ta@2"};
+        QTest::newRow("a directive between: two") << "f(\"a\"\n#if X\n\"b\"\n#endif\n);" << QStringList{"a@1", "b@3"};
+        QTest::newRow("a line comment, an #include name") << "#include \"a.h\"\n// \"no\"\n\"yes\"" << QStringList{"yes@3"};
+    }
+
+    void wholeStrings()
+    {
+        QFETCH(QString, code);
+        QFETCH(QStringList, texts);
+        const TextRows rows = ScanRows(code, true);
+        Catalog catalog = CatalogFromRows({{"a.cpp", code, rows, {}, true}}, ".");
+        QStringList found;
+        for (CatalogEntry &entry : catalog.entries) {
+            found << entry.source + "@" + QString::number(entry.places.value(0).line);
+            entry.translation = "〈" + entry.source + "〉\n";
+            entry.finished = true;
+        }
+        QCOMPARE(found, texts);
+        const FillResult fill = FillWholeStrings(CatalogIndex(catalog), code, rows);
+        QCOMPARE(fill.counts.filled, texts.size());
+        QList<LiteralSpan> spans;
+        for (const CodeLiteral &literal : rows.literals)
+            spans << literal.content;
+        const QString written = ReplaceOwnLiterals(code, spans, fill.replacements).text;
+        const TextRows after = ScanRows(written, true);
+        QStringList translated;
+        for (qsizetype i = 0; i < after.literals.size(); i = JoinedEnd(after.literals, i))
+            translated << JoinedText(written, after.literals, i, JoinedEnd(after.literals, i)).value_or("-");
+        translated.removeAll(QString());
+        QStringList expected;
+        for (const CatalogEntry &entry : std::as_const(catalog.entries))
+            expected << entry.translation;
+        QCOMPARE(translated, expected);
+        QCOMPARE(written.count('\n'), code.count('\n'));
     }
 
     // What a literal's text stands for; "-" where it stands for bytes or is malformed.

@@ -55,6 +55,9 @@ struct CatalogSource {
     QString text;             // its text
     TextRows rows;            // where each row stands, raw delimiters
     QStringList replacements; // each row's current replacement; a changed one is a finished translation
+    // The C++ strings as the compiler has them rather than the rows: adjacent
+    // literals one text, spaces kept (the command line's catalog; replacements unused).
+    bool wholeStrings = false;
 };
 
 // Entries in first-row order over the sources, places relative to `folder`.
@@ -120,6 +123,8 @@ struct FillResult {
     FillCounts counts;
     QList<int> notWritableRows; // the rows counted in notWritable
     QSet<const CatalogEntry *> used; // the finished translations whose text is a row here
+    QList<int> filledRows;           // FillWholeStrings: the first literal of each string given its translation,
+    QList<const CatalogEntry *> filledEntries; // and the entry it came from
 };
 
 // A catalog's entries by their text, made once for many files.
@@ -143,3 +148,12 @@ FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, 
                            const TextRows &rows);
 FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
                            const TextRows &rows);
+
+// The same for a C++ text's whole strings (TextRows::literals): each string
+// (adjacent literals joined, spaces kept) whose text has a finished translation
+// gets it in its first literal, written as that literal needs it, and its other
+// literals emptied, so that the code compiles to exactly the translation and
+// keeps its lines. A single literal whose whole text has no entry but whose
+// trimmed row has one (a catalog of rows) gets it over the row. The
+// replacements are each literal's new content, one per literal.
+FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, const TextRows &rows);

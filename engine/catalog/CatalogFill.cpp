@@ -7,17 +7,31 @@
 
 namespace {
 
+// A translation as a C++ literal with this raw string delimiter (a null one: an
+// ordinary literal) needs it written; std::nullopt when it cannot be.
+std::optional<QString> writtenInLiteral(const QString &delimiter, const QString &translation)
+{
+    if (delimiter.isNull())
+        return EncodeCppEscapes(translation);
+    if (translation.contains(RawStringClosing(delimiter)))
+        return std::nullopt; // it would end the raw string
+    return translation;
+}
+
 // A translation as its row's place needs it written; std::nullopt when it cannot be.
 std::optional<QString> writtenFor(const TextRows &rows, qsizetype row, const QString &translation)
 {
-    if (rows.xml)
-        return EncodeXmlText(translation);
-    const QString delimiter = rows.rawDelimiters.value(row);
-    if (delimiter.isNull())
-        return EncodeCppEscapes(translation);
-    if (translation.contains(QLatin1Char(')') + delimiter + QLatin1Char('"')))
-        return std::nullopt; // it would end the raw string
-    return translation;
+    return rows.xml ? EncodeXmlText(translation) : writtenInLiteral(rows.rawDelimiters.value(row), translation);
+}
+
+// A literal's content with its row's stretch written over: how a catalog that
+// holds the row's trimmed text (an older one, or the window's) still reaches it.
+QString overRow(QStringView text, const CodeLiteral &literal, const LiteralSpan &row, const QString &written)
+{
+    const QStringView content = text.sliced(literal.content.start, literal.content.length);
+    const qsizetype before = row.start - literal.content.start;
+    QString result = content.first(before).toString() + written;
+    return result.append(content.sliced(before + row.length));
 }
 
 } // namespace
@@ -80,3 +94,46 @@ FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, 
     return result;
 }
 
+
+FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, const TextRows &rows)
+{
+    const QList<CodeLiteral> &literals = rows.literals;
+    FillResult result;
+    for (const CodeLiteral &literal : literals)
+        result.replacements.append(text.mid(literal.content.start, literal.content.length));
+    for (qsizetype first = 0; first < literals.size(); first = JoinedEnd(literals, first)) {
+        const qsizetype end = JoinedEnd(literals, first);
+        const std::optional<QString> joined = JoinedText(text, literals, first, end);
+        const CatalogEntry *entry = joined && !joined->isEmpty() ? index.find(*joined) : nullptr;
+        const qsizetype row = literals[first].row;
+        const bool byRow = !entry && end == first + 1 && row >= 0;
+        if (byRow) {
+            const std::optional<QString> rowText = RowSource(rows, row, text.mid(rows.spans[row].start, rows.spans[row].length));
+            entry = rowText ? index.find(*rowText) : nullptr;
+        }
+        if (!entry)
+            continue;
+        if (!entry->finished) {
+            ++result.counts.unfinished;
+            continue;
+        }
+        if (entry->translation == entry->source)
+            continue;
+        result.used.insert(entry);
+        const std::optional<QString> written = writtenInLiteral(literals[first].rawDelimiter, entry->translation);
+        if (!written) {
+            ++result.counts.notWritable;
+            result.notWritableRows.append(int(first));
+            continue;
+        }
+        // The translation in the first literal, the others emptied: every line stays where it was.
+        result.replacements[first] = byRow ? overRow(text, literals[first], rows.spans[row], *written) : *written;
+        for (qsizetype i = first + 1; i < end; ++i)
+            result.replacements[i].clear();
+        result.filledRows.append(int(first));
+        result.filledEntries.append(entry);
+        ++result.counts.filled;
+    }
+    result.counts.notFound = index.translations() - int(result.used.size());
+    return result;
+}

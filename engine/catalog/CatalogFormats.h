@@ -23,5 +23,10 @@ extern const CatalogFormat PoFormat;
 // A text as a problem quotes it: 40 characters at most.
 QString ShortText(const QString &text);
 
+// The string literals [first, end) stand for, joined; std::nullopt when one cannot be decoded.
+std::optional<QString> JoinedText(QStringView text, const QList<CodeLiteral> &literals, qsizetype first, qsizetype end);
+// Where the string that starts at literal `first` ends: the first literal after it that the compiler does not join to it.
+qsizetype JoinedEnd(const QList<CodeLiteral> &literals, qsizetype first);
+
 // What a row's text, or a replacement written in its place, stands for.
 std::optional<QString> RowSource(const TextRows &rows, qsizetype row, const QString &written);

@@ -19,10 +19,74 @@ std::optional<QString> RowSource(const TextRows &rows, qsizetype row, const QStr
     return delimiter.isNull() ? DecodeCppEscapes(written) : std::optional<QString>(written);
 }
 
+std::optional<QString> JoinedText(QStringView text, const QList<CodeLiteral> &literals, qsizetype first, qsizetype end)
+{
+    QString joined;
+    for (qsizetype i = first; i < end; ++i) {
+        const CodeLiteral &literal = literals[i];
+        const QStringView content = text.sliced(literal.content.start, literal.content.length);
+        if (!literal.rawDelimiter.isNull()) {
+            joined += content;
+        } else if (const std::optional<QString> decoded = DecodeCppEscapes(content)) {
+            joined += *decoded;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return joined;
+}
+
+qsizetype JoinedEnd(const QList<CodeLiteral> &literals, qsizetype first)
+{
+    qsizetype end = first + 1;
+    while (end < literals.size() && literals[end].joinsPrevious)
+        ++end;
+    return end;
+}
+
+namespace {
+
+// A C++ file's strings as the compiler has them: adjacent literals joined, each
+// string whole (spaces included), its place and use those of its first literal.
+void prepareWholeStrings(const CatalogSource &source, CatalogRows &rows)
+{
+    const QList<CodeLiteral> &literals = source.rows.literals;
+    QList<qsizetype> firsts;
+    QList<LiteralSpan> spans;
+    for (qsizetype i = 0; i < literals.size(); i = JoinedEnd(literals, i)) {
+        firsts.append(i);
+        spans.append(literals[i].content);
+    }
+    const QList<StringUse> uses = StringUses(source.text, spans, source.rows.regions);
+    qsizetype counted = 0;
+    int line = 1;
+    for (qsizetype k = 0; k < firsts.size(); ++k) {
+        const qsizetype first = firsts[k];
+        std::optional<QString> text = JoinedText(source.text, literals, first, JoinedEnd(literals, first));
+        if (!text) {
+            ++rows.undecodable;
+            continue;
+        }
+        if (text->isEmpty())
+            continue;
+        line += int(CountChar(QStringView(source.text).sliced(counted, spans[k].start - counted), u'\n'));
+        counted = spans[k].start;
+        const StringUse &use = uses[k];
+        const bool data = KindOfUse(use, *text) == UseKind::Data;
+        rows.rows.append({std::move(*text), QString(), line, QString(), QString(), DescribeUse(use).trimmed(), data});
+    }
+}
+
+} // namespace
+
 CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folder)
 {
     CatalogRows rows;
     rows.file = QDir::fromNativeSeparators(QDir(folder).relativeFilePath(source.path));
+    if (source.wholeStrings && !source.rows.xml) {
+        prepareWholeStrings(source, rows);
+        return rows;
+    }
     qsizetype counted = 0;
     int line = 1;
     const QList<StringUse> uses = source.rows.xml ? QList<StringUse>() : StringUses(source.text, source.rows.spans, source.rows.regions);

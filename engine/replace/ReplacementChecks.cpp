@@ -1,5 +1,7 @@
 #include "engine/replace/ReplacementChecks.h"
 
+#include "engine/scan/CodeStrings.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -144,10 +146,17 @@ QList<ReplacementProblem> CheckRawReplacement(const QString &found, const QStrin
                                               const QString &delimiter)
 {
     QList<ReplacementProblem> problems;
-    const QString closing = QLatin1Char(')') + delimiter + QLatin1Char('"');
+    const QString closing = RawStringClosing(delimiter);
     if (replacement.contains(closing) && !found.contains(closing))
         problems.append(ReplacementProblem::EndsLiteral);
     appendFormatProblems(found, replacement, problems);
+    return problems;
+}
+
+QList<ReplacementProblem> CheckFormat(const QString &text, const QString &translation)
+{
+    QList<ReplacementProblem> problems;
+    appendFormatProblems(text, translation, problems);
     return problems;
 }
 

@@ -26,6 +26,9 @@ QList<ReplacementProblem> CheckReplacement(const QString &found, const QString &
 QList<ReplacementProblem> CheckRawReplacement(const QString &found, const QString &replacement,
                                               const QString &delimiter);
 
+// Only the placeholders and access keys: a text and its translation, as they read.
+QList<ReplacementProblem> CheckFormat(const QString &text, const QString &translation);
+
 // The placeholders in text order, each as written after its '%': printf
 // conversions by their length modifier and letter ("d", "ld"), markers whole
 // ("1", "L2"). "%%" is a percent sign.

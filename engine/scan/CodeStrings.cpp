@@ -1,5 +1,6 @@
 #include "engine/scan/CodeStrings.h"
 
+#include "engine/scan/CppEscapes.h"
 #include "engine/scan/FindText.h"
 
 #include <algorithm>
@@ -16,6 +17,11 @@ bool isRawPrefix(QStringView word)
 {
     return word == u"R" || word == u"LR" || word == u"uR" || word == u"UR" || word == u"u8R";
 }
+// A string literal's encoding prefix, or a raw string's.
+bool isStringPrefix(QStringView word)
+{
+    return isRawPrefix(word) || word == u"u8" || word == u"u" || word == u"U" || word == u"L";
+}
 bool isIncludeDirective(QStringView word)
 {
     return word == u"include" || word == u"include_next" || word == u"import";
@@ -23,6 +29,34 @@ bool isIncludeDirective(QStringView word)
 // A raw string's delimiter may hold none of these.
 bool isDelimiterChar(QChar c) { return !QStringView(u" ()\\\t\v\f\r\n").contains(c); }
 constexpr qsizetype LongestDelimiter = 16;
+
+// Where the comment that starts with the '/' at q ("//" or "/*") ends: a line
+// comment at its line's end (spliced lines joined), a block comment after "*/".
+qsizetype commentEnd(QStringView t, qsizetype q)
+{
+    if (t[q + 1] == u'/')
+        return LogicalLineEnd(t, q + 2);
+    const qsizetype close = FindText(t, u"*/", q + 2);
+    return close < 0 ? t.size() : close + 2;
+}
+
+// Whether [from, to) holds only blanks, line breaks, spliced lines and comments:
+// two string literals with nothing more between them are one string.
+bool onlyBlanksBetween(QStringView t, qsizetype from, qsizetype to)
+{
+    while (from < to) {
+        const QChar c = t[from];
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v')
+            ++from;
+        else if (const qsizetype splice = SpliceLength(t, from))
+            from += splice;
+        else if (c == u'/' && from + 1 < to && (t[from + 1] == u'/' || t[from + 1] == u'*'))
+            from = commentEnd(t, from);
+        else
+            return false;
+    }
+    return from == to;
+}
 
 // The token right before a quote or an apostrophe: the identifier or number
 // that ends there, or none.
@@ -35,8 +69,8 @@ struct Word {
 class CodeScanner
 {
 public:
-    CodeScanner(QStringView text, QList<CodeString> *strings, QList<CodeRegion> *regions)
-        : t(text), n(text.size()), m_strings(strings), m_regions(regions) {}
+    CodeScanner(QStringView text, QList<CodeString> *strings, QList<CodeRegion> *regions, QList<CodeLiteral> *literals = nullptr)
+        : t(text), n(text.size()), m_strings(strings), m_regions(regions), m_literals(literals) {}
 
     void run()
     {
@@ -77,27 +111,22 @@ private:
         return span;
     }
 
+    // A whole literal token [start, end), its content [begin, close), for the catalog.
+    void addLiteral(qsizetype start, qsizetype end, qsizetype begin, qsizetype close, const QString &delimiter, LiteralSpan row)
+    {
+        if (!m_literals)
+            return;
+        const bool joins = m_lastLiteralEnd >= 0 && onlyBlanksBetween(t, m_lastLiteralEnd, start);
+        const qsizetype rowIndex = row.start >= 0 ? m_strings->size() - 1 : -1;
+        m_literals->append({{begin, close - begin}, delimiter, joins, rowIndex});
+        m_lastLiteralEnd = end;
+    }
+
     qsizetype slash(qsizetype q)
     {
         if (q + 1 >= n || (t[q + 1] != u'/' && t[q + 1] != u'*'))
             return q + 1;
-        qsizetype end = n;
-        if (t[q + 1] == u'*') {
-            const qsizetype close = FindText(t, u"*/", q + 2);
-            end = close < 0 ? n : close + 2;
-        } else {
-            for (qsizetype from = q + 2;;) {
-                const qsizetype lf = FindChar(t, u'\n', from);
-                if (lf < 0)
-                    break;
-                const bool continued = t[lf - 1] == u'\\' || (t[lf - 1] == u'\r' && t[lf - 2] == u'\\');
-                if (!continued) {
-                    end = lf;
-                    break;
-                }
-                from = lf + 1;
-            }
-        }
+        const qsizetype end = commentEnd(t, q);
         record(q, end, CodePlace::Comment);
         return end;
     }
@@ -189,8 +218,7 @@ private:
             }
             if (t[j] == u'\n')
                 return j; // unterminated: the line break is read as code
-            const bool breakNext = j + 1 < n && (t[j + 1] == u'\n' || (t[j + 1] == u'\r' && j + 2 < n && t[j + 2] == u'\n'));
-            if (breakNext)
+            if (SpliceLength(t, j) > 0)
                 return j + 1;
             j += 2;
         }
@@ -199,12 +227,14 @@ private:
     qsizetype quote(qsizetype q)
     {
         const Word word = wordBefore(q);
-        if (word.kind == Word::Identifier && isRawPrefix(t.sliced(word.start, word.end - word.start))) {
+        const QStringView prefix = word.kind == Word::Identifier && word.end == q ? t.sliced(word.start, q - word.start) : QStringView();
+        const qsizetype start = isStringPrefix(prefix) ? word.start : q;
+        if (isRawPrefix(prefix)) {
             qsizetype open = q + 1;
             while (open < n && open - (q + 1) < LongestDelimiter && isDelimiterChar(t[open]))
                 ++open;
             if (open < n && t[open] == u'(')
-                return rawString(q, open);
+                return rawString(start, q, open);
         }
         bool hasTab = false;
         for (qsizetype j = q + 1;;) {
@@ -221,6 +251,7 @@ private:
             if (t[j] == u'"') {
                 const LiteralSpan row = addRow(q + 1, j, QString(), hasTab);
                 record(q, j + 1, CodePlace::String, row);
+                addLiteral(start, j + 1, q + 1, j, QString(), row);
                 return j + 1;
             }
             if (t[j] == u'\n') {
@@ -228,15 +259,15 @@ private:
                 return j; // unterminated: no row, and the line break is read as code
             }
             hasTab |= j + 1 < n && t[j + 1] == u'\t';
-            j += j + 2 < n && t[j + 1] == u'\r' && t[j + 2] == u'\n' ? 3 : 2; // the escaped character
+            j += qMax<qsizetype>(2, SpliceLength(t, j)); // the escaped character, or a spliced line break
         }
     }
 
-    qsizetype rawString(qsizetype q, qsizetype open)
+    qsizetype rawString(qsizetype start, qsizetype q, qsizetype open)
     {
         QString delimiter = QStringLiteral("");
         delimiter += t.sliced(q + 1, open - q - 1);
-        const QString closing = QLatin1Char(')') + delimiter + QLatin1Char('"');
+        const QString closing = RawStringClosing(delimiter);
         const qsizetype close = FindText(t, closing, open + 1);
         if (close < 0) {
             record(q, n, CodePlace::String);
@@ -245,6 +276,7 @@ private:
         const qsizetype end = close + closing.size();
         const LiteralSpan row = addRow(open + 1, close, delimiter, FindChar(t.sliced(open + 1, close - open - 1), u'\t') >= 0);
         record(q, end, CodePlace::String, row);
+        addLiteral(start, end, open + 1, close, delimiter, row);
         return end;
     }
 
@@ -253,9 +285,16 @@ private:
     qsizetype m_boundary = 0; // where the last token read ended: an identifier or number may begin there
     QList<CodeString> *m_strings;
     QList<CodeRegion> *m_regions;
+    QList<CodeLiteral> *m_literals;
+    qsizetype m_lastLiteralEnd = -1; // where the last whole literal token ended
 };
 
 } // namespace
+
+QString RawStringClosing(const QString &delimiter)
+{
+    return QLatin1Char(')') + delimiter + QLatin1Char('"');
+}
 
 QList<CodeString> ScanCodeStrings(QStringView text)
 {
@@ -302,7 +341,7 @@ TextRows ScanRows(QStringView text, bool codeStrings)
         return rows;
     }
     QList<CodeString> strings;
-    CodeScanner(text, &strings, &rows.regions).run();
+    CodeScanner(text, &strings, &rows.regions, &rows.literals).run();
     rows.spans.reserve(strings.size());
     rows.rawDelimiters.reserve(strings.size());
     for (const CodeString &s : strings) {

@@ -19,6 +19,19 @@ struct CodeString {
 };
 Q_DECLARE_TYPEINFO(CodeString, Q_RELOCATABLE_TYPE); // a growing list moves its rows by memory copy
 
+// What ends a raw string with this delimiter: )d"
+QString RawStringClosing(const QString &delimiter);
+
+// A whole string literal token, as the catalog takes it: all of its content,
+// spaces and TABs included, and whether the compiler joins it to the one before.
+struct CodeLiteral {
+    LiteralSpan content;  // between the quotes (a raw string's parentheses), untrimmed
+    QString rawDelimiter; // as CodeString's
+    bool joinsPrevious = false; // only blanks, spliced lines and comments since the literal before: one string
+    qsizetype row = -1;   // its row (an index into TextRows::spans), or -1 when it gives none
+};
+Q_DECLARE_TYPEINFO(CodeLiteral, Q_RELOCATABLE_TYPE);
+
 // The string literal tokens of a C++ text, in order, as a compiler reads them:
 // comments, character literals, numbers with digit separators and the header
 // names of #include / #include_next / #import lines are skipped, raw strings
@@ -59,5 +72,6 @@ struct TextRows {
     QStringList notes;    // a form's: each row's note for the translator
     QStringList uses;     // a form's: each row's widget and property
     QList<CodeRegion> regions; // the C++ reading's: what its scan found, for a second look without a second scan
+    QList<CodeLiteral> literals; // the C++ reading's: every terminated string literal token
 };
 TextRows ScanRows(QStringView text, bool codeStrings);

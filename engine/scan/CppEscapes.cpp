@@ -51,6 +51,28 @@ qint64 fixedHex(QStringView text, qsizetype at, int digits)
 
 } // namespace
 
+qsizetype SpliceLength(QStringView text, qsizetype at)
+{
+    if (at >= text.size() || text[at] != u'\\')
+        return 0;
+    if (at + 1 < text.size() && text[at + 1] == u'\n')
+        return 2;
+    return at + 2 < text.size() && text[at + 1] == u'\r' && text[at + 2] == u'\n' ? 3 : 0;
+}
+
+qsizetype LogicalLineEnd(QStringView text, qsizetype from)
+{
+    for (;;) {
+        const qsizetype lf = text.indexOf(u'\n', from);
+        if (lf < 0)
+            return text.size();
+        const qsizetype backslash = lf - (lf > 0 && text[lf - 1] == u'\r' ? 2 : 1);
+        if (backslash < 0 || SpliceLength(text, backslash) == 0)
+            return lf;
+        from = lf + 1;
+    }
+}
+
 std::optional<QString> DecodeCppEscapes(QStringView written)
 {
     if (!written.contains(u'\\')) // most literals: nothing to decode
@@ -65,15 +87,13 @@ std::optional<QString> DecodeCppEscapes(QStringView written)
             text += written[i];
             continue;
         }
+        if (const qsizetype splice = SpliceLength(written, i)) {
+            i += splice - 1; // the line goes on
+            continue;
+        }
         if (++i >= n)
             return std::nullopt; // a backslash at the end
         const QChar c = written[i];
-        if (c == u'\n')
-            continue; // the line goes on
-        if (c == u'\r' && i + 1 < n && written[i + 1] == u'\n') {
-            ++i;
-            continue;
-        }
         if (const char16_t simple = simpleEscape(c)) {
             text += QChar(simple);
         } else if (isOctal(c)) {

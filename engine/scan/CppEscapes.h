@@ -5,6 +5,15 @@
 
 #include <optional>
 
+// A backslash at `at` that ends its line (before LF or CR LF) splices the line
+// to the next, before anything else reads the text: the length of the
+// backslash and its line break, else 0.
+qsizetype SpliceLength(QStringView text, qsizetype at);
+
+// Where the line holding `from` ends once spliced lines are joined: the index
+// of its LF, or the text's size.
+qsizetype LogicalLineEnd(QStringView text, qsizetype from);
+
 // The characters an ordinary literal's text stands for: \n \t \r \a \b \f \v \\ \" \' \? decoded,
 // octal (1-3 digits), \x (all hex digits that follow), \u (4) and \U (8) escapes decoded, a
 // backslash before a line break dropped. std::nullopt when an octal or \x escape above 0x7F

@@ -219,8 +219,7 @@ private:
     qsizetype region(const CodeRegion &region)
     {
         if (region.place == CodePlace::String) {
-            if (region.row.start >= 0)
-                string(region);
+            string(region);
             push(Tok::String, {});
         } else if (region.place == CodePlace::Code) {
             push(Tok::Number, {}); // a character literal is a value like a number
@@ -230,10 +229,10 @@ private:
 
     void string(const CodeRegion &region)
     {
-        while (m_row < m_rows.size() && m_rows[m_row].start < region.row.start)
+        while (m_row < m_rows.size() && m_rows[m_row].start < region.start)
             ++m_row;
-        if (m_row >= m_rows.size() || m_rows[m_row].start != region.row.start)
-            return;
+        if (m_row >= m_rows.size() || m_rows[m_row].start >= region.end)
+            return; // no span asked for in this literal
         StringUse &use = m_uses[m_row];
         use.function = currentFunction();
         if (m_stack.last().kind == Kind::Group)

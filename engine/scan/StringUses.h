@@ -16,8 +16,9 @@ struct StringUse {
     QString function;  // the function defined around it, "Class::method" or "method"; empty outside one
 };
 
-// One use for each row of ScanCodeStrings(text), in its order; `regions`, when
-// given, are ScanCodeRegions(text), as ScanRows keeps them.
+// One use for each span, in order: each lies in a string literal token (a row of
+// ScanCodeStrings(text), or a literal's content), at most one in each; `regions`,
+// when given, are ScanCodeRegions(text), as ScanRows keeps them.
 QList<StringUse> StringUses(QStringView text, const QList<LiteralSpan> &rows, const QList<CodeRegion> &regions = {});
 
 // Whether a place's text is seen by a person or is the program's data.
