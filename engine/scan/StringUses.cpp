@@ -1,6 +1,7 @@
 #include "engine/scan/StringUses.h"
 
 #include "engine/scan/CodeStrings.h"
+#include "engine/scan/CppEscapes.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -199,22 +200,6 @@ private:
         return i == 0 || t[i - 1] == u'\n' || (i == 1 && t[0].unicode() == 0xFEFF);
     }
 
-    // Where a line that backslashes may continue ends.
-    qsizetype logicalLineEnd(qsizetype i) const
-    {
-        for (;;) {
-            const qsizetype lf = t.indexOf(u'\n', i);
-            if (lf < 0)
-                return n;
-            qsizetype before = lf;
-            if (before > 0 && t[before - 1] == u'\r')
-                --before;
-            if (before == 0 || t[before - 1] != u'\\')
-                return lf;
-            i = lf + 1;
-        }
-    }
-
     // ---- what the scanner found ----
     qsizetype region(const CodeRegion &region)
     {
@@ -303,7 +288,7 @@ private:
         while (e < n && isIdentifierPart(t[e]))
             ++e;
         const QString name = t.sliced(k, e - k).toString();
-        m_directiveEnd = logicalLineEnd(e);
+        m_directiveEnd = LogicalLineEnd(t, e);
         if (is(name, u"define")) {
             m_defineDepth = m_stack.size(); // its body is read as code, its brackets forgotten at its end
             while (e < n && (t[e] == u' ' || t[e] == u'\t'))
