@@ -157,11 +157,26 @@ private slots:
                                                 << QStringList{"W::g → setText"} << "t";
         QTest::newRow("constructors") << "void f() { auto *l = new QLabel(\"Name\"); QLabel m(\"Age\"); QFile file{\"a.txt\"}; }"
                                       << QStringList{"f → QLabel", "f → QLabel", "f → QFile"} << "ttd";
-        QTest::newRow("out of its class") << "void A::B::f() const {\n  return \"x y\";\n}" << QStringList{"A::B::f"} << "?";
+        QTest::newRow("out of its class, a return") << "void A::B::f() const {\n  return \"x y\";\n}" << QStringList{"A::B::f 的返回值"} << "?";
         QTest::newRow("in its class") << "class W : public QWidget {\n  void f() { g(\"a b\"); }\n};" << QStringList{"W::f → g"} << "?";
         QTest::newRow("an initializer list") << "W::W(QWidget *p) : QWidget(p), m_l(new QLabel(\"Hi\")) { setWindowTitle(\"Hello\"); }"
                                              << QStringList{"W::W → QLabel", "W::W → setWindowTitle"} << "tt";
-        QTest::newRow("namespace scope") << "namespace { const char *k = \"Some text\"; }" << QStringList{""} << "?";
+        QTest::newRow("tables, assignments, default arguments, macros")
+            << "namespace { const char *k = \"Some text\"; }\nstatic const char *const names[] = {\"One\", {\"Two\"}};\n"
+               "void W::f() { m_title = \"Main window\"; s += \"more\"; if (a <= \"z\") {} }\n"
+               "class W {\n  void show(int a = 1, const QString &s = \"Hello there\");\n};\n#define GREETING \"Hello there\""
+            << QStringList{"→ 赋给 k", "→ 表 names 的元素", "→ 表 names 的元素", "W::f → 赋给 m_title", "W::f → 赋给 s", "W::f",
+                           "→ W::show 的默认参数", "→ 宏 GREETING"} << "????????";
+        QTest::newRow("trailing return types, lambdas")
+            << "auto A::f() const -> bool {\n  g(\"a b\");\n  auto l = [](int a) -> bool { return h(\"c d\"); };\n}\n"
+               "auto k() -> std::function<void()> { return tr(\"x y\"); }"
+            << QStringList{"A::f → g", "A::f → h", "k → tr"} << "??t";
+        QTest::newRow("#if branches, #ifdef no call")
+            << "#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)\nvoid A::f(int a) {\n#elif defined(X)\nvoid A::g() {\n#else\n"
+               "void A::h() {\n#endif\n  q(\"a b\");\n}\nvoid B::k() {\n#ifdef QT_DEBUG\n  qDebug(\"c d\");\n#endif\n}"
+            << QStringList{"A::f → q", "B::k → qDebug"} << "?d";
+        QTest::newRow("initializers in braces") << "W::W() : QWidget(nullptr), m_a{1}, m_b{\"x y\"} { setWindowTitle(\"Hi there\"); }"
+            << QStringList{"W::W → m_b", "W::W → setWindowTitle"} << "?t";
         QTest::newRow("a #define body") << "#define SHOW(x) QMessageBox::information(0, \"Info\", x)\nf(\"a b\");"
                                         << QStringList{"→ QMessageBox::information", "→ f"} << "t?";
         QTest::newRow("constructs") << "#pragma execution_character_set(\"utf-8\")\nextern \"C\" {}\n_Pragma(\"once\")\n"

@@ -7,10 +7,13 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 #include <array>
 #include <vector>
 
 namespace {
+
+using Holder = StringUse::Holder;
 
 // What an ASCII character starts, by a table: the pass looks at every character of the code.
 enum CharClass : unsigned char { Other, Blank, Letter, Digit };
@@ -121,6 +124,7 @@ struct Open {
     bool control = false;     // a Group: if/for/while/switch/catch
     bool compared = false;    // a Group that wraps a string (QLatin1String(…)) right after == or !=
     QList<qsizetype> rows;    // a wrapping Group: the rows it holds
+    QString table;            // a Group of values given to a name (`names[] = {…}`): the name
     bool debugStream = false; // a qDebug() << … statement runs at this level
 };
 
@@ -238,9 +242,18 @@ private:
         }
         for (qsizetype k = m_stack.size() - 1; k >= 0; --k) {
             const Open &open = m_stack[k];
+            if (open.kind == Kind::Group && !open.table.isEmpty() && use.holder == Holder::None) {
+                use.holder = Holder::Table;
+                use.holderName = open.table;
+            }
             if (open.kind == Kind::Group)
                 continue;
-            if (open.kind == Kind::Attribute)
+            if (use.holder != Holder::None)
+                break;
+            if (open.kind == Kind::Call && k > 0 && m_stack[k - 1].kind == Kind::Scope && m_assignDepth == k + 1) {
+                use.holder = Holder::DefaultArgument; // `void f(QString s = "…")`
+                use.holderName = qualified(written(open.named));
+            } else if (open.kind == Kind::Attribute)
                 use.construct = QStringLiteral("attribute");
             else if (open.kind == Kind::Subscript)
                 use.construct = QStringLiteral("subscript");
@@ -259,6 +272,27 @@ private:
             use.construct = QStringLiteral("qDebug");
         if (!use.construct.isEmpty())
             use.call.clear();
+        if (use.call.isEmpty() && use.construct.isEmpty() && use.holder == Holder::None)
+            holderOf(use);
+    }
+
+    // What takes a string that no call or construct takes: a return, an assignment, a macro.
+    void holderOf(StringUse &use) const
+    {
+        const auto onlyGroupsFrom = [this](qsizetype depth) {
+            return depth >= 0 && depth <= m_stack.size()
+                && std::all_of(m_stack.begin() + depth, m_stack.end(), [](const Open &open) { return open.kind == Kind::Group; });
+        };
+        if (onlyGroupsFrom(m_returnDepth) && !use.function.isEmpty()) {
+            use.holder = Holder::Return;
+            use.holderName = use.function;
+        } else if (onlyGroupsFrom(m_assignDepth) && !m_assignee.isEmpty()) {
+            use.holder = Holder::Assignment;
+            use.holderName = m_assignee;
+        } else if (m_defineDepth >= 0 && !m_defineName.isEmpty()) {
+            use.holder = Holder::Macro;
+            use.holderName = m_defineName;
+        }
     }
 
     bool comparedAfter(qsizetype i) const
@@ -289,12 +323,16 @@ private:
             ++e;
         const QString name = t.sliced(k, e - k).toString();
         m_directiveEnd = LogicalLineEnd(t, e);
+        branch(name);
+        m_directiveDepth = m_stack.size(); // brackets its line leaves open are forgotten at its end
         if (is(name, u"define")) {
-            m_defineDepth = m_stack.size(); // its body is read as code, its brackets forgotten at its end
+            m_defineDepth = m_stack.size(); // its body is read as code
             while (e < n && (t[e] == u' ' || t[e] == u'\t'))
                 ++e;
+            const qsizetype nameStart = e;
             while (e < n && isIdentifierPart(t[e]))
                 ++e;
+            m_defineName = t.sliced(nameStart, e - nameStart).toString();
             if (e < n && t[e] == u'(') { // the macro's parameters
                 const qsizetype close = t.indexOf(u')', e);
                 e = close < 0 ? m_directiveEnd : close + 1;
@@ -309,9 +347,50 @@ private:
     {
         m_directiveEnd = -1;
         m_directive.clear();
-        if (m_defineDepth >= 0) {
-            m_stack.resize(qMax<qsizetype>(1, qMin(m_stack.size(), m_defineDepth)));
-            m_defineDepth = -1;
+        m_stack.resize(qMax<qsizetype>(1, qMin(m_stack.size(), m_directiveDepth)));
+        m_defineDepth = -1;
+        m_defineName.clear();
+        push(Tok::Punct, {}); // a name on the line before is no type of what follows
+    }
+
+    // What the braces and names read so far leave open: the reading goes on from
+    // it at each branch of an #if, so that every branch is read from the same
+    // place and the code after the #endif from where the first branch left it,
+    // as a compiler reads one branch.
+    struct Reading {
+        QList<Open> stack;
+        QString candidate;
+        bool initList = false;
+        bool trailing = false;
+    };
+    struct Conditional {
+        Reading atStart;
+        std::optional<Reading> afterFirst;
+    };
+    Reading reading() const { return {m_stack, m_candidate, m_initList, m_trailing}; }
+    void resume(const Reading &at)
+    {
+        m_stack = at.stack;
+        m_candidate = at.candidate;
+        m_initList = at.initList;
+        m_trailing = at.trailing;
+    }
+
+    void branch(QStringView directive)
+    {
+        if (is(directive, u"if") || is(directive, u"ifdef") || is(directive, u"ifndef")) {
+            m_conditionals.append({reading(), std::nullopt});
+        } else if (m_conditionals.isEmpty()) {
+            return;
+        } else if (is(directive, u"elif") || is(directive, u"else") || is(directive, u"elifdef") || is(directive, u"elifndef")) {
+            Conditional &conditional = m_conditionals.last();
+            if (!conditional.afterFirst)
+                conditional.afterFirst = reading();
+            resume(conditional.atStart);
+        } else if (is(directive, u"endif")) {
+            const Conditional conditional = m_conditionals.takeLast();
+            if (conditional.afterFirst)
+                resume(*conditional.afterFirst);
         }
     }
 
@@ -331,6 +410,8 @@ private:
         if (first == u'q' && size >= 5 && size <= 9
             && (is(word, u"qDebug") || is(word, u"qInfo") || is(word, u"qWarning") || is(word, u"qCritical")))
             m_stack.last().debugStream = true;
+        if (first == u'r' && is(word, u"return"))
+            m_returnDepth = m_stack.size();
         const bool scope = size >= 4 && size <= 9 && (first == u'c' || first == u's' || first == u'u' || first == u'n' || first == u'e')
             && (is(word, u"class") || is(word, u"struct") || is(word, u"union") || is(word, u"namespace") || is(word, u"enum"));
         if (scope && !prevIs(u"enum")) {
@@ -458,15 +539,28 @@ private:
             }
         }
         const bool atScope = m_stack.last().kind == Kind::Scope;
-        if (atScope && !m_initList && closed.kind == Kind::Call)
+        if (atScope && !m_initList && !m_trailing && m_assignDepth < 0 && m_directive.isEmpty() && closed.kind == Kind::Call)
             m_candidate = qualified(written(closed.named)); // a function's body may follow
         m_lastClosed = std::move(closed);
     }
 
+    // Right after a function's or a lambda's parameters and what may follow them.
+    bool afterParameters() const
+    {
+        return prevIs(u")") || prevIs(u"const") || prevIs(u"override") || prevIs(u"final") || prevIs(u"noexcept")
+            || prevIs(u"mutable") || prevIs(u"volatile") || prevIs(u"&") || prevIs(u"&&");
+    }
+
     void openBrace()
     {
-        const bool afterParen = prevIs(u")") || prevIs(u"const") || prevIs(u"override") || prevIs(u"final")
-            || prevIs(u"noexcept") || prevIs(u"mutable") || prevIs(u"volatile") || prevIs(u"&") || prevIs(u"&&");
+        const bool atScope = m_stack.last().kind == Kind::Scope;
+        if (m_initList && atScope && prev().kind == Tok::Identifier) { // a member's initializer: `m_b{…}`
+            Open call{u'}', Kind::Call, QString()};
+            call.called = call.named = prev().text;
+            m_stack.append(std::move(call));
+            return;
+        }
+        const bool afterParen = afterParameters() || m_trailing || (m_initList && prevIs(u"}"));
         if (!m_scopeKeyword.isEmpty()) {
             open(u'}', Kind::Scope, is(m_scopeKeyword, u"namespace") ? QString() : qualified(m_scopeName));
         } else if (afterParen && m_lastClosed.lambda) {
@@ -481,12 +575,15 @@ private:
             m_stack.append(std::move(call));
         } else if (prevIs(u"=") || prevIs(u",") || prevIs(u"(") || prevIs(u"{") || prevIs(u"return")) {
             open(u'}', Kind::Group); // a list of values
+            if (prevIs(u"="))
+                m_stack.last().table = m_assignee;
         } else {
             open(u'}', Kind::Block);
         }
         m_scopeKeyword.clear();
         m_candidate.clear();
         m_initList = false;
+        m_trailing = false;
         m_lastClosed = Open{};
     }
 
@@ -498,6 +595,30 @@ private:
                 break;
         }
         m_stack.last().debugStream = false;
+        if (m_assignDepth > m_stack.size())
+            endStatement();
+        m_returnDepth = m_returnDepth > m_stack.size() ? -1 : m_returnDepth;
+    }
+
+    void endStatement()
+    {
+        m_assignDepth = m_returnDepth = -1;
+        m_assignee.clear();
+    }
+
+    // The name a "=" gives a value to: `x =`, `names[] =`, `m_a +=`; none for <=, >=, ==.
+    QString assigneeBefore() const
+    {
+        int back = 1;
+        if (prev().text.size() == 1 && QStringView(u"+-*/%|&^").contains(prev().text[0]))
+            ++back; // a compound assignment
+        while (prevIs(u"]", back)) { // an array: its name is before the brackets
+            while (back < TokensKept && !prevIs(u"[", back))
+                ++back;
+            ++back;
+        }
+        const Token &name = prev(back);
+        return name.kind == Tok::Identifier && !isKeyword(name.text) ? name.text.toString() : QString();
     }
 
     void openBracket(qsizetype i)
@@ -536,6 +657,8 @@ private:
         const bool pair = (c == u':' && next == u':') || (c == u'-' && next == u'>') || (c == u'=' && next == u'=')
             || (c == u'!' && next == u'=') || (c == u'<' && next == u'<') || (c == u'&' && next == u'&');
         if (pair) {
+            if (c == u'-' && next == u'>' && afterParameters())
+                m_trailing = true; // `auto f() -> T {`: the body follows the type
             push(Tok::Punct, t.sliced(i, 2));
             return i + 2;
         }
@@ -553,8 +676,14 @@ private:
         case u';':
             m_candidate.clear();
             m_initList = false;
+            m_trailing = false;
             m_scopeKeyword.clear();
             m_stack.last().debugStream = false;
+            endStatement();
+            break;
+        case u',':
+            if (m_assignDepth == m_stack.size()) // `int a = 1, b = …`, `f(int a = 1, …)`
+                endStatement();
             break;
         case u':':
             if (prevIs(u")") && !m_candidate.isEmpty() && m_stack.last().kind == Kind::Scope)
@@ -563,6 +692,10 @@ private:
         case u'=':
             if (m_stack.last().kind == Kind::Scope)
                 m_candidate.clear();
+            if (!prevIs(u"<") && !prevIs(u">") && !prevIs(u"!") && !prevIs(u"=")) {
+                m_assignee = assigneeBefore();
+                m_assignDepth = m_stack.size();
+            }
             break;
         default: break;
         }
@@ -588,7 +721,14 @@ private:
     QString m_scopeName;
     QString m_directive;    // the directive whose line is read, but for #define
     qsizetype m_directiveEnd = -1;
+    qsizetype m_directiveDepth = 1;
     qsizetype m_defineDepth = -1;
+    QString m_defineName;
+    bool m_trailing = false;      // a function's "->" read: its return type, then its body
+    QString m_assignee;           // the name the statement's "=" gives a value to
+    qsizetype m_assignDepth = -1; // the brackets open at that "=", or -1
+    qsizetype m_returnDepth = -1; // the brackets open at the statement's "return", or -1
+    QList<Conditional> m_conditionals; // the #if blocks read into
 };
 
 bool inList(QStringView call, const QSet<QStringView> &calls)
@@ -721,9 +861,28 @@ QString constructWords(const QString &construct)
 
 } // namespace
 
+namespace {
+
+QString holderWords(const StringUse &use)
+{
+    switch (use.holder) {
+    case Holder::None: return QString();
+    case Holder::Table: return QStringLiteral("表 %1 的元素").arg(use.holderName);
+    case Holder::Return: return QStringLiteral("%1 的返回值").arg(use.holderName);
+    case Holder::Assignment: return QStringLiteral("赋给 %1").arg(use.holderName);
+    case Holder::DefaultArgument: return QStringLiteral("%1 的默认参数").arg(use.holderName);
+    case Holder::Macro: return QStringLiteral("宏 %1").arg(use.holderName);
+    }
+    return QString();
+}
+
+} // namespace
+
 QString DescribeUse(const StringUse &use)
 {
-    const QString by = use.construct.isEmpty() ? use.call : constructWords(use.construct);
+    if (use.holder == Holder::Return)
+        return holderWords(use); // it names the function
+    const QString by = !use.construct.isEmpty() ? constructWords(use.construct) : !use.call.isEmpty() ? use.call : holderWords(use);
     if (by.isEmpty())
         return use.function;
     return use.function.isEmpty() ? QStringLiteral("→ ") + by : use.function + QStringLiteral(" → ") + by;

@@ -14,6 +14,11 @@ struct StringUse {
     QString construct; // or what else takes it: "#pragma", "_Pragma", "extern", "asm", "static_assert",
                        // "attribute", "Q_CLASSINFO", "Q_PLUGIN_METADATA", "subscript", "comparison", "qDebug"
     QString function;  // the function defined around it, "Class::method" or "method"; empty outside one
+    // Where neither a call nor a construct takes it: what holds it.
+    enum class Holder { None, Table, Return, Assignment, DefaultArgument, Macro };
+    Holder holder = Holder::None; // an element of a table `names[] = {…}`, a `return`, `x = …`,
+                                  // a default argument, a #define's body
+    QString holderName;           // the table, the function, the name assigned, the function, the macro
 };
 
 // One use for each span, in order: each lies in a string literal token (a row of
