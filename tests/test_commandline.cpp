@@ -160,7 +160,7 @@ private slots:
                     return place.file.endsWith(".ui");
                 });
                 if (inForm)
-                    entries << entry.source + "|" + entry.context + "|" + (ours ? entry.note.section(u'\n', 0, -2) : entry.note);
+                    entries << entry.source + "|" + entry.context + "|" + (ours ? entry.note.section(u'\n', 0, -2) : entry.note) + "|" + entry.owner;
             }
             return entries;
         };
@@ -168,6 +168,7 @@ private slots:
         QCOMPARE(formEntries(folder + "/all.ts", true), formEntries(folder + "/lupdate.ts", false));
         QVERIFY(QString::fromUtf8(readBytes(folder + "/all.ts")).contains(
             "<location filename=\"frmtcp.ui\" line=\"15\"/>\n            <location filename=\"main.cpp\" line=\"14\"/>\n            <source>连接</source>"));
+        QVERIFY(QString::fromUtf8(readBytes(folder + "/all.ts")).contains("<name>frmtcp.h</name>\n        <message>\n            <location filename=\"frmtcp.h\""));
 
         for (const QStringList &step : {QStringList{bin + "/lconvert", "-i", "all.ts", "-o", "all.po"}, {"msgen", "-o", "en.po", "all.po"},
                                         {"msgfilter", "--keep-header", "-i", "en.po", "-o", "tr.po", "sed", "-e", "s/^/T<\\&\"> /"},

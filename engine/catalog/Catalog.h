@@ -29,6 +29,7 @@ struct CatalogEntry {
     QString note;        // for the translator (.ts <extracomment>, .po "#.")
     int line = 0;        // where the entry stands in the catalog it was read from
     bool data = false;   // every place of it looks like the program's data, not a text a person sees
+    QString owner;       // the .ts <context> it is listed in: the class of its first place, or that place's file name
 };
 Q_DECLARE_TYPEINFO(CatalogPlace, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(CatalogEntry, Q_RELOCATABLE_TYPE);
@@ -73,6 +74,7 @@ struct CatalogRows {
         QString context, note;
         QString use;       // where and by what it is used: "Class::method → setText", "form.ui btnGo text"
         bool data = false; // the place looks like the program's data
+        QString owner;     // the class it stands in ("Class" of "Class::method", a form's class), or its file's name
     };
     QString file;
     QList<Row> rows;
@@ -99,7 +101,8 @@ private:
 // The catalog without the entries that look like the program's data; how many were left out.
 int LeaveOutData(Catalog &catalog);
 
-// Writes a Qt Linguist .ts (one context named `context`) or, for a path ending in .po or
+// Writes a Qt Linguist .ts (a context for each entry's owner, in the order first met;
+// `context` names the one of entries without an owner) or, for a path ending in .po or
 // .pot or with `asPo`, a gettext .po. `language` and `sourceLanguage` may be empty. Throws FileError.
 void WriteCatalog(const Catalog &catalog, const QString &path, const QString &context,
                   const QString &language = QString(), const QString &sourceLanguage = QString(), bool asPo = false);

@@ -46,6 +46,13 @@ qsizetype JoinedEnd(const QList<CodeLiteral> &literals, qsizetype first)
 
 namespace {
 
+// The class a function is a member of ("A::B" of "A::B::f"), or else the file's name.
+QString ownerOf(const QString &function, const QString &path)
+{
+    const qsizetype last = function.lastIndexOf(QLatin1String("::"));
+    return last > 0 ? function.first(last) : QFileInfo(path).fileName();
+}
+
 // A C++ file's strings as the compiler has them: adjacent literals joined, each
 // string whole (spaces included), its place and use those of its first literal.
 void prepareWholeStrings(const CatalogSource &source, CatalogRows &rows)
@@ -73,7 +80,8 @@ void prepareWholeStrings(const CatalogSource &source, CatalogRows &rows)
         counted = spans[k].start;
         const StringUse &use = uses[k];
         const bool data = KindOfUse(use, *text) == UseKind::Data;
-        rows.rows.append({std::move(*text), QString(), line, QString(), QString(), DescribeUse(use).trimmed(), data});
+        rows.rows.append({std::move(*text), QString(), line, QString(), QString(), DescribeUse(use).trimmed(), data,
+                          ownerOf(use.function, source.path)});
     }
 }
 
@@ -109,7 +117,8 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
         const bool data = !source.rows.xml && KindOfUse(use, *text) == UseKind::Data; // a form's texts are all seen
         const QString described = source.rows.xml ? formName + QLatin1Char(' ') + source.rows.uses.value(i) : DescribeUse(use);
         rows.rows.append({std::move(*text), translation ? std::move(*translation) : QString(), line,
-                          source.rows.contexts.value(i), source.rows.notes.value(i), described.trimmed(), data});
+                          source.rows.contexts.value(i), source.rows.notes.value(i), described.trimmed(), data,
+                          source.rows.xml && !source.rows.formClass.isEmpty() ? source.rows.formClass : ownerOf(use.function, source.path)});
     }
     return rows;
 }
@@ -120,7 +129,7 @@ void CatalogMerger::add(const CatalogRows &file)
     for (const CatalogRows::Row &row : file.rows) {
         qsizetype &number = m_entryOf[CatalogKey(row.context, row.source)]; // one look-up: 0 for a new text
         if (number == 0) {
-            m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}, row.context, {}, 0, true});
+            m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}, row.context, {}, 0, true, row.owner});
             m_uses.append(QStringList());
             number = m_catalog.entries.size();
         }

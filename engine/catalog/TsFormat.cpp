@@ -12,6 +12,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -182,6 +183,21 @@ QByteArray takeWritten(QBuffer &buffer)
     return bytes;
 }
 
+// The entries, those of one owner together, the owners in the order first met
+// (Linguist lists a context's messages together, whatever order they come in).
+Catalog groupedByOwner(const Catalog &catalog)
+{
+    QHash<QString, qsizetype> rank;
+    for (const CatalogEntry &entry : catalog.entries)
+        rank.insert(entry.owner, rank.value(entry.owner, rank.size()));
+    Catalog grouped;
+    grouped.entries = catalog.entries;
+    if (rank.size() > 1)
+        std::stable_sort(grouped.entries.begin(), grouped.entries.end(),
+                         [&](const CatalogEntry &a, const CatalogEntry &b) { return rank[a.owner] < rank[b.owner]; });
+    return grouped;
+}
+
 void writeTs(const Catalog &catalog, const QString &path, const QString &context, const QString &language,
              const QString &sourceLanguage)
 {
@@ -198,18 +214,29 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
         xml.writeAttribute(QStringLiteral("language"), language);
     if (!sourceLanguage.isEmpty())
         xml.writeAttribute(QStringLiteral("sourcelanguage"), sourceLanguage);
-    xml.writeStartElement(QStringLiteral("context"));
-    xml.writeTextElement(QStringLiteral("name"), context);
-    file.write(takeWritten(buffer));
-    // The messages are written in parts on every core, each part into the file once those before it are.
-    const qsizetype count = catalog.entries.size();
-    std::vector<QByteArray> parts((count + MessagesPerPart - 1) / MessagesPerPart);
-    ParallelForInOrder(int(parts.size()), 0, [&](int part) {
-        parts[part] = tsMessages(catalog, part * MessagesPerPart, qMin(count, (part + 1) * MessagesPerPart));
-    }, [&](int part) {
-        file.write(parts[part]);
-        parts[part] = QByteArray();
-    });
+    const Catalog grouped = groupedByOwner(catalog);
+    for (qsizetype from = 0; from < grouped.entries.size() || from == 0;) {
+        const QString owner = grouped.entries.value(from).owner;
+        qsizetype to = from;
+        while (to < grouped.entries.size() && grouped.entries[to].owner == owner)
+            ++to;
+        xml.writeStartElement(QStringLiteral("context"));
+        xml.writeTextElement(QStringLiteral("name"), owner.isEmpty() ? context : owner);
+        file.write(takeWritten(buffer));
+        // The messages are written in parts on every core, each part into the file once those before it are.
+        std::vector<QByteArray> parts((to - from + MessagesPerPart - 1) / MessagesPerPart);
+        ParallelForInOrder(int(parts.size()), 0, [&](int part) {
+            const qsizetype first = from + part * MessagesPerPart;
+            parts[part] = tsMessages(grouped, first, qMin(to, first + MessagesPerPart));
+        }, [&](int part) {
+            file.write(parts[part]);
+            parts[part] = QByteArray();
+        });
+        xml.writeEndElement();
+        if (to == from)
+            break; // an empty catalog: one empty context
+        from = to;
+    }
     xml.writeEndDocument();
     file.write(takeWritten(buffer));
     file.commit();
@@ -261,6 +288,7 @@ Catalog readTs(const QString &path)
     CatalogEntry entry;
     bool plural = false;
     QString entity;
+    QString owner;        // the context's name
     QStringList external; // entities whose text is outside the file
     QString decoded;      // the file's text, where it declares such entities
     const auto text = [&] { return readTsText(xml, &entity, external, decoded); };
@@ -283,8 +311,11 @@ Catalog readTs(const QString &path)
                 catalog.problems.append({CatalogProblem::Entity, QStringLiteral("第 %1 行：“%2”含有无法展开的实体 &%3;，没有写入。").arg(entry.line).arg(ShortText(entry.source), entity)});
             else
                 catalog.entries.append(entry);
+        } else if (name == QLatin1String("name")) {
+            owner = text();
         } else if (name == QLatin1String("message")) {
             entry = CatalogEntry();
+            entry.owner = owner;
             entry.line = int(xml.lineNumber());
             entity = QString();
             plural = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");

@@ -71,6 +71,7 @@ struct TextRows {
     QStringList contexts; // a form's: each row's disambiguation
     QStringList notes;    // a form's: each row's note for the translator
     QStringList uses;     // a form's: each row's widget and property
+    QString formClass;    // a form's: the class it makes (its <class>)
     QList<CodeRegion> regions; // the C++ reading's: what its scan found, for a second look without a second scan
     QList<CodeLiteral> literals; // the C++ reading's: every terminated string literal token
 };

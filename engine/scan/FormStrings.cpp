@@ -97,6 +97,11 @@ TextRows ScanFormStrings(QStringView text, const QString &path)
             where.property = QStringLiteral("item");
         if (name == QLatin1String("stringlist"))
             listMarked = marked(attributes);
+        if (name == QLatin1String("class") && rows.formClass.isEmpty() && where.owners.isEmpty()) {
+            ownerPushed.removeLast(); // readElementText consumes the end element
+            rows.formClass = xml.readElementText();
+            continue;
+        }
         if (name != QLatin1String("string"))
             continue;
         ownerPushed.removeLast(); // readElementText consumes the end element
