@@ -31,3 +31,22 @@ ReplaceRequest Document::saveRequest(bool ownLiterals) const
     request.diskBytes = bytes;
     return request;
 }
+
+ReplaceRequest Document::saveRequestOf(const QList<int> &rowsWritten) const
+{
+    ReplaceRequest request = saveRequest(true);
+    request.replacements = LiteralsAt(text, rows.spans);
+    for (const int row : rowsWritten)
+        request.replacements[row] = replacements[row];
+    return request;
+}
+
+void Document::takeWritten(ReplaceResult &&result, const QList<int> &rowsWritten)
+{
+    text = std::move(result.text);
+    rows.spans = std::move(result.spans);
+    rows.regions.clear(); // of the text before: read again when needed
+    bytes = std::move(result.bytes);
+    for (const int row : rowsWritten)
+        written[row] = replacements[row];
+}

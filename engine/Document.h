@@ -30,4 +30,10 @@ struct Document {
     // (each over its own literal, or each over the first occurrence of its text),
     // refused should the file have changed since it was read or written.
     ReplaceRequest saveRequest(bool ownLiterals) const;
+    // The replace that writes only these rows, each over its own literal; every
+    // other literal is written as it stands in the text.
+    ReplaceRequest saveRequestOf(const QList<int> &rows) const;
+    // What a replace wrote becomes the text, places and bytes of the file; the
+    // replacements of these rows are now in it.
+    void takeWritten(ReplaceResult &&result, const QList<int> &rows);
 };

@@ -63,6 +63,7 @@ private slots:
                                     "    puts(\"a\\\\b\");\n    puts(\"Line\\nbreak\");\n    tr(\"%1 files\");\n    printf(\"%d items\", n);\n"
                                     "    puts(\"Unfinished one\");\n    puts(\"Fuzzy one\");\n    puts(\"Hello\");\n}\n");
         writeBytes(file("switch.cpp"), "puts(\"keep\");\ns.replace(\"\\\"\", \"\");\n");
+        writeBytes(file("again.cpp"), "a(tr(\"Open URL...\"));\nb(tr(\"Cancel\"));\nc(tr(\"Open URL...\"));\n");
         writeBytes(file("own.cpp"), "// 开始 here\nf(\"开始\");\ng(\"same\");\nh(\"same\");\nk(\"own\");\n");
         m_window = std::make_unique<Window>(m_dir.path(), [this](QWidget *modal) {
             auto *notice = qobject_cast<Form2 *>(modal);
@@ -241,6 +242,54 @@ private slots:
         QCOMPARE(readBytes(file("own.cpp.backup")), own);
     }
 
+    // A written row whose found text still stands elsewhere is never written
+    // there again without a question, new edits in the same press or not:
+    // "取消" writes nothing, "只写新的修改" writes the new edit over its own
+    // literal only, "再次替换" applies every row again. Ticked, no question.
+    void writtenRowsChangeOnlyWhenAsked()
+    {
+        m_window->load("again.cpp", {"放弃修改"});
+        auto *label4 = m_window->get<QLabel>("Label4");
+        const auto edit = [this](int row, const char *text) {
+            Window::click(List1, row);
+            Window::type(QString::fromUtf8(text));
+            Window::key("Return");
+        };
+        const auto lines = [](const char *first, const char *second, const char *third) {
+            return QByteArray("a(tr(\"") + first + "\"));\nb(tr(\"" + second + "\"));\nc(tr(\"" + third + "\"));\n";
+        };
+        edit(0, "打开网址…");
+        selectInFile1("again.cpp");
+        m_window->press("Command3");
+        QVERIFY(m_window->asked.isEmpty());
+        const QByteArray once = lines("打开网址…", "Cancel", "Open URL...");
+        QCOMPARE(readBytes(file("again.cpp")), once);
+
+        edit(1, "取消操作");
+        QTRY_COMPARE(label4->text(), "3 行 · 改 2 · 未写 1 · 警告 1");
+        m_window->press("Command3", {"取消"});
+        const QString question = m_window->asked.value(0);
+        QVERIFY2(m_window->asked.size() == 1 && question.contains("“Open URL...” → “打开网址…”：第 3 行")
+                     && question.contains("只写新的修改：只写入还没有写入的 1 行修改"), qPrintable(question));
+        QCOMPARE(readBytes(file("again.cpp")), once);
+        m_window->press("Command3", {"只写新的修改"});
+        const QByteArray newOnly = lines("打开网址…", "取消操作", "Open URL...");
+        QCOMPARE(readBytes(file("again.cpp")), newOnly);
+        QCOMPARE(readBytes(file("again.cpp.backup")), once);
+        QTRY_COMPARE(label4->text(), "3 行 · 改 2 · 未写 0 · 警告 1");
+
+        m_window->press("Command3", {"再次替换"}); // nothing new: still asked
+        QVERIFY2(m_window->asked.size() == 1 && !m_window->asked[0].contains("只写新的修改"), qPrintable(m_window->asked.value(0)));
+        QCOMPARE(readBytes(file("again.cpp")), lines("打开网址…", "取消操作", "打开网址…"));
+
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
+        edit(2, "Open link");
+        m_window->press("Command3");
+        QVERIFY(m_window->asked.isEmpty());
+        QCOMPARE(readBytes(file("again.cpp")), lines("打开网址…", "取消操作", "Open link"));
+        QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
+    }
+
     // Unticked, rows that are no strings of the code are marked and say what
     // they are; ticked, the rows are the code's strings, edits carry over by
     // place, Ctrl+Enter fills the same text, and an own-literal write changes
@@ -277,7 +326,8 @@ private slots:
         Window::key("Alt+Down");
         Window::type("say \"yo\"");
         Window::key("Return");
-        QTRY_COMPARE(label4->text(), "4 行 · 改 3 · 未写 3 · 警告 0"); // quotes are fine in a raw string
+        // Quotes are fine in a raw string; both Tip rows land elsewhere (the comment, then row 0's literal).
+        QTRY_COMPARE(label4->text(), "4 行 · 改 3 · 未写 3 · 警告 2");
 
         m_window->shownBy([&] { QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton); }, {"取消"});
         QVERIFY2(m_window->asked.value(0).contains("有 2 行修改"), qPrintable(m_window->asked.value(0)));

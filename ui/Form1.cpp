@@ -3,6 +3,7 @@
 #include "engine/Document.h"
 #include "engine/files/FileError.h"
 #include "engine/replace/ReplaceAndSave.h"
+#include "engine/replace/ApplyPairs.h"
 #include "engine/scan/ScanLiterals.h"
 #include "engine/files/SourcePaths.h"
 #include "platform/Fonts.h"
@@ -111,8 +112,23 @@ void Form1::connectMarks()
 
 void Form1::UpdateMarks()
 {
-    Marks->update(::Rows{Doc.found, Doc.replacements, Doc.written});
+    Marks->update(CurrentRows());
     UpdateCounts();
+}
+
+::Rows Form1::CurrentRows() const
+{
+    return ::Rows{Doc.found, Doc.replacements, Doc.written};
+}
+
+const RowMarks &Form1::SettledMarks()
+{
+    Marks->settle();
+    if (!Marks->isFor(CurrentRows())) { // a change that asked for no update: worked out now
+        UpdateMarks();
+        Marks->settle();
+    }
+    return *Marks;
 }
 
 void Form1::createControls()
@@ -258,7 +274,7 @@ void Form1::File1_DblClick()
     }
     Rows->changeAll([&] {
         Doc = std::move(document);
-        Marks->setText(SourceText, Doc.rows, Check3->isChecked(), false);
+        Marks->setText(SourceText, Doc.rows, Check3->isChecked());
     });
     showNoMatch(false); // about the rows before
     ShowRows(0);
@@ -278,9 +294,9 @@ void Form1::ShowRows(int current)
     List1->clearRows();
     List2->clearRows();
     Text1->setText(QString());
+    FilledNote.clear(); // it spoke of the rows before
 
-    Marks->update(::Rows{Doc.found, Doc.replacements, Doc.written});
-    UpdateCounts();
+    UpdateMarks();
 
     WidenListBox(this, List1);
     WidenListBox(this, List2);
@@ -312,8 +328,27 @@ ReplaceRequest Form1::RequestFor() const
 bool Form1::ReplaceInto()
 {
     ReplaceRequest request = RequestFor();
-    if (!ConfirmPressAgain(request))
-        return false;
+    QList<int> rowsWritten; // whose replacements are in the file once it is written
+    if (request.ownLiterals) {
+        for (int row = 0; row < Doc.replacements.size(); ++row)
+            rowsWritten << row;
+    } else {
+        const PressRows pressed = SettledMarks().pressed();
+        switch (ConfirmPressAgain(request, pressed)) {
+        case PressAnswer::Cancel:
+            return false;
+        case PressAnswer::NewEditsOnly:
+            request = Doc.saveRequestOf(pressed.unwritten);
+            rowsWritten = pressed.unwritten;
+            break;
+        case PressAnswer::AllRows:
+            for (int row = 0; row < Doc.replacements.size(); ++row) {
+                if (RowChanges(Doc.found[row], Doc.replacements[row]))
+                    rowsWritten << row;
+            }
+            break;
+        }
+    }
     CurrentPath = Doc.path;
     ReplaceResult result = ::ReplaceAndSave(request);
     while (result.refusal != Refusal::None) { // asked, then pressed again with the allowance
@@ -329,53 +364,52 @@ bool Form1::ReplaceInto()
         }
         result = ::ReplaceAndSave(request);
     }
-    // The next press applies the rows to the text written: a changed row whose
-    // find still occurs further on would change it.
-    SourceText = std::move(result.text);
-    Doc.rows.spans = std::move(result.spans);
-    Doc.rows.regions.clear(); // of the text before: read again when needed
-    Doc.bytes = std::move(result.bytes);
-    Doc.written = request.replacements;
-    Marks->setText(SourceText, Doc.rows, Check3->isChecked(), true);
-    UpdateMarks();
     QString confirmation = ReplaceConfirmation(request, result);
     if (!result.recovered.isEmpty())
         confirmation = result.recovered + QStringLiteral("\n") + confirmation;
+    // The next press applies the rows to the text written.
+    Doc.takeWritten(std::move(result), rowsWritten);
+    Marks->setText(SourceText, Doc.rows, Check3->isChecked());
+    UpdateMarks();
     if (!confirmation.isEmpty())
         ShowMessageUnbusy(this, confirmation, ReplaceTitle(), MessageIcon::Information);
     return true;
 }
 
-// A press with nothing new stored applies the rows to the text they were
-// written into: each changed row whose text still occurs changes it again.
-bool Form1::ConfirmPressAgain(const ReplaceRequest &request)
+// By the first-occurrence rule a press applies every row to the text the last
+// one wrote: a written row whose found text still occurs elsewhere would change
+// the file there. The user says whether it may, or only the rows not yet
+// written go in, each over its own literal.
+Form1::PressAnswer Form1::ConfirmPressAgain(const ReplaceRequest &request, const PressRows &pressed)
 {
-    if (request.ownLiterals || UnwrittenCount() > 0 || Doc.path.isEmpty())
-        return true;
-    const QList<Landing> landings = PlanLandings(SourceText, Doc.rows.spans, request.found, request.replacements);
+    if (pressed.again.isEmpty() || Doc.path.isEmpty())
+        return PressAnswer::AllRows;
+    const QList<Landing> &landings = Marks->landings();
     const SourceLines lines(SourceText);
     QStringList places;
-    int again = 0;
-    for (qsizetype row = 0; row < landings.size(); ++row) {
+    for (const int row : pressed.again.mid(0, 5)) {
         const Landing &landing = landings[row];
-        if (landing.position < 0 && !landing.inReplacement)
-            continue;
-        if (++again <= 5) {
-            const QString where = landing.position < 0 ? QStringLiteral("前面的行替换进去的文字")
-                                                       : QStringLiteral("第 %1 行").arg(lines.lineOf(landing.position));
-            places << QStringLiteral("%1 → %2：%3").arg(quoted(request.found[row]), quoted(request.replacements[row]), where);
-        }
+        const QString where = landing.position < 0 ? QStringLiteral("前面的行替换进去的文字")
+                                                   : QStringLiteral("第 %1 行").arg(lines.lineOf(landing.position));
+        places << QStringLiteral("%1 → %2：%3").arg(quoted(request.found[row]), quoted(request.replacements[row]), where);
     }
-    if (again == 0)
-        return true;
-    if (again > 5)
+    if (pressed.again.size() > 5)
         places << QString(QChar(0x2026));
-    const QString text = QStringLiteral("%1 中已经写入了这些替换，之后没有存入新的修改。\n"
-                                        "再替换一次，有 %2 行会再次改动文件（它们的原始字符串在文件中还有别处出现），"
-                                        "备份也会换成现在的文件：\n%3\n\n"
-                                        "勾选“只改各行自己的字符串”后再替换，不会再次改动文件。")
-                             .arg(QFileInfo(request.path).fileName()).arg(again).arg(places.join(QLatin1Char('\n')));
-    return AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("再次替换(&A)"), QStringLiteral("取消")}) == 0;
+    QString text = QStringLiteral("%1 中已经写入过这些行的替换，它们的原始字符串在文件中还有别处出现。\n"
+                                  "再替换一次，有 %2 行会再次改动文件，改动的是这些地方：\n%3\n\n")
+                       .arg(QFileInfo(request.path).fileName()).arg(pressed.again.size()).arg(places.join(QLatin1Char('\n')));
+    QStringList buttons{QStringLiteral("再次替换(&A)"), QStringLiteral("取消")};
+    if (!pressed.unwritten.isEmpty()) {
+        text += QStringLiteral("只写新的修改：只写入还没有写入的 %1 行修改，每一行写在它自己的字符串上；已经写入的行不再改动文件。\n")
+                    .arg(pressed.unwritten.size());
+        buttons.prepend(QStringLiteral("只写新的修改(&N)"));
+    }
+    text += QStringLiteral("再次替换：所有的行照样再替换一次，上面这些地方也会改动；备份换成现在的文件。\n取消：什么也不写入。\n\n"
+                           "勾选“只改各行自己的字符串”后再替换，不会再次改动文件。");
+    const int answer = AskUnbusy(this, text, ReplaceTitle(), buttons);
+    if (answer == buttons.size() - 1)
+        return PressAnswer::Cancel;
+    return buttons.size() == 3 && answer == 0 ? PressAnswer::NewEditsOnly : PressAnswer::AllRows;
 }
 
 bool Form1::ConfirmChangedOnDisk(const QString &reason)
@@ -387,14 +421,12 @@ bool Form1::ConfirmChangedOnDisk(const QString &reason)
 
 int Form1::UnwrittenCount() const
 {
-    int count = 0;
-    for (int i = 0; i < List2->count(); ++i)
-        count += i >= Doc.written.size() || Doc.replacements[i] != Doc.written[i];
-    return count;
+    return int(Marks->pressed().unwritten.size());
 }
 
 bool Form1::MayDiscardEdits(const QString &title)
 {
+    SettledMarks();
     const int unwritten = UnwrittenCount();
     if (unwritten == 0)
         return true;
@@ -482,7 +514,7 @@ void Form1::Check3_Click()
         }
     }
     Rows->changeAll([&] {
-        Marks->setText(SourceText, rows, Check3->isChecked(), Marks->written());
+        Marks->setText(SourceText, rows, Check3->isChecked());
         Doc.rows = rows;
         Doc.found = literals;
         Doc.replacements = replacements;

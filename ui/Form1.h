@@ -3,6 +3,7 @@
 #include "engine/scan/CodeStrings.h"
 #include "engine/Document.h"
 #include "engine/scan/ScanLiterals.h"
+#include "ui/RowMarks.h"
 
 #include <QByteArray>
 #include <QWidget>
@@ -18,7 +19,6 @@ class DriveList;
 class EditBox;
 class FileList;
 class FolderList;
-class RowMarks;
 class RowModel;
 struct ReplaceRequest;
 class ListBox;
@@ -54,14 +54,17 @@ private:
     bool ReplaceInto();
     ReplaceRequest RequestFor() const;
     // The questions before a replace; false: the user cancelled it.
-    bool ConfirmPressAgain(const ReplaceRequest &request);
+    enum class PressAnswer { AllRows, NewEditsOnly, Cancel };
+    PressAnswer ConfirmPressAgain(const ReplaceRequest &request, const PressRows &pressed);
     bool ConfirmChangedOnDisk(const QString &reason);
     // Before rows not yet written are thrown away: true to go on.
     bool MayDiscardEdits(const QString &title);
-    // Rows whose replacement differs from what the last load or replace left.
+    // Rows not yet written that the next press changes, in the mode ticked.
     int UnwrittenCount() const;
     // Works out again where each stored row will land (after a load, commit, restore or replace).
     void UpdateMarks();
+    ::Rows CurrentRows() const;
+    const RowMarks &SettledMarks(); // the marks of the rows as they stand now
     void UpdateCounts(); // Label4
 
     // Find box and row keys (Form1Find.cpp).

@@ -149,10 +149,14 @@ void Form1::UpdateCounts()
     int changed = 0;
     for (qsizetype i = 0; i < Doc.found.size(); ++i)
         changed += Doc.replacements[i] != Doc.found[i];
-    const int rows = Rows->rowCount(), unwritten = UnwrittenCount(), marked = Marks->markedCount();
-    const QString counts = QStringLiteral("%1 行 · 改 %2 · 未写 %3 · 警告 %4").arg(rows).arg(changed).arg(unwritten).arg(marked);
+    // The marks being worked out, what they count is not known yet.
+    const QString unknown(QChar(0x2026));
+    const QString unwritten = Marks->busy() ? unknown : QString::number(UnwrittenCount());
+    const QString marked = Marks->busy() ? unknown : QString::number(Marks->markedCount());
+    const int rows = Rows->rowCount();
+    const QString counts = QStringLiteral("%1 行 · 改 %2 · 未写 %3 · 警告 %4").arg(rows).arg(changed).arg(unwritten, marked);
     const QString shown = FilledNote.isEmpty() ? counts : FilledNote;
     Label4->setText(Label4->fontMetrics().elidedText(shown, Qt::ElideRight, Label4->width()));
     Label4->setToolTip(QStringLiteral("%1 行，已改 %2 行，未写入 %3 行，警告 %4 行\n%5")
-                           .arg(rows).arg(changed).arg(unwritten).arg(marked).arg(Doc.path));
+                           .arg(rows).arg(changed).arg(unwritten, marked, Doc.path));
 }

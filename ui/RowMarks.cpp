@@ -3,6 +3,8 @@
 #include "engine/replace/ApplyPairs.h"
 #include "engine/scan/CppEscapes.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace {
@@ -47,7 +49,7 @@ RowMarks::~RowMarks()
     m_pool.waitForDone();
 }
 
-void RowMarks::setText(const QString &text, const TextRows &rows, bool codeStrings, bool written)
+void RowMarks::setText(const QString &text, const TextRows &rows, bool codeStrings)
 {
     m_plan = Plan(); // its places are in the text before
     m_text = text;
@@ -62,7 +64,6 @@ void RowMarks::setText(const QString &text, const TextRows &rows, bool codeStrin
         const QString shown = rows.rawDelimiters.value(i).isNull() ? DecodeCppEscapes(found).value_or(found) : found;
         m_data.append(KindOfUse(m_uses[i], shown) == UseKind::Data);
     }
-    m_written = written;
 }
 
 // A row of the quote pairing that is no string of the code.
@@ -90,6 +91,15 @@ void RowMarks::update(const Rows &rows)
 void RowMarks::work(Plan &plan, const QString &text, const QList<LiteralSpan> &spans, const QStringList &rawDelimiters)
 {
     static_cast<RowAnalysis &>(plan) = AnalyseRows(text, spans, rawDelimiters, plan.rows.found, plan.rows.replacements, plan.own);
+    plan.pressed = RowsPressed(text, spans, plan.rows.found, plan.rows.replacements, plan.rows.written, plan.landings, plan.own);
+}
+
+void RowMarks::settle()
+{
+    while (m_running) {
+        m_pool.waitForDone();
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall); // its result, and the next one started
+    }
 }
 
 void RowMarks::startPending()
@@ -99,7 +109,8 @@ void RowMarks::startPending()
     bool anyChanged = false;
     for (qsizetype i = 0; i < qMin(plan.rows.found.size(), plan.rows.replacements.size()) && !anyChanged; ++i)
         anyChanged = RowChanges(plan.rows.found[i], plan.rows.replacements[i]);
-    if (!anyChanged) { // no edit to look at: only the reading marks its rows
+    if (!anyChanged) { // no edit to look at: only the reading marks its rows, and restored ones may be unwritten
+        plan.pressed = RowsPressed(m_text, m_spans, plan.rows.found, plan.rows.replacements, plan.rows.written, {}, plan.own);
         finished(m_generation, plan);
         return;
     }
@@ -139,11 +150,11 @@ bool RowMarks::changes(int row) const
         && RowChanges(rows.found[row], rows.replacements[row]);
 }
 
-// The row's edit was written by the last replace: its words are about the next press.
+// A replace wrote the row's edit as it stands: its words are about the next press.
 bool RowMarks::pressAgain(int row) const
 {
     const Rows &rows = m_plan.rows;
-    return m_written && row < rows.written.size() && rows.written[row] == rows.replacements[row];
+    return row < rows.written.size() && rows.written[row] != rows.found[row] && rows.written[row] == rows.replacements[row];
 }
 
 bool RowMarks::marked(int row) const

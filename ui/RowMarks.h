@@ -19,7 +19,11 @@ struct Rows
 {
     QStringList found;        // List1
     QStringList replacements; // List2
-    QStringList written;      // List2 right after the last load or replace
+    QStringList written;      // each row's replacement as the last replace left it; its found text before one
+    bool operator==(const Rows &other) const
+    {
+        return found == other.found && replacements == other.replacements && written == other.written;
+    }
 };
 
 // What each row's stored edit will do when "替换文件" is pressed, and what is
@@ -38,14 +42,21 @@ public:
 
     // The text the window holds, where each row's literal stands in it and
     // which reading listed the rows (`codeStrings`: the C++ reading; else the
-    // quote pairing, whose rows that are no strings of the code are marked);
-    // `written`: a replace wrote it, so the marks are about pressing again.
-    void setText(const QString &text, const TextRows &rows, bool codeStrings, bool written);
-    bool written() const { return m_written; }
+    // quote pairing, whose rows that are no strings of the code are marked).
+    void setText(const QString &text, const TextRows &rows, bool codeStrings);
     // Each changed row over its own literal instead of the first occurrence of its text.
     void setOwnLiterals(bool own);
     // Works the marks out again for these rows; nothing is marked until the result is in.
     void update(const Rows &rows);
+
+    // The latest update's result is in: a computation still running is waited for.
+    void settle();
+    // The result is in, for these rows and the mode last set.
+    bool isFor(const Rows &rows) const { return !m_running && !m_hasPending && m_plan.rows == rows && m_plan.own == m_own; }
+    bool busy() const { return m_running || m_hasPending; }
+    const QList<Landing> &landings() const { return m_plan.landings; }
+    // Which rows the next press changes.
+    const PressRows &pressed() const { return m_plan.pressed; }
 
     bool marked(int row) const;
     bool looksLikeData(int row) const; // the C++ reading's row that only the program reads
@@ -61,6 +72,7 @@ private:
     {
         Rows rows;
         bool own = false;
+        PressRows pressed;
     };
     static void work(Plan &plan, const QString &text, const QList<LiteralSpan> &spans, const QStringList &rawDelimiters);
     void startPending();
@@ -84,7 +96,6 @@ private:
     QList<CodePlace> m_places; // of the quote pairing's rows; empty for the C++ reading
     QList<StringUse> m_uses;   // of the C++ reading's rows; empty for the quote pairing
     QList<bool> m_data;        // which of them look like the program's data
-    bool m_written = false;
     bool m_own = false;
     Plan m_plan;            // the latest result
     Plan m_pending;         // rows waiting for the running computation to end

@@ -24,3 +24,25 @@ RowAnalysis AnalyseRows(const QString &text, const QList<LiteralSpan> &spans, co
     }
     return analysis;
 }
+
+PressRows RowsPressed(const QString &text, const QList<LiteralSpan> &spans, const QStringList &found,
+                      const QStringList &replacements, const QStringList &written, const QList<Landing> &landings,
+                      bool ownLiterals)
+{
+    PressRows pressed;
+    const qsizetype count = qMin(found.size(), replacements.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        if (ownLiterals) {
+            if (i < spans.size() && QStringView(text).sliced(spans[i].start, spans[i].length) != replacements[i])
+                pressed.unwritten.append(int(i));
+            continue;
+        }
+        const bool lands = i < landings.size() && (landings[i].position >= 0 || landings[i].inReplacement);
+        const QString &before = i < written.size() ? written[i] : found[i];
+        if (lands && replacements[i] != before)
+            pressed.unwritten.append(int(i));
+        if (lands && before != found[i])
+            pressed.again.append(int(i));
+    }
+    return pressed;
+}
