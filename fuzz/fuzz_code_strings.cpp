@@ -1,8 +1,13 @@
 // The C++ reading must list exactly the strings the plain character-by-character rules list,
 // the line breaks must be counted right, the escapes must read back what they wrote,
-// every string gets one use, read without a step outside the text, and a form's
-// text decodes as an XML reader decodes it.
+// every string gets one use, read without a step outside the text, a form's
+// text decodes as an XML reader decodes it, and each whole string (adjacent
+// literals joined) given a translation reads back as exactly that translation.
 #include "Reference.h"
+
+#include "engine/catalog/Catalog.h"
+#include "engine/catalog/CatalogFormats.h"
+#include "engine/replace/OwnLiterals.h"
 
 #include "engine/scan/CodeStrings.h"
 #include "engine/scan/CppEscapes.h"
@@ -38,6 +43,45 @@ QString described(const QList<CodeString> &strings)
 {
     std::fprintf(stderr, "%s on: %s\n", what, qPrintable(text));
     std::abort();
+}
+
+// The text of each whole string, "-" where it cannot be decoded.
+QStringList wholeStrings(const QString &text, const TextRows &rows, QList<qsizetype> *firsts = nullptr)
+{
+    QStringList texts;
+    for (qsizetype i = 0; i < rows.literals.size(); i = JoinedEnd(rows.literals, i)) {
+        texts << JoinedText(text, rows.literals, i, JoinedEnd(rows.literals, i)).value_or(QStringLiteral("-"));
+        if (firsts)
+            firsts->append(i);
+    }
+    return texts;
+}
+
+void checkWholeStrings(const QString &text)
+{
+    const TextRows rows = ScanRows(text, true);
+    Catalog catalog = CatalogFromRows({{QStringLiteral("f.cpp"), text, rows, {}, true}}, QStringLiteral("."));
+    for (CatalogEntry &entry : catalog.entries) {
+        entry.translation = QStringLiteral("«") + entry.source + QStringLiteral("\\»");
+        entry.finished = true;
+    }
+    const FillResult fill = FillWholeStrings(CatalogIndex(catalog), text, rows);
+    QList<LiteralSpan> spans;
+    bool raw = false;
+    for (const CodeLiteral &literal : rows.literals) {
+        spans.append(literal.content);
+        raw |= !literal.rawDelimiter.isNull();
+    }
+    const QString written = ReplaceOwnLiterals(text, spans, fill.replacements).text;
+    QList<qsizetype> firsts;
+    QStringList expected = wholeStrings(text, rows, &firsts);
+    for (qsizetype k = 0; k < expected.size(); ++k)
+        if (fill.filledRows.contains(int(firsts[k])))
+            expected[k] = QStringLiteral("«") + expected[k] + QStringLiteral("\\»");
+    if (wholeStrings(written, ScanRows(written, true)) != expected)
+        fail("a whole string's translation does not read back as written", text);
+    if (!raw && written.count(u'\n') != text.count(u'\n'))
+        fail("a whole string's translation moved the lines", text);
 }
 
 } // namespace
@@ -79,6 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fail("StringUses gave a string both a call and a construct", text);
         (void)KindOfUse(uses[i], QStringView(text).sliced(rows[i].start, rows[i].length));
     }
+    checkWholeStrings(text);
     // Line numbers come from the counted line breaks.
     if (CountChar(text, u'\n') != std::count(text.cbegin(), text.cend(), u'\n'))
         fail("CountChar counts the line breaks wrong", text);

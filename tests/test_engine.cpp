@@ -224,7 +224,7 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QStringList>("texts"); // each text, and the line of its first literal
         QTest::newRow("two") << "tr(\"Could not read \" \"the key.\");" << QStringList{"Could not read the key.@1"};
-        QTest::newRow("three, over lines") << "f(\"a, \"\n  \"b, \"\r\n\"c\");" << QStringList{"a, b, c@1"};
+        QTest::newRow("three, over lines, one spliced") << "f(\"a, \"\n  \"b,\\\n \"\r\n\"c\");" << QStringList{"a, b, c@1"};
         QTest::newRow("comments and a spliced line") << "f(\"a\" /* x */ // y\n \\\n \"b\");" << QStringList{"ab@1"};
         QTest::newRow("prefixes, escapes") << "f(u8\"\\x41\" L\"\\n\" \"\\\"\");" << QStringList{"A\n\"@1"};
         QTest::newRow("a raw string among them") << "f(\"a \" R\"x(\"b\")x\" \" c\");" << QStringList{"a \"b\" c@1"};

@@ -24,13 +24,33 @@ std::optional<QString> writtenFor(const TextRows &rows, qsizetype row, const QSt
     return rows.xml ? EncodeXmlText(translation) : writtenInLiteral(rows.rawDelimiters.value(row), translation);
 }
 
+// The spliced line breaks (backslash, line break) of an ordinary literal's
+// text: what is written in their place keeps them, and so keeps its lines.
+QString splicesOf(QStringView written, const QString &delimiter)
+{
+    QString splices;
+    if (!delimiter.isNull())
+        return splices; // a raw string's text is as it stands: it has none
+    for (qsizetype i = 0; i < written.size(); ++i) {
+        if (written[i] != u'\\')
+            continue;
+        if (const qsizetype splice = SpliceLength(written, i)) {
+            splices += written.sliced(i, splice);
+            i += splice - 1;
+        } else {
+            ++i; // an escape's second character is no backslash of its own
+        }
+    }
+    return splices;
+}
+
 // A literal's content with its row's stretch written over: how a catalog that
 // holds the row's trimmed text (an older one, or the window's) still reaches it.
 QString overRow(QStringView text, const CodeLiteral &literal, const LiteralSpan &row, const QString &written)
 {
     const QStringView content = text.sliced(literal.content.start, literal.content.length);
     const qsizetype before = row.start - literal.content.start;
-    QString result = content.first(before).toString() + written;
+    QString result = content.first(before).toString() + written + splicesOf(content.sliced(before, row.length), literal.rawDelimiter);
     return result.append(content.sliced(before + row.length));
 }
 
@@ -127,9 +147,9 @@ FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, cons
             continue;
         }
         // The translation in the first literal, the others emptied: every line stays where it was.
-        result.replacements[first] = byRow ? overRow(text, literals[first], rows.spans[row], *written) : *written;
-        for (qsizetype i = first + 1; i < end; ++i)
-            result.replacements[i].clear();
+        for (qsizetype i = first; i < end; ++i)
+            result.replacements[i] = splicesOf(result.replacements[i], literals[i].rawDelimiter);
+        result.replacements[first] = byRow ? overRow(text, literals[first], rows.spans[row], *written) : *written + result.replacements[first];
         result.filledRows.append(int(first));
         result.filledEntries.append(entry);
         ++result.counts.filled;
