@@ -30,8 +30,8 @@ namespace {
 
 const char Usage[] =
     "用法：\n"
-    "  zelvane export [--po] [--all] [--language LANG] [--source-language LANG] -o FILE PATH...\n"
-    "  zelvane import [--dry-run] FILE PATH...\n"
+    "  zelvane export [--po] [--all] [--no-obsolete] [--language LANG] [--source-language LANG] -o FILE PATH...\n"
+    "  zelvane import [--dry-run] [--force] FILE PATH...\n"
     "  zelvane --help | --version\n"
     "\n"
     "PATH 是一个文件或文件夹：文件夹中的 C++ 源文件和头文件（*.cpp *.cc *.cxx *.c++ *.h *.hh *.hpp\n"
@@ -44,9 +44,14 @@ const char Usage[] =
     "        每一条都注明它在哪个函数里、交给了什么（给翻译的人看）。看来是程序用的数据的条目\n"
     "        （对象名、设置的键、路径、#pragma、比较、qDebug 输出……，它的每一处都是）不导出，\n"
     "        --all：也导出它们，并注明看来是数据。\n"
+    "        FILE 已经存在时更新它，和 lupdate、msgmerge 一样：原文（和区分说明）相同的条目保留译文、\n"
+    "        完成状态和译者的注释；与旧原文相近的新原文得到旧译文作为建议（未完成，旁边附上旧原文）；\n"
+    "        不再出现的、有译文的条目保留为废弃条目。--no-obsolete：不保留废弃条目。\n"
     "import  把 FILE（.ts、.po 或 .pot）中已经完成的译文写进各文件自己的字符串（界面文件只改动\n"
     "        这些 <string> 的内容，其余的字节原样保留），原来的文件保存为“文件名.backup”；\n"
-    "        没有改动的文件保持原样。\n"
+    "        没有改动的文件保持原样。未完成、模糊和废弃的条目不写入。\n"
+    "        写入之前先核对 FILE 中记录的位置：PATH 下一个也没有这些文件时（按相对于 FILE 的路径，\n"
+    "        或者按文件名）不写入并退出；--force：仍然写入。\n"
     "        --dry-run：什么也不写，输出要做的改动（统一格式的差异，可以用 patch -p0 应用）。\n"
     "\n"
     "退出状态：0 全部成功；1 有文件或翻译文件出错，或者有译文没有写入（原因逐条列在前面）；\n"
@@ -73,6 +78,8 @@ struct Options {
     bool po = false;
     bool all = false;
     bool dryRun = false;
+    bool noObsolete = false;
+    bool force = false;
     QString language, sourceLanguage, output, catalog;
     QStringList paths;
 };
@@ -86,12 +93,13 @@ std::optional<Options> parse(const QStringList &arguments, QString *problem)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption po(QStringLiteral("po")), all(QStringLiteral("all")), dryRun(QStringLiteral("dry-run")),
+        noObsolete(QStringLiteral("no-obsolete")), force(QStringLiteral("force")),
         output(QStringLiteral("o"), QString(), QStringLiteral("FILE")), language(QStringLiteral("language"), QString(), QStringLiteral("LANG")),
         sourceLanguage(QStringLiteral("source-language"), QString(), QStringLiteral("LANG"));
     if (exporting)
-        parser.addOptions({po, all, output, language, sourceLanguage});
+        parser.addOptions({po, all, noObsolete, output, language, sourceLanguage});
     else
-        parser.addOption(dryRun);
+        parser.addOptions({dryRun, force});
     if (!parser.parse(QStringList{QStringLiteral("zelvane")} + arguments.mid(1))) {
         const QStringList unknown = parser.unknownOptionNames();
         const QString last = arguments.last();
@@ -106,6 +114,8 @@ std::optional<Options> parse(const QStringList &arguments, QString *problem)
     options.po = exporting && parser.isSet(po);
     options.all = exporting && parser.isSet(all);
     options.dryRun = !exporting && parser.isSet(dryRun);
+    options.noObsolete = exporting && parser.isSet(noObsolete);
+    options.force = !exporting && parser.isSet(force);
     if (exporting) {
         options.output = parser.value(output);
         options.language = parser.value(language);
@@ -182,10 +192,37 @@ template <typename Work, typename Done> void forEachFile(const QStringList &file
     }, [&](int i) { done(std::exchange(results[i], {})); }, [&] { progress.show(); });
 }
 
+// The catalog an export updates: the one at -o, if there is one.
+std::optional<Catalog> earlierCatalog(const QFileInfo &output)
+{
+    if (!output.isFile())
+        return std::nullopt;
+    return ReadCatalog(output.filePath(), true); // a malformed one throws: nothing is written over it
+}
+
+QString updateSummary(const CatalogUpdateCounts &counts, const Catalog &earlier)
+{
+    QString summary = QStringLiteral("更新了原有的翻译文件：保留 %1 条，建议译文 %2 条（未完成），新条目 %3 条，废弃 %4 条")
+                          .arg(counts.kept).arg(counts.suggested).arg(counts.added).arg(counts.obsolete);
+    if (counts.dropped > 0)
+        summary += QStringLiteral("，去掉了 %1 条废弃条目").arg(counts.dropped);
+    summary += QStringLiteral("。\n");
+    if (!earlier.problems.isEmpty())
+        summary += QStringLiteral("原有的翻译文件中另有 %1 条（复数形式等）无法读入，没有保留。\n").arg(earlier.problems.size());
+    return summary;
+}
+
 int exportCommand(const Options &options)
 {
     int failed = 0;
     const QFileInfo output(options.output);
+    std::optional<Catalog> earlier;
+    try {
+        earlier = earlierCatalog(output);
+    } catch (const FileError &error) {
+        report(error.message() + QStringLiteral("（没有改动它）"));
+        return 1;
+    }
     const QString folder = output.absolutePath();
     // Each file read, scanned and turned into its catalog rows on every core, and merged in order.
     struct Read {
@@ -217,6 +254,10 @@ int exportCommand(const Options &options)
     failed += int(problems.size());
     Catalog catalog = merger.take();
     const int data = options.all ? 0 : LeaveOutData(catalog);
+    const qsizetype entries = catalog.entries.size(); // obsolete ones apart
+    CatalogUpdateCounts updated;
+    if (earlier)
+        updated = UpdateCatalog(catalog, *earlier, !options.noObsolete);
     const QString context = options.paths.size() == 1 ? QFileInfo(QFileInfo(options.paths[0]).absoluteFilePath()).fileName()
                                                       : output.completeBaseName();
     try {
@@ -226,10 +267,12 @@ int exportCommand(const Options &options)
         return 1;
     }
     QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条，写入 %4；失败 %5 个。\n")
-                          .arg(QString::number(files), QString::number(strings), QString::number(catalog.entries.size()),
+                          .arg(QString::number(files), QString::number(strings), QString::number(entries),
                                options.output, QString::number(failed));
     if (data > 0)
         summary += QStringLiteral("另有 %1 条看来是程序用的数据，未导出；要导出全部请加 --all。\n").arg(data);
+    if (earlier)
+        summary += updateSummary(updated, *earlier);
     if (catalog.undecodable > 0)
         summary.prepend(QStringLiteral("%1 个字符串的转义序列代表字节而不是字符（或写法不对），没有导出。\n").arg(catalog.undecodable));
     print(stderr, summary);

@@ -339,16 +339,17 @@ private slots:
         QVERIFY2(named.err.contains("disk/src/bad\\xff.cpp：文件名不是有效的 UTF-8") && named.err.contains("读取 1 个文件"), qPrintable(named.err));
         std::remove(QFile::encodeName(path("disk/src/")) + "bad\xff.cpp");
 
-        const QString script = QStringLiteral("mount -t tmpfs -o size=16k tmpfs disk/full || exit 77; cd disk; echo old > full/old.po;"
-                                              "echo old > full/old.ts; %1 export --po -o full/old.po src/many.cpp; echo \" $?\" >&2;"
-                                              "%1 export -o full/old.ts src/many.cpp; echo \" $?\" >&2; cat full/old.po full/old.ts >&2")
+        const QString script = QStringLiteral("mount -t tmpfs -o size=16k tmpfs disk/full || exit 77; cd disk; echo 'puts(\"a\");' > a.cpp;"
+                                              "%1 export -o full/old.po a.cpp && %1 export -o full/old.ts a.cpp && cp full/old.* . || exit 1;"
+                                              "%1 export --po -o full/old.po src/many.cpp; echo \" $?\" >&2;"
+                                              "%1 export -o full/old.ts src/many.cpp; echo \" $?\" >&2; cmp old.po full/old.po && cmp old.ts full/old.ts && echo whole >&2")
                                    .arg(ZELVANE_PROGRAM);
         QDir().mkpath(path("disk/full"));
         const Run full = run(m_dir.path(), "unshare", {"-m", "sh", "-c", script});
         if (full.status == 77 || full.err.contains("unshare"))
             QSKIP("a file system of the test's own needs root and mount namespaces (CI runs as root)");
         QCOMPARE(full.err.count("磁盘空间不足"), 2);
-        QVERIFY2(full.err.count(" 1\n") == 2 && full.err.endsWith("old\nold\n"), qPrintable(full.err));
+        QVERIFY2(full.err.count(" 1\n") == 2 && full.err.endsWith("whole\n"), qPrintable(full.err));
     }
 };
 

@@ -296,8 +296,11 @@ private slots:
         Catalog catalog{{CatalogEntry{QString("a") + QChar(1) + "\uFFFF", QString("b") + QChar(0x1F), true, {{"x.cpp", 3}}}}, 0, {}};
         for (int i = 0; i < 1000; ++i)
             catalog.entries.append(CatalogEntry{QString::number(i), QString(), false, {{"y.cpp", i}}});
-        for (const char *odd : {"a\"b&c<d>e'f\ng ]]>", "tab\there"}) // written by hand, and by the writer
+        for (const char *odd : {"a\"b&c<d>e'f\ng ]]>", "tab\there"}) { // written by hand, and by the writer
             catalog.entries.append(CatalogEntry{QString::fromUtf8(odd), "译\"&<>'", true, {{"q\"&<.cpp", 7}}, "ctx&\"", "note<>"});
+            catalog.entries.append(CatalogEntry{QString::fromUtf8(odd) + "!", "译", false, {}, {}, {}, 0, false, {}, "mine&", "<old>", true});
+            catalog.entries.append(CatalogEntry{QString::fromUtf8(odd) + "?", "译", true, {}, {}, {}, 0, false, {}, {}, {}, true});
+        }
         WriteCatalog(catalog, path("x.ts"), "x.cpp");
         const Catalog read = ReadCatalog(path("x.ts"));
         QCOMPARE(read.entries.size(), catalog.entries.size());
@@ -306,29 +309,103 @@ private slots:
             QCOMPARE(read.entries[i].translation, catalog.entries[i].translation);
             QCOMPARE(read.entries[i].context + read.entries[i].note, catalog.entries[i].context + catalog.entries[i].note);
             QCOMPARE(read.entries[i].places.value(0).file, catalog.entries[i].places.value(0).file);
+            QCOMPARE(read.entries[i].comment + read.entries[i].oldSource, catalog.entries[i].comment + catalog.entries[i].oldSource);
+            QCOMPARE(read.entries[i].obsolete * 2 + read.entries[i].finished, catalog.entries[i].obsolete * 2 + catalog.entries[i].finished);
         }
         const QByteArray written = readBytes(path("x.ts"));
         QVERIFY(written.contains("<byte value=\"x1\"/>"));
         QCOMPARE(written.count("\n        <message>\n            <location"), 1003);
+        QCOMPARE(written.count("<translation type=\"vanished\">") * 10 + written.count("<translation type=\"obsolete\">"), 22);
         QVERIFY(written.endsWith("</message>\n    </context>\n</TS>\n"));
     }
 
+    // An export onto an existing catalog, one rule a row. Entries are written
+    // "text|translation|flags|comment|earlier text" (flags: f finished, o obsolete,
+    // @ctx a disambiguation); the result adds each entry's first place.
+    void updateCatalog_data()
+    {
+        QTest::addColumn<QString>("old");
+        QTest::addColumn<QString>("fresh");
+        QTest::addColumn<QString>("updated");
+        QTest::newRow("same text: translation, state and comment kept, new places") << "Open|打开|f|mine" << "Open"
+            << "Open|打开|f|mine||new.cpp";
+        QTest::newRow("an unfinished one stays unfinished") << "Open|打开||" << "Open" << "Open|打开||||new.cpp";
+        QTest::newRow("an old suggestion keeps its earlier text") << "Open it|打开|||Open" << "Open it" << "Open it|打开|||Open|new.cpp";
+        QTest::newRow("another disambiguation is another text") << "Open|打开|f@menu|" << "Open"
+            << "Open|||||new.cpp;Open|打开|fo@menu|||";
+        QTest::newRow("a similar text gets a suggestion, unfinished") << "Save the file|保存文件|f|c" << "Save the files"
+            << "Save the files|保存文件||c|Save the file|new.cpp";
+        QTest::newRow("case and punctuation") << "Use git|用 git|f|" << "Use Git:" << "Use Git:|用 git|||Use git|new.cpp";
+        QTest::newRow("half the words differ: no suggestion") << "Hide password|隐藏密码|f|" << "Rename password"
+            << "Rename password|||||new.cpp;Hide password|隐藏密码|fo|||";
+        QTest::newRow("a long text (letters compared 64 at a time)")
+            << "Templates add fields in the password generation dialouge and in the password view.|模板|f|"
+            << "Templates add fields in the password generation dialogue, and in the password view."
+            << "Templates add fields in the password generation dialogue, and in the password view.|模板|||"
+               "Templates add fields in the password generation dialouge and in the password view.|new.cpp";
+        QTest::newRow("ideographs are words") << "保存文件|Save file|f|" << "保存所有文件" << "保存所有文件|Save file|||保存文件|new.cpp";
+        QTest::newRow("a suggestion only from a finished translation") << "Save the file|保存||" << "Save the files"
+            << "Save the files|||||new.cpp;Save the file|保存|o|||";
+        QTest::newRow("a gone text without translation or comment is dropped") << "Gone|||" << "New" << "New|||||new.cpp";
+        QTest::newRow("a gone text with a comment stays") << "Gone|||why" << "New" << "New|||||new.cpp;Gone||o|why||";
+        QTest::newRow("an obsolete text that is back") << "Back|回来|fo|" << "Back" << "Back|回来|f|||new.cpp";
+        QTest::newRow("the finished one of two") << "Two|二||;Two|两|f|" << "Two" << "Two|两|f|||new.cpp";
+        QTest::newRow("a translation made in the file stands") << "Mine|旧|f|c" << "Mine|新|f|" << "Mine|新|f|c||new.cpp";
+    }
+    void updateCatalog()
+    {
+        QFETCH(QString, old);
+        QFETCH(QString, fresh);
+        QFETCH(QString, updated);
+        const auto catalog = [](const QString &spec, const QString &file) {
+            Catalog catalog;
+            for (const QString &text : spec.split(u';')) {
+                const QStringList field = text.split(u'|');
+                const QString flags = field.value(2);
+                catalog.entries.append(CatalogEntry{field[0], field.value(1), flags.contains(u'f'), {{file, 1}}, flags.section(u'@', 1), {},
+                                                    0, false, {}, field.value(3), field.value(4), flags.contains(u'o')});
+            }
+            return catalog;
+        };
+        Catalog result = catalog(fresh, "new.cpp");
+        const Catalog earlier = catalog(old, "old.cpp");
+        const CatalogUpdateCounts counts = UpdateCatalog(result, earlier);
+        QStringList described;
+        for (const CatalogEntry &entry : result.entries)
+            described << QStringList{entry.source, entry.translation,
+                                     QString(entry.finished ? "f" : "") + (entry.obsolete ? "o" : "") + (entry.context.isEmpty() ? "" : "@" + entry.context),
+                                     entry.comment, entry.oldSource, entry.places.value(0).file}.join(u'|');
+        QCOMPARE(described.join(u';'), updated);
+        QCOMPARE(counts.kept + counts.suggested + counts.added, fresh.count(u';') + 1);
+        QCOMPARE(counts.obsolete, updated.count(QRegularExpression("\\|f?o")));
+        QCOMPARE(counts.suggested, QTest::currentDataTag() == QStringLiteral("case and punctuation") || updated.contains("|Save the file|") || updated.contains("|模板|")
+                                       || updated.contains("|保存文件|"));
+    }
+
     // A .po keeps the format flags that let msgfmt check placeholders, a
-    // translation left unfinished (fuzzy), a disambiguation and a note.
+    // translation left unfinished (fuzzy) with its earlier text, a
+    // disambiguation, a note, the translator's comment and obsolete entries.
     void poKeepsFlagsAndFuzzy()
     {
         Catalog catalog;
         catalog.entries = {CatalogEntry{"%d items", "%d 项", true, {{"a.cpp", 1}}},
-                           CatalogEntry{"%1 files", "%1 个文件", false, {{"a.cpp", 2}}, "menu", "a note"}};
+                           CatalogEntry{"%1 files", "%1 个文件", false, {{"a.cpp", 2}}, "menu", "a note", 0, false, {}, "mine\ntwo lines", "%1 file"},
+                           CatalogEntry{"gone", "没了", true, {}, {}, {}, 0, false, {}, "kept", {}, true},
+                           CatalogEntry{"gone too", "也没了", false, {}, {}, {}, 0, false, {}, {}, {}, true}};
         WriteCatalog(catalog, path("x.po"), "x");
         const QByteArray written = readBytes(path("x.po"));
         QVERIFY2(written.contains("#, c-format\nmsgid \"%d items\"") && written.contains("#. a note\n")
-                     && written.contains("#, fuzzy, qt-format\nmsgctxt \"menu\""), written.constData());
+                     && written.contains("#, fuzzy, qt-format\n#| msgid \"%1 file\"\nmsgctxt \"menu\"")
+                     && written.contains("# kept\n#~ msgid \"gone\"") && written.contains("#, fuzzy\n#~ msgid \"gone too\""), written.constData());
         const Catalog read = ReadCatalog(path("x.po"));
-        QCOMPARE(read.entries.size(), 2);
-        QVERIFY(read.entries[0].finished && !read.entries[1].finished);
-        QCOMPARE(read.entries[1].translation, "%1 个文件");
-        QCOMPARE(read.entries[1].context + read.entries[1].note, "menua note");
+        QCOMPARE(read.entries.size(), 4);
+        for (qsizetype i = 0; i < 4; ++i) {
+            const CatalogEntry &entry = read.entries[i], &expected = catalog.entries[i];
+            QCOMPARE(QStringList({entry.translation, entry.context, entry.note, entry.comment, entry.oldSource}),
+                     QStringList({expected.translation, expected.context, expected.note, expected.comment, expected.oldSource}));
+            QCOMPARE(entry.finished * 2 + entry.obsolete, expected.finished * 2 + expected.obsolete);
+        }
+        QVERIFY(read.entries[2].line > 0);
     }
 
     // A tree's catalog does not depend on how many threads read it: each file is

@@ -44,13 +44,22 @@ void Form1::Command5_Click()
     if (suffix != u"ts" && suffix != u"po" && suffix != u"pot")
         path += filter == PoFilter ? QStringLiteral(".po") : QStringLiteral(".ts");
     BusyCursor busy;
+    // A catalog already there is updated, as the command line does: a malformed one throws, and stays as it is.
+    const std::optional<Catalog> earlier = QFileInfo(path).isFile() ? std::optional(ReadCatalog(path, true)) : std::nullopt;
     const CatalogSource source{Doc.path, SourceText, Doc.rows, Doc.replacements};
     Catalog catalog = CatalogFromRows({source}, QFileInfo(path).path());
     const int data = LeaveOutData(catalog); // as the command line does unless asked
+    const qsizetype entries = catalog.entries.size();
+    CatalogUpdateCounts updated;
+    if (earlier)
+        updated = UpdateCatalog(catalog, *earlier);
     // No language named: which one the strings go into is the translator's to say, and
     // Qt Linguist and Poedit ask for it when the file has none.
     WriteCatalog(catalog, path, loaded.fileName());
-    QString text = QStringLiteral("已导出 %1 条字符串到 %2。").arg(QString::number(catalog.entries.size()), QFileInfo(path).fileName());
+    QString text = QStringLiteral("已导出 %1 条字符串到 %2。").arg(QString::number(entries), QFileInfo(path).fileName());
+    if (earlier)
+        text += QStringLiteral("\n更新了原有的翻译文件：保留 %1 条，建议译文 %2 条（未完成），新条目 %3 条，废弃 %4 条。")
+                    .arg(updated.kept).arg(updated.suggested).arg(updated.added).arg(updated.obsolete);
     if (data > 0)
         text += QStringLiteral("\n另有 %1 条看来是程序用的数据（对象名、设置的键、路径等），没有导出。").arg(data);
     if (catalog.undecodable > 0)

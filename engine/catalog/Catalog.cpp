@@ -19,7 +19,7 @@ void leaveOutConflicts(Catalog &catalog)
     QSet<QString> conflicting;
     for (qsizetype i = 0; i < catalog.entries.size(); ++i) {
         const CatalogEntry &entry = catalog.entries[i];
-        if (!entry.finished)
+        if (!entry.finished || entry.obsolete)
             continue;
         const QString key = CatalogKey(entry.context, entry.source);
         const auto seen = first.constFind(key);
@@ -36,7 +36,7 @@ void leaveOutConflicts(Catalog &catalog)
                                                                .arg(ShortText(entry.source), ShortText(earlier.translation), ShortText(entry.translation))});
     }
     if (!conflicting.isEmpty())
-        catalog.entries.removeIf([&](const CatalogEntry &entry) { return conflicting.contains(CatalogKey(entry.context, entry.source)); });
+        catalog.entries.removeIf([&](const CatalogEntry &entry) { return !entry.obsolete && conflicting.contains(CatalogKey(entry.context, entry.source)); });
 }
 
 } // namespace
@@ -52,9 +52,10 @@ void WriteCatalog(const Catalog &catalog, const QString &path, const QString &co
     formatFor(path, asPo).write(catalog, path, {context, language, sourceLanguage});
 }
 
-Catalog ReadCatalog(const QString &path)
+Catalog ReadCatalog(const QString &path, bool keepConflicts)
 {
     Catalog catalog = formatFor(path, false).read(path);
-    leaveOutConflicts(catalog);
+    if (!keepConflicts)
+        leaveOutConflicts(catalog);
     return catalog;
 }

@@ -30,6 +30,9 @@ struct CatalogEntry {
     int line = 0;        // where the entry stands in the catalog it was read from
     bool data = false;   // every place of it looks like the program's data, not a text a person sees
     QString owner;       // the .ts <context> it is listed in: the class of its first place, or that place's file name
+    QString comment;     // the translator's own (.ts <translatorcomment>, .po "# ")
+    QString oldSource;   // a suggestion's: the earlier text its translation was made for (.ts <oldsource>, .po "#| msgid")
+    bool obsolete = false; // its text is gone from the program (.ts type="vanished", .po "#~"): kept for its translation
 };
 Q_DECLARE_TYPEINFO(CatalogPlace, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(CatalogEntry, Q_RELOCATABLE_TYPE);
@@ -107,17 +110,38 @@ int LeaveOutData(Catalog &catalog);
 void WriteCatalog(const Catalog &catalog, const QString &path, const QString &context,
                   const QString &language = QString(), const QString &sourceLanguage = QString(), bool asPo = false);
 
+// What an update of a catalog did with each entry.
+struct CatalogUpdateCounts {
+    int kept = 0;      // texts the old catalog has: their translation, state and comment kept
+    int suggested = 0; // new texts given a similar old text's translation, unfinished
+    int added = 0;     // new texts with nothing to go on
+    int obsolete = 0;  // old translated texts that are gone, kept as obsolete
+    int dropped = 0;   // the same, left out when asked
+};
+
+// The fresh catalog of a tree, updated from the catalog it replaces, as lupdate
+// and msgmerge do: entries matched by text and disambiguation alone (never by
+// place or file), a new text similar to an old translated one given its
+// translation as an unfinished suggestion, old translated texts that are gone
+// kept as obsolete unless `keepObsolete` is false.
+CatalogUpdateCounts UpdateCatalog(Catalog &fresh, const Catalog &old, bool keepObsolete = true);
+
+// How alike two texts are, from 0 to 1: twice the longest common subsequence
+// of their characters over their total length.
+double TextSimilarity(QStringView a, QStringView b);
+
 // Reads a .ts, .po or .pot, by its extension. A malformed file throws FileError
 // naming the file, line and column. Entries that cannot be written (plural
 // forms, a NUL, an entity left unresolved, a text translated twice two ways)
-// are left out, each a problem naming its line.
-Catalog ReadCatalog(const QString &path);
+// are left out, each a problem naming its line; a text translated two ways is
+// kept both ways when `keepConflicts` (for a catalog to be updated, not imported).
+Catalog ReadCatalog(const QString &path, bool keepConflicts = false);
 
 struct FillCounts {
     int filled = 0;         // rows given their translation
     int alreadyChanged = 0; // rows with a translation that the user had changed: kept
     int unfinished = 0;     // rows whose text has an entry without a finished translation
-    int notFound = 0;       // finished translations whose text is no row of this file
+    int notFound = 0;       // finished translations whose text is no row of this file, nor already written in it
     int notWritable = 0;    // rows whose text or translation cannot be written into their literal
 };
 
@@ -128,19 +152,24 @@ struct FillResult {
     QSet<const CatalogEntry *> used; // the finished translations whose text is a row here
     QList<int> filledRows;           // FillWholeStrings: the first literal of each string given its translation,
     QList<const CatalogEntry *> filledEntries; // and the entry it came from
+    QSet<const CatalogEntry *> written; // the finished translations that a row here already holds
+    QSet<const CatalogEntry *> unfinished; // translated entries marked unfinished or fuzzy whose text is a row here
 };
 
-// A catalog's entries by their text, made once for many files.
+// A catalog's entries by their text, made once for many files; obsolete ones left out.
 class CatalogIndex
 {
 public:
     explicit CatalogIndex(const Catalog &catalog);
     const CatalogEntry *find(const QString &key) const { return m_entries.value(key); }
+    // The finished entry whose translation (and disambiguation) this is: a row already translated.
+    const CatalogEntry *findTranslation(const QString &key) const { return m_translated.value(key); }
     // Entries with a finished translation different from their text.
     int translations() const { return m_translations; }
 
 private:
     QHash<QString, const CatalogEntry *> m_entries;
+    QHash<QString, const CatalogEntry *> m_translated;
     int m_translations = 0;
 };
 

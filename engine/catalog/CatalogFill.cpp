@@ -65,6 +65,10 @@ CatalogIndex::CatalogIndex(const Catalog &catalog)
 {
     m_entries.reserve(catalog.entries.size());
     for (const CatalogEntry &entry : catalog.entries) {
+        if (entry.obsolete)
+            continue; // its text is gone from the program: never written
+        if (entry.finished && entry.translation != entry.source)
+            m_translated.insert(CatalogKey(entry.context, entry.translation), &entry);
         const QString key = CatalogKey(entry.context, entry.source);
         const CatalogEntry *&indexed = m_entries[key];
         if (!indexed || (entry.finished && !indexed->finished)) // a finished one wins over one left unfinished
@@ -83,15 +87,24 @@ FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, con
 FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
                            const TextRows &rows)
 {
-    FillResult result{replacements, {}, {}, {}};
+    FillResult result;
+    result.replacements = replacements;
     QSet<const CatalogEntry *> &used = result.used;
     for (qsizetype i = 0; i < found.size(); ++i) {
         const std::optional<QString> text = RowSource(rows, i, found[i]);
-        const CatalogEntry *entry = text ? index.find(CatalogKey(rows.contexts.value(i), *text)) : nullptr;
-        if (!entry)
+        if (!text)
             continue;
+        const QString key = CatalogKey(rows.contexts.value(i), *text);
+        const CatalogEntry *entry = index.find(key);
+        if (!entry) {
+            if (const CatalogEntry *translated = index.findTranslation(key))
+                result.written.insert(translated); // an earlier import wrote it
+            continue;
+        }
         if (!entry->finished) {
             ++result.counts.unfinished;
+            if (!entry->translation.isEmpty())
+                result.unfinished.insert(entry);
             continue;
         }
         if (entry->translation == entry->source)
@@ -110,7 +123,7 @@ FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, 
         result.replacements[i] = *written;
         ++result.counts.filled;
     }
-    result.counts.notFound = index.translations() - int(used.size());
+    result.counts.notFound = index.translations() - int((used | result.written).size());
     return result;
 }
 
@@ -131,10 +144,15 @@ FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, cons
             const std::optional<QString> rowText = RowSource(rows, row, text.mid(rows.spans[row].start, rows.spans[row].length));
             entry = rowText ? index.find(*rowText) : nullptr;
         }
-        if (!entry)
+        if (!entry) {
+            if (const CatalogEntry *translated = joined ? index.findTranslation(*joined) : nullptr)
+                result.written.insert(translated); // an earlier import wrote it
             continue;
+        }
         if (!entry->finished) {
             ++result.counts.unfinished;
+            if (!entry->translation.isEmpty())
+                result.unfinished.insert(entry);
             continue;
         }
         if (entry->translation == entry->source)
@@ -154,6 +172,6 @@ FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, cons
         result.filledEntries.append(entry);
         ++result.counts.filled;
     }
-    result.counts.notFound = index.translations() - int(result.used.size());
+    result.counts.notFound = index.translations() - int((result.used | result.written).size());
     return result;
 }

@@ -138,6 +138,11 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
         po_message_set_msgid(message, entry.source.toUtf8().constData());
         po_message_set_msgstr(message, entry.translation.toUtf8().constData());
         po_message_set_fuzzy(message, !entry.finished && !entry.translation.isEmpty());
+        if (!entry.comment.isEmpty())
+            po_message_set_comments(message, entry.comment.toUtf8().constData());
+        if (!entry.oldSource.isEmpty())
+            po_message_set_prev_msgid(message, entry.oldSource.toUtf8().constData());
+        po_message_set_obsolete(message, entry.obsolete);
         for (const CatalogPlace &place : entry.places)
             po_message_add_filepos(message, QFile::encodeName(place.file).constData(), size_t(place.line));
         setFormats(message, entry.source);
@@ -155,12 +160,13 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
     out.commit();
 }
 
-// Where each message's msgid stands in a .po's text (obsolete "#~" ones left
-// out), in the order libgettextpo gives them, and whether the message holds an
+// Where each message's msgid stands in a .po's text (obsolete "#~" ones apart),
+// in the order libgettextpo gives them, and whether the message holds an
 // escape of a NUL, which libgettextpo's strings end at.
 struct PoMessageLines {
     QList<int> lines;
     QList<bool> nul;
+    QList<int> obsoleteLines;
 };
 
 PoMessageLines poMessageLines(const QByteArray &bytes)
@@ -174,6 +180,8 @@ PoMessageLines poMessageLines(const QByteArray &bytes)
             found.lines.append(int(i + 1));
             found.nul.append(false);
         }
+        if (line.startsWith("#~ msgid "))
+            found.obsoleteLines.append(int(i + 1));
         if (!found.nul.isEmpty() && !line.startsWith('#') && !line.startsWith("msgctxt")
             && nulEscape.match(QString::fromLatin1(line)).hasMatch())
             found.nul.last() = true;
@@ -220,25 +228,28 @@ Catalog readPo(const QString &path)
     const auto text = [&decoder](const char *bytes) { return bytes ? decoder.decode(QByteArrayView(bytes)) : QString(); };
     const PoMessageLines lines = poMessageLines(Utf8NoBomFile::ReadBytes(path));
     Catalog catalog;
-    int index = -1;
+    int index = -1, obsoleteIndex = -1;
     for (const char *const *domain = po_file_domains(file); *domain; ++domain) {
         po_message_iterator_t iterator = po_message_iterator(file, *domain);
         while (po_message_t message = po_next_message(iterator)) {
-            if (po_message_is_obsolete(message))
-                continue;
-            ++index;
+            CatalogEntry entry;
+            entry.obsolete = po_message_is_obsolete(message);
+            const int at = entry.obsolete ? ++obsoleteIndex : ++index;
             if (!*po_message_msgid(message))
                 continue; // the header
-            CatalogEntry entry;
-            entry.line = int(lines.lines.value(index));
+            entry.line = int((entry.obsolete ? lines.obsoleteLines : lines.lines).value(at));
             entry.source = text(po_message_msgid(message));
             entry.context = text(po_message_msgctxt(message));
             entry.note = text(po_message_extracted_comments(message)).trimmed();
+            entry.comment = text(po_message_comments(message)).trimmed();
+            entry.oldSource = text(po_message_prev_msgid(message));
+            if (entry.obsolete && (po_message_msgid_plural(message) || entry.source.contains(QChar(0))))
+                continue; // never written: nothing to report
             if (po_message_msgid_plural(message)) {
                 catalog.problems.append({CatalogProblem::Plural, QStringLiteral("第 %1 行：“%2”是复数形式的条目，没有写入。").arg(entry.line).arg(ShortText(entry.source))});
                 continue;
             }
-            if (lines.nul.value(index)) {
+            if (!entry.obsolete && lines.nul.value(index)) {
                 catalog.problems.append({CatalogProblem::Nul, QStringLiteral("第 %1 行：“%2”的译文含有 NUL 字符（\\0），没有写入。").arg(entry.line).arg(ShortText(entry.source))});
                 continue;
             }

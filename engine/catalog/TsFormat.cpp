@@ -13,6 +13,7 @@
 #include <QXmlStreamWriter>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,6 +43,24 @@ void writeTsText(QXmlStreamWriter &xml, const QString &text)
     }
 }
 
+// The translation's type attribute: none for a finished one; an obsolete one
+// "vanished" when it was finished, "obsolete" when not, as lupdate writes them.
+QLatin1StringView translationType(const CatalogEntry &entry)
+{
+    if (entry.obsolete)
+        return entry.finished ? QLatin1StringView("vanished") : QLatin1StringView("obsolete");
+    return entry.finished ? QLatin1StringView() : QLatin1StringView("unfinished");
+}
+
+void writeTextElement(QXmlStreamWriter &xml, const char *name, const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    xml.writeStartElement(QLatin1StringView(name));
+    writeTsText(xml, text);
+    xml.writeEndElement();
+}
+
 void writeMessage(QXmlStreamWriter &xml, const CatalogEntry &entry)
 {
     xml.writeStartElement(QStringLiteral("message"));
@@ -53,19 +72,13 @@ void writeMessage(QXmlStreamWriter &xml, const CatalogEntry &entry)
     xml.writeStartElement(QStringLiteral("source"));
     writeTsText(xml, entry.source);
     xml.writeEndElement();
-    if (!entry.context.isEmpty()) {
-        xml.writeStartElement(QStringLiteral("comment"));
-        writeTsText(xml, entry.context);
-        xml.writeEndElement();
-    }
-    if (!entry.note.isEmpty()) {
-        xml.writeStartElement(QStringLiteral("extracomment"));
-        writeTsText(xml, entry.note);
-        xml.writeEndElement();
-    }
+    writeTextElement(xml, "oldsource", entry.oldSource);
+    writeTextElement(xml, "comment", entry.context);
+    writeTextElement(xml, "extracomment", entry.note);
+    writeTextElement(xml, "translatorcomment", entry.comment);
     xml.writeStartElement(QStringLiteral("translation"));
-    if (!entry.finished)
-        xml.writeAttribute(QStringLiteral("type"), QStringLiteral("unfinished"));
+    if (const QLatin1StringView type = translationType(entry); !type.isEmpty())
+        xml.writeAttribute(QStringLiteral("type"), type);
     writeTsText(xml, entry.translation);
     xml.writeEndElement();
     xml.writeEndElement();
@@ -148,7 +161,8 @@ QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
     QByteArray bytes;
     for (qsizetype i = from; i < to; ++i) {
         const CatalogEntry &entry = catalog.entries[i];
-        bool plain = plainText(entry.source) && plainText(entry.translation) && plainText(entry.context) && plainText(entry.note);
+        bool plain = plainText(entry.source) && plainText(entry.translation) && plainText(entry.context) && plainText(entry.note)
+            && plainText(entry.oldSource) && plainText(entry.comment);
         for (const CatalogPlace &place : entry.places)
             plain = plain && plainAttribute(place.file);
         if (!plain) {
@@ -163,11 +177,16 @@ QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
             out.append(QLatin1StringView("\" line=\"")).append(QString::number(place.line)).append(QLatin1StringView("\"/>"));
         }
         appendElement(out, "source", entry.source);
-        if (!entry.context.isEmpty())
-            appendElement(out, "comment", entry.context);
-        if (!entry.note.isEmpty())
-            appendElement(out, "extracomment", entry.note);
-        out += entry.finished ? QLatin1String("\n            <translation>") : QLatin1String("\n            <translation type=\"unfinished\">");
+        const std::pair<const char *, const QString *> elements[] = {
+            {"oldsource", &entry.oldSource}, {"comment", &entry.context}, {"extracomment", &entry.note}, {"translatorcomment", &entry.comment}};
+        for (const auto &[name, text] : elements)
+            if (!text->isEmpty())
+                appendElement(out, name, *text);
+        const QLatin1StringView type = translationType(entry);
+        out += QLatin1String("\n            <translation");
+        if (!type.isEmpty())
+            out.append(QLatin1StringView(" type=\"")).append(type).append(u'"');
+        out += u'>';
         appendEscaped(out, entry.translation);
         out += QLatin1String("</translation>\n        </message>");
     }
@@ -327,10 +346,15 @@ Catalog readTs(const QString &path)
             entry.context = text();
         } else if (name == QLatin1String("extracomment")) {
             entry.note = text();
+        } else if (name == QLatin1String("translatorcomment")) {
+            entry.comment = text();
+        } else if (name == QLatin1String("oldsource")) {
+            entry.oldSource = text();
         } else if (name == QLatin1String("translation")) {
-            const QStringView type = xml.attributes().value(QLatin1String("type"));
+            const QString type = attribute(xml, "type");
             entry.translation = text();
-            entry.finished = type.isEmpty() && !entry.translation.isEmpty();
+            entry.obsolete = type == u"vanished" || type == u"obsolete";
+            entry.finished = (type.isEmpty() || type == u"vanished") && !entry.translation.isEmpty();
         }
     }
     if (xml.hasError())
