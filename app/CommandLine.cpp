@@ -288,6 +288,8 @@ struct Imported {
     QStringList notes;    // what earlier runs stopped half-way had left, and was put right
     QStringList unwritable; // translations that cannot be written into their raw string
     QSet<const CatalogEntry *> used;
+    QSet<const CatalogEntry *> written;    // translations a string here already holds
+    QSet<const CatalogEntry *> unfinished; // translations marked unfinished or fuzzy, of strings here
     QString diff;         // --dry-run
 };
 
@@ -350,6 +352,8 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, bool dryRu
     const FillResult fill = code ? FillWholeStrings(catalog, document.text, document.rows)
                                  : FillFromCatalog(catalog, found, found, document.rows);
     imported.used = fill.used;
+    imported.written = fill.written;
+    imported.unfinished = fill.unfinished;
     if (!fill.notWritableRows.isEmpty()) {
         const SourceLines lines(document.text);
         for (const int row : fill.notWritableRows) {
@@ -411,6 +415,76 @@ QString notWrittenSummary(const QList<CatalogProblem> &problems, int unwritable)
     return parts.join(QStringLiteral("，"));
 }
 
+// Whether a catalog belongs to the files an import would write: each file its
+// places name, found among them by its path relative to the catalog's folder
+// or, for a tree that has moved, by its name.
+struct TreeMatch {
+    QStringList found, missing; // the catalog's files
+    bool byPath = false;        // one of them found by its path
+    int entriesMissing = 0;     // translated entries with a place in a missing file
+};
+
+TreeMatch matchTree(const Catalog &catalog, const QString &catalogPath, const QStringList &files)
+{
+    const QDir folder = QFileInfo(catalogPath).absoluteDir();
+    const QDir current = QDir::current();
+    QSet<QString> relative, names;
+    for (const QString &file : files) {
+        relative.insert(QDir::cleanPath(folder.relativeFilePath(current.absoluteFilePath(file))));
+        names.insert(QFileInfo(file).fileName());
+    }
+    TreeMatch match;
+    QHash<QString, bool> there;
+    for (const CatalogEntry &entry : catalog.entries) {
+        if (entry.obsolete)
+            continue;
+        bool missing = false;
+        for (const CatalogPlace &place : entry.places) {
+            const auto known = there.constFind(place.file);
+            const bool byPath = known == there.cend() && relative.contains(QDir::cleanPath(place.file));
+            match.byPath = match.byPath || byPath;
+            const bool found = known != there.cend() ? *known
+                : *there.insert(place.file, byPath || names.contains(QFileInfo(place.file).fileName()));
+            if (known == there.cend())
+                (found ? match.found : match.missing) << place.file;
+            missing = missing || !found;
+        }
+        match.entriesMissing += missing && !entry.translation.isEmpty();
+    }
+    return match;
+}
+
+// Stops an import into a tree that holds none of the catalog's files; notes the
+// files it lacks. Found by name alone, half of them must be there: another
+// program has its main.cpp and mainwindow.ui too.
+bool belongsToTree(const TreeMatch &match, const Options &options, QStringList *problems)
+{
+    if (!match.missing.isEmpty() && (match.byPath || match.found.size() >= match.missing.size() || options.force))
+        *problems << QStringLiteral("%1 中有 %2 条译文的位置所在的文件不在 %3 下：%4%5。")
+                         .arg(options.catalog).arg(match.entriesMissing).arg(options.paths.join(QLatin1Char(' ')),
+                              match.missing.mid(0, 5).join(QStringLiteral("、")),
+                              match.missing.size() > 5 ? QStringLiteral(" 等 %1 个文件").arg(match.missing.size()) : QString());
+    if (match.byPath || match.found.size() >= match.missing.size() || options.force)
+        return true;
+    report(QStringLiteral("%1 记录的 %2 个文件（如 %3）%4在 %5 下，按相对路径找不到%6：它看来不是这些文件的翻译。"
+                          "没有写入任何文件；确实要导入请加 --force。")
+               .arg(options.catalog).arg(match.found.size() + match.missing.size()).arg(match.missing.first(),
+                    match.found.isEmpty() ? QStringLiteral("一个也不") : QStringLiteral("大多不"), options.paths.join(QLatin1Char(' ')),
+                    match.found.isEmpty() ? QStringLiteral("，按文件名也找不到") : QStringLiteral("，按文件名只找到 %1 个").arg(match.found.size())));
+    return false;
+}
+
+// The texts of some entries, quoted, five at most.
+QString someTexts(const QSet<const CatalogEntry *> &entries)
+{
+    QStringList texts;
+    for (const CatalogEntry *entry : entries)
+        texts << QStringLiteral("“%1”").arg(entry->source.left(40));
+    texts.sort();
+    QString shown = texts.mid(0, 5).join(QStringLiteral("、"));
+    return texts.size() > 5 ? shown + QStringLiteral("等") : shown;
+}
+
 int importCommand(const Options &options)
 {
     Catalog catalog;
@@ -425,12 +499,15 @@ int importCommand(const Options &options)
     QStringList problems;
     for (const CatalogProblem &problem : catalog.problems)
         problems << QStringLiteral("%1 %2").arg(options.catalog, problem.text);
+    const QStringList sources = sourceFiles(options.paths, &failed);
+    if (!belongsToTree(matchTree(catalog, options.catalog, sources), options, &problems))
+        return 1;
     int unwritable = 0;
-    QSet<const CatalogEntry *> used;
+    QSet<const CatalogEntry *> used, already, unfinished;
     int files = 0, written = 0, alone = 0;
     qsizetype strings = 0;
     QString diff;
-    forEachFile(sourceFiles(options.paths, &failed), [&](const QString &path) {
+    forEachFile(sources, [&](const QString &path) {
         return importInto(path, index, options.dryRun);
     }, [&](const Imported &result) {
         ++files;
@@ -441,6 +518,8 @@ int importCommand(const Options &options)
         problems << result.warnings << result.unwritable;
         unwritable += int(result.unwritable.size());
         used.unite(result.used);
+        already.unite(result.written);
+        unfinished.unite(result.unfinished);
         if (result.outcome == Imported::Failed) {
             problems << result.problem;
             ++failed;
@@ -458,7 +537,12 @@ int importCommand(const Options &options)
                           .arg(files).arg(strings).arg(catalog.entries.size()).arg(verb).arg(written).arg(alone).arg(failed);
     if (!notWritten.isEmpty())
         summary += QStringLiteral("没有写入的译文：%1。").arg(notWritten);
-    const int unused = index.translations() - int(used.size());
+    if (!unfinished.isEmpty())
+        summary += QStringLiteral("%1 条有译文的条目标记为未完成或模糊，没有写入：%2。").arg(unfinished.size()).arg(someTexts(unfinished));
+    already.subtract(used);
+    if (!already.isEmpty())
+        summary += QStringLiteral("%1 条译文已经在这些文件中。").arg(already.size());
+    const int unused = index.translations() - int(used.size() + already.size());
     if (unused > 0)
         summary += QStringLiteral("另有 %1 条译文在这些文件中没有对应的字符串。").arg(unused);
     print(stderr, summary + QLatin1Char('\n'));

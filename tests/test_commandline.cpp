@@ -269,6 +269,68 @@ private slots:
         QVERIFY2(po.contains("msgid \"\\r\"") && po.contains("msgid \"\\r\\n\"") && po.contains("msgid \"\\n\""), po.constData());
     }
 
+    // The next version's export onto a translated catalog keeps the work, in
+    // either format, through a second update; import writes finished
+    // translations only, says what it left and why, and stops at a tree the
+    // catalog does not belong to.
+    void updateThenImport_data()
+    {
+        QTest::addColumn<QString>("catalog");
+        QTest::newRow(".ts") << "app.ts";
+        QTest::newRow(".po") << "app.po";
+    }
+    void updateThenImport()
+    {
+        QFETCH(QString, catalog);
+        const QString folder = path(QTest::currentDataTag() + 1);
+        QDir().mkpath(folder + "/app-1.0");
+        QDir().mkpath(folder + "/app-1.1");
+        QDir().mkpath(folder + "/other");
+        writeBytes(folder + "/app-1.0/a.cpp", "f() { tr(\"Open\"); tr(\"Save the file\"); tr(\"Gone\"); tr(\"Also gone\"); }\n");
+        writeBytes(folder + "/app-1.1/a.cpp", "f() { tr(\"Open\"); tr(\"Save the files\"); tr(\"New text\"); }\n");
+        writeBytes(folder + "/other/b.cpp", "g() { tr(\"Open\"); }\n");
+        const auto zelvaneIn = [&](const QStringList &arguments) { return run(folder, ZELVANE_PROGRAM, arguments); };
+        QCOMPARE(zelvaneIn({"export", "-o", catalog, "app-1.0"}).status, 0);
+        Catalog translated = ReadCatalog(folder + "/" + catalog);
+        for (CatalogEntry &entry : translated.entries)
+            entry = CatalogEntry{entry.source, "T " + entry.source, true, entry.places, {}, {}, 0, false, {}, "checked"};
+        WriteCatalog(translated, folder + "/" + catalog, "app");
+
+        for (const char *again : {"first update", "second update"}) {
+            const Run updated = zelvaneIn({"export", "-o", catalog, "app-1.1"});
+            QVERIFY2(updated.status == 0 && updated.err.contains(again == QString("first update")
+                         ? "保留 1 条，建议译文 1 条（未完成），新条目 1 条，废弃 2 条" : "保留 3 条，建议译文 0 条（未完成），新条目 0 条，废弃 2 条"),
+                     qPrintable(updated.err));
+            QStringList entries;
+            for (const CatalogEntry &entry : ReadCatalog(folder + "/" + catalog).entries)
+                entries << QStringList{entry.source, entry.translation, entry.finished ? "finished" : "", entry.comment, entry.oldSource,
+                                       entry.obsolete ? "obsolete" : entry.places.value(0).file}.join(u'|');
+            QCOMPARE(entries, QStringList({"Open|T Open|finished|checked||app-1.1/a.cpp",
+                                           "Save the files|T Save the file||checked|Save the file|app-1.1/a.cpp", "New text|||||app-1.1/a.cpp",
+                                           "Gone|T Gone|finished|checked||obsolete", "Also gone|T Also gone|finished|checked||obsolete"}));
+        }
+        const QString lconvert = QLibraryInfo::path(QLibraryInfo::BinariesPath) + "/lconvert";
+        const Run tool = catalog.endsWith(".po") ? run(folder, "msgfmt", {"--check", "-o", "/dev/null", catalog})
+                                                 : run(folder, lconvert, {"-i", catalog, "-o", "check.po"});
+        QVERIFY2(tool.status == 0, qPrintable(tool.err));
+
+        const QByteArray other = readBytes(folder + "/other/b.cpp");
+        const Run refused = zelvaneIn({"import", catalog, "other"});
+        QVERIFY2(refused.status == 1 && refused.err.contains("一个也不在 other 下") && refused.err.contains("--force"), qPrintable(refused.err));
+        QCOMPARE(readBytes(folder + "/other/b.cpp"), other);
+        QVERIFY(run(folder, "cp", {"-r", "app-1.1", "other/moved"}).status == 0); // found by name
+        QVERIFY(zelvaneIn({"import", "--dry-run", catalog, "other/moved"}).out.contains("+f() { tr(\"T Open\");"));
+        QVERIFY(zelvaneIn({"import", "--dry-run", "--force", catalog, "other"}).out.contains("+g() { tr(\"T Open\"); }"));
+
+        const Run imported = zelvaneIn({"import", catalog, "app-1.1"});
+        QVERIFY2(imported.status == 0 && imported.err.contains("1 条有译文的条目标记为未完成或模糊，没有写入：“Save the files”"), qPrintable(imported.err));
+        QCOMPARE(readBytes(folder + "/app-1.1/a.cpp"), "f() { tr(\"T Open\"); tr(\"Save the files\"); tr(\"New text\"); }\n");
+        const Run twice = zelvaneIn({"import", catalog, "app-1.1"});
+        QVERIFY2(twice.err.contains("写入 0 个文件") && twice.err.contains("1 条译文已经在这些文件中") && !twice.err.contains("没有对应"),
+                 qPrintable(twice.err));
+        QVERIFY(zelvaneIn({"export", "--no-obsolete", "-o", catalog, "app-1.1"}).err.contains("废弃 0 条，去掉了 2 条废弃条目"));
+    }
+
     // Usage errors say what is wrong and exit 2; nothing starts a window.
     void usageErrors_data()
     {

@@ -243,6 +243,8 @@ Catalog readPo(const QString &path)
             entry.note = text(po_message_extracted_comments(message)).trimmed();
             entry.comment = text(po_message_comments(message)).trimmed();
             entry.oldSource = text(po_message_prev_msgid(message));
+            for (int i = 0; po_filepos_t place = po_message_filepos(message, i); ++i)
+                entry.places.append({QFile::decodeName(po_filepos_file(place)), int(po_filepos_start_line(place))});
             if (entry.obsolete && (po_message_msgid_plural(message) || entry.source.contains(QChar(0))))
                 continue; // never written: nothing to report
             if (po_message_msgid_plural(message)) {
