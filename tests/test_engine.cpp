@@ -334,16 +334,17 @@ private slots:
         QTest::newRow("another disambiguation is another text") << "Open|打开|f@menu|" << "Open"
             << "Open|||||new.cpp;Open|打开|fo@menu|||";
         QTest::newRow("a similar text gets a suggestion, unfinished") << "Save the file|保存文件|f|c" << "Save the files"
-            << "Save the files|保存文件||c|Save the file|new.cpp";
-        QTest::newRow("case and punctuation") << "Use git|用 git|f|" << "Use Git:" << "Use Git:|用 git|||Use git|new.cpp";
+            << "Save the files|保存文件||c|Save the file|new.cpp;Save the file|保存文件|fo|c||";
+        QTest::newRow("case and punctuation") << "Use git|用 git|f|" << "Use Git:" << "Use Git:|用 git|||Use git|new.cpp;Use git|用 git|fo|||";
         QTest::newRow("half the words differ: no suggestion") << "Hide password|隐藏密码|f|" << "Rename password"
             << "Rename password|||||new.cpp;Hide password|隐藏密码|fo|||";
         QTest::newRow("a long text (letters compared 64 at a time)")
             << "Templates add fields in the password generation dialouge and in the password view.|模板|f|"
             << "Templates add fields in the password generation dialogue, and in the password view."
             << "Templates add fields in the password generation dialogue, and in the password view.|模板|||"
-               "Templates add fields in the password generation dialouge and in the password view.|new.cpp";
-        QTest::newRow("ideographs are words") << "保存文件|Save file|f|" << "保存所有文件" << "保存所有文件|Save file|||保存文件|new.cpp";
+               "Templates add fields in the password generation dialouge and in the password view.|new.cpp;"
+               "Templates add fields in the password generation dialouge and in the password view.|模板|fo|||";
+        QTest::newRow("ideographs are words") << "保存文件|Save file|f|" << "保存所有文件" << "保存所有文件|Save file|||保存文件|new.cpp;保存文件|Save file|fo|||";
         QTest::newRow("a suggestion only from a finished translation") << "Save the file|保存||" << "Save the files"
             << "Save the files|||||new.cpp;Save the file|保存|o|||";
         QTest::newRow("a gone text without translation or comment is dropped") << "Gone|||" << "New" << "New|||||new.cpp";

@@ -1,4 +1,4 @@
-// A fresh catalog updated from the one it replaces: translations carried over
+// A fresh catalog updated from the one it replaces: translations matched over
 // by text, similar texts given suggestions, texts that are gone kept as obsolete.
 #include "engine/catalog/Catalog.h"
 
@@ -179,7 +179,7 @@ CatalogUpdateCounts UpdateCatalog(Catalog &fresh, const Catalog &old, bool keepO
         if (!chosen || better(entry, *chosen))
             chosen = &entry;
     }
-    QSet<const CatalogEntry *> carried;
+    QSet<const CatalogEntry *> matched;
     std::vector<qsizetype> unmatched;
     for (qsizetype i = 0; i < fresh.entries.size(); ++i) {
         CatalogEntry &entry = fresh.entries[i];
@@ -188,7 +188,7 @@ CatalogUpdateCounts UpdateCatalog(Catalog &fresh, const Catalog &old, bool keepO
             unmatched.push_back(i);
             continue;
         }
-        carried.insert(earlier);
+        matched.insert(earlier);
         ++counts.kept;
         entry.comment = earlier->comment;
         if (entry.finished)
@@ -208,14 +208,13 @@ CatalogUpdateCounts UpdateCatalog(Catalog &fresh, const Catalog &old, bool keepO
             ++counts.added;
             continue;
         }
-        carried.insert(suggestion);
-        ++counts.suggested;
+        ++counts.suggested; // its text, if gone, still stays as obsolete below
         entry.translation = suggestion->translation;
         entry.oldSource = suggestion->source;
         entry.comment = suggestion->comment;
     }
     for (const CatalogEntry &entry : old.entries) {
-        if (carried.contains(&entry) || byText.value(CatalogKey(entry.context, entry.source)) != &entry
+        if (matched.contains(&entry) || byText.value(CatalogKey(entry.context, entry.source)) != &entry
             || (entry.translation.isEmpty() && entry.comment.isEmpty()))
             continue;
         if (!keepObsolete) {
