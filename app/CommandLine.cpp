@@ -479,7 +479,7 @@ QString someTexts(const QSet<const CatalogEntry *> &entries)
 {
     QStringList texts;
     for (const CatalogEntry *entry : entries)
-        texts << QStringLiteral("“%1”").arg(entry->source.left(40));
+        texts << QStringLiteral("“%1”").arg(entry->source.left(40).replace(QLatin1Char('\n'), QStringLiteral("↵"))); // the summary stays one line
     texts.sort();
     QString shown = texts.mid(0, 5).join(QStringLiteral("、"));
     return texts.size() > 5 ? shown + QStringLiteral("等") : shown;
