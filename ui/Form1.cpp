@@ -152,7 +152,7 @@ void Form1::createControls()
 
     Frame1 = new QGroupBox(QStringLiteral("资源"), this);
     place(Frame1, "Frame1", small, 8, 4, 241, 581);
-    Command1 = new QPushButton(QStringLiteral("选择文件夹"), Frame1);
+    Command1 = new QPushButton(QStringLiteral("选择文件夹(&F)"), Frame1);
     place(Command1, "Command1", small, 152, 24, 77, 25);
     Dir1 = new FolderList(Frame1);
     place(Dir1, "Dir1", small, 8, 56, 221, 196);
@@ -165,7 +165,7 @@ void Form1::createControls()
     place(Frame2, "Frame2", small, 256, 4, 633, 545);
     Text1 = new EditBox(Frame2);
     place(Text1, "Text1", windowFont, 8, 20, 549, 26);
-    Command2 = new QPushButton(QStringLiteral("更改"), Frame2);
+    Command2 = new QPushButton(QStringLiteral("更改(&E)"), Frame2);
     place(Command2, "Command2", small, 560, 20, 65, 25);
     List1 = new ListBox(Frame2);
     place(List1, "List1", windowFont, 12, 76, 301, 464);
@@ -182,7 +182,7 @@ void Form1::createControls()
     placeLabel(Label3, "Label3", small, 260, 560);
     Command4 = new QPushButton(QStringLiteral("打开文件(&O)"), this);
     place(Command4, "Command4", small, 724, 556, 77, 29);
-    Check1 = new QCheckBox(QStringLiteral("置顶窗口"), this);
+    Check1 = new QCheckBox(QStringLiteral("置顶窗口(&T)"), this);
     place(Check1, "Check1", windowFont, 604, 560, 101, 20);
     Check1->setTristate(false);
     Check1->setCheckState(Qt::Unchecked);
@@ -198,10 +198,10 @@ void Form1::createControls()
     Check3->setToolTip(QStringLiteral("勾选后，列表只列出代码中的字符串，像编译器那样读文件：\n"
                                       "跳过注释和 #include 的文件名，原始字符串 R\"(…)\" 整个作为一行。"));
     // Right of Label2, above List2.
-    Command5 = new QPushButton(QStringLiteral("导出翻译…"), Frame2);
+    Command5 = new QPushButton(QStringLiteral("导出翻译(&X)…"), Frame2);
     place(Command5, "Command5", small, 428, 49, 97, 22);
     Command5->setToolTip(QStringLiteral("把这个文件的字符串导出为 Qt Linguist（.ts）或 gettext（.po）翻译文件，交给翻译"));
-    Command6 = new QPushButton(QStringLiteral("导入翻译…"), Frame2);
+    Command6 = new QPushButton(QStringLiteral("导入翻译(&I)…"), Frame2);
     place(Command6, "Command6", small, 528, 49, 97, 22);
     Command6->setToolTip(QStringLiteral("从翻译好的 .ts 或 .po 文件把译文填入还没有改过的行；按“替换文件”写入"));
     Label4 = new QLabel(Frame2); // the title row has room for five-digit counts
@@ -213,7 +213,7 @@ void Form1::createControls()
         button->setAutoDefault(false);
     Frame1->setFocusPolicy(Qt::NoFocus);
     Frame2->setFocusPolicy(Qt::NoFocus);
-    Command2->setToolTip(QStringLiteral("存入这一行并转到下一行（Enter）"));
+    Command2->setToolTip(QStringLiteral("存入这一行并转到下一行（Enter 或 Alt+E）"));
     Command3->setToolTip(QStringLiteral("把各行的替换写入载入的文件，原来的文件保存为“文件名.backup”（Alt+R）"));
     Command4->setToolTip(QStringLiteral("用系统关联的程序打开选中的文件（Alt+O）"));
     Text1->setToolTip(QStringLiteral("编辑选中行的替换：Enter 存入并转到下一行，Alt+↑ / Alt+↓ 转到上一行 / 下一行（不存入）；\n"

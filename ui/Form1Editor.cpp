@@ -9,7 +9,6 @@
 #include "ui/ListBox.h"
 
 #include <QPushButton>
-#include <QToolTip>
 
 namespace {
 
@@ -83,7 +82,6 @@ void Form1::Text1_KeyDown(Qt::Key key, Qt::KeyboardModifiers modifiers)
         return; // Alt with Shift or Ctrl, or no Alt: no move
 
     const int row = SelectedRow(List1);
-    QToolTip::hideText(); // the rows under the pointer move
     if (key == Qt::Key_Up && row > 0) {
         SelectRow(List1, row - 1);
         List1_MouseUp(1, 0, 0, 0);

@@ -8,8 +8,6 @@
 #include "ui/ListBox.h"
 #include "ui/RowMarks.h"
 
-#include <QToolTip>
-
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -120,7 +118,6 @@ void Form1::showNoMatch(bool shown)
 
 void Form1::ShowRow(int row)
 {
-    QToolTip::hideText(); // it spoke of the row under the pointer, which has moved
     List1->setCurrentRow(row);
     List1->scrollTo(Rows->index(row, 0));
     {

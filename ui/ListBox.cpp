@@ -2,12 +2,27 @@
 
 #include "ui/EventCodes.h"
 
+#include <QCursor>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace {
 
 constexpr qsizetype LongestDrawnRow = 4096; // characters
+
+// A row's text on one line: each line break shown as ↵, so that every row is
+// one line high and the two lists keep their rows side by side.
+QString OnOneLine(QString text)
+{
+    const QChar mark(0x21B5);
+    return text.replace(QLatin1String("\r\n"), mark)
+        .replace(u'\r', mark)
+        .replace(u'\n', mark)
+        .replace(QChar(QChar::LineSeparator), mark)
+        .replace(QChar(QChar::ParagraphSeparator), mark);
+}
 
 // Reports the list's horizontal extent as the width of every row, so that the
 // view's scroll range is the extent (0 = none: rows never push a scroll bar).
@@ -23,6 +38,7 @@ public:
         QStyledItemDelegate::initStyleOption(option, index);
         if (option->text.size() > LongestDrawnRow)
             option->text = option->text.left(LongestDrawnRow) + QChar(0x2026);
+        option->text = OnOneLine(option->text);
     }
 
     // With room for an icon, every row is as high as one with an icon, whether
@@ -81,6 +97,7 @@ ListBox::ListBox(QWidget *parent)
     setTextElideMode(Qt::ElideNone);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setWordWrap(false);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ListBox::tipFollowsPointer);
 }
 
 void ListBox::setHorizontalExtent(int pixels)
@@ -96,6 +113,8 @@ void ListBox::showColumn(QAbstractItemModel *model, int column)
 {
     setModel(model);
     setModelColumn(column);
+    connect(model, &QAbstractItemModel::dataChanged, this, &ListBox::tipFollowsPointer);
+    connect(model, &QAbstractItemModel::modelReset, this, &ListBox::tipFollowsPointer);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { emit currentRowChanged(current.isValid() ? current.row() : -1); });
 }
@@ -134,6 +153,21 @@ QRect ListBox::rowRect(int row) const
     const QModelIndex index = model()->index(row, modelColumn());
     const_cast<ListBox *>(this)->scrollTo(index);
     return visualRect(index);
+}
+
+void ListBox::tipFollowsPointer()
+{
+    if (!QToolTip::isVisible() || !model())
+        return;
+    const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
+    if (!viewport()->rect().contains(at))
+        return; // the tooltip is another's
+    const QModelIndex index = indexAt(at);
+    const QString tip = index.data(Qt::ToolTipRole).toString();
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(QCursor::pos(), tip, viewport(), visualRect(index));
 }
 
 void ListBox::setIconRoom(bool room)

@@ -39,6 +39,9 @@ public:
     // Blank room above and below the rows, inside the frame: two lists placed
     // a few pixels apart can show their rows side by side.
     void setRowRoom(int top, int bottom) { setViewportMargins(0, top, 0, bottom); }
+    // A tooltip showing over this list speaks of the row now under the pointer,
+    // after the rows scrolled or changed under it.
+    void tipFollowsPointer();
 signals:
     void currentRowChanged(int row);
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.

@@ -34,8 +34,10 @@ QVariant RowModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         return found ? m_document.found[row] : m_document.replacements.value(row);
-    case Qt::ToolTipRole:
-        return found ? m_marks.sourceTip(row) + QStringLiteral("\n双击这一行，它的替换恢复成原始字符串。") : m_marks.landingTip(row);
+    case Qt::ToolTipRole: {
+        const QString tip = found ? m_marks.sourceTip(row) + QStringLiteral("\n双击这一行，它的替换恢复成原始字符串。") : m_marks.landingTip(row);
+        return wholeText(found ? m_document.found[row] : m_document.replacements.value(row)) + tip;
+    }
     case Qt::DecorationRole:
         return !found && m_marks.marked(row) ? QVariant(m_warning) : QVariant();
     case Qt::ForegroundRole:
@@ -43,6 +45,16 @@ QVariant RowModel::data(const QModelIndex &index, int role) const
     default:
         return QVariant();
     }
+}
+
+// A text the list shows on one line, its breaks as ↵, as it is; empty for a text of one line.
+QString RowModel::wholeText(const QString &text)
+{
+    constexpr qsizetype Longest = 2000;
+    if (!text.contains(u'\n') && !text.contains(u'\r'))
+        return QString();
+    const QString shown = text.size() > Longest ? text.left(Longest) + QChar(0x2026) : text;
+    return QStringLiteral("全文（列表中 ↵ 是换行）：\n%1\n\n").arg(shown);
 }
 
 void RowModel::changeAll(const std::function<void()> &change)

@@ -32,6 +32,7 @@ public:
     void marksChanged();
 
 private:
+    static QString wholeText(const QString &text);
     Document &m_document;
     const RowMarks &m_marks;
     QIcon m_warning;
