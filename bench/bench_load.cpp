@@ -2,7 +2,8 @@
 // load by a double-click in File1, the marks' update after a commit, a key
 // typed into the find box, and the replace by a click on "替换文件(&R)" until
 // its confirmation shows.
-// --smoke runs once on tiny inputs (for CTest).
+// --smoke runs once on tiny inputs (for CTest); --big-file-only runs only the
+// steps on the 10 MB file.
 #include "BenchSupport.h"
 
 #include "engine/replace/ApplyPairs.h"
@@ -23,6 +24,8 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
 #include <memory>
 
 using namespace Bench;
@@ -203,12 +206,34 @@ QString writeRealCode(const QString &folder)
     return name;
 }
 
-// The window's own work for one user step on a 10 MB file read as C++:
-// Enter, Ctrl+Enter, a key in the find box and a switch of the reading.
+// Median and 95th percentile (nearest rank) of `runs` runs of `measured`, each
+// timed until the window has handled it and repainted; `prepare` runs before each.
+QString Spread(int runs, const std::function<void()> &measured, const std::function<void()> &prepare, QWidget *window)
+{
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        if (prepare)
+            prepare();
+        QElapsedTimer timer;
+        timer.start();
+        measured();
+        window->repaint();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    const size_t p95 = size_t(std::ceil(0.95 * double(times.size()))) - 1;
+    return QStringLiteral("%1 median, %2 p95 (%3 runs)").arg(Ms(times[times.size() / 2]), Ms(times[p95])).arg(runs);
+}
+
+// The window's own work for one user step on a 10 MB file read as C++, until
+// it is repainted: Enter, Ctrl+Enter, a key in the find box, a switch of the
+// reading and a press of "替换文件" (each edit over its own literal, so that no
+// question comes) until its confirmation shows.
 void bigFile(const QString &folder)
 {
     const QString name = writeRealCode(folder);
     Session session(folder);
+    QWidget *window = session.window.get();
     auto *check3 = session.get<QCheckBox>("Check3");
     check3->setChecked(true);
     session.load(name);
@@ -217,21 +242,36 @@ void bigFile(const QString &folder)
     auto *text2 = session.get<QLineEdit>("Text2");
     const QString rows = QStringLiteral("%1 rows, %2 MB").arg(list1->count()).arg(QFileInfo(folder + u'/' + name).size() / 1e6, 0, 'f', 1);
     int row = 0;
-    const auto typeAndPress = [&](Qt::KeyboardModifiers modifiers) {
-        return MedianMs(runs(), [&] { QTest::keyClick(text1, Qt::Key_Return, modifiers); }, [&] {
-            list1->setCurrentRow(row += 7);
-            QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, list1->rowRect(row).center());
-            text1->setText(QStringLiteral("edit %1").arg(row));
-        });
+    const auto nextRow = [&] {
+        list1->setCurrentRow(row += 7);
+        QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, list1->rowRect(row).center());
+        text1->setText(QStringLiteral("edit %1").arg(row));
+        QTest::qWait(g_smoke ? 0 : 300); // the marks of the step before are in, as a user types
     };
-    PrintRow({"Enter (store and move on)", rows, Ms(typeAndPress(Qt::NoModifier)), "target: within 50 ms"});
-    PrintRow({"Ctrl+Enter (fill the same text)", rows, Ms(typeAndPress(Qt::ControlModifier)), "target: within 50 ms"});
+    const int many = g_smoke ? 1 : 40, few = g_smoke ? 1 : 8;
+    const auto key = [&](Qt::KeyboardModifiers modifiers) { return [text1, modifiers] { QTest::keyClick(text1, Qt::Key_Return, modifiers); }; };
+    PrintRow({"Enter (store and move on)", rows, Spread(many, key(Qt::NoModifier), nextRow, window), "target: p95 within 50 ms"});
+    PrintRow({"Ctrl+Enter (fill the same text)", rows, Spread(few, key(Qt::ControlModifier), nextRow, window), "target: within 50 ms"});
     text2->setFocus();
-    const double key = MedianMs(runs(), [&] { QTest::keyClick(text2, Qt::Key_NumberSign, {}); },
-                                [&] { text2->setText(QStringLiteral("\u00A7#")); list1->setCurrentRow(0); });
-    PrintRow({"A key in the find box, no row matching", rows, Ms(key), "target: within 50 ms"});
-    const double toggled = MedianMs(runs(), [&] { QTest::mouseClick(check3, Qt::LeftButton); });
-    PrintRow({"A switch of the reading (Check3)", rows, Ms(toggled), "target: within 50 ms"});
+    PrintRow({"A key in the find box, no row matching", rows,
+              Spread(few, [&] { QTest::keyClick(text2, Qt::Key_NumberSign, {}); },
+                     [&] { text2->setText(QStringLiteral("\u00A7#")); list1->setCurrentRow(0); }, window),
+              "target: within 50 ms"});
+    PrintRow({"A switch of the reading (Check3)", rows,
+              Spread(few, [&] { QTest::mouseClick(check3, Qt::LeftButton); }, [] { QTest::qWait(g_smoke ? 0 : 300); }, window),
+              "target: within 100 ms"});
+    if (check3->isChecked() != true)
+        QTest::mouseClick(check3, Qt::LeftButton);
+    auto *check2 = session.get<QCheckBox>("Check2");
+    check2->setChecked(true);
+    PrintRow({"The replace, own literals (click until the confirmation)", rows,
+              Spread(few, [&] {
+                  session.shown.invalidate();
+                  QTest::mouseClick(session.get<QPushButton>("Command3"), Qt::LeftButton);
+                  if (!session.shown.isValid())
+                      qFatal("no confirmation");
+              }, [&] { nextRow(); QTest::keyClick(text1, Qt::Key_Return); QTest::qWait(g_smoke ? 0 : 300); }, window),
+              "target: within 100 ms"});
 }
 
 } // namespace
@@ -244,10 +284,12 @@ int main(int argc, char *argv[])
     if (!folder.isValid())
         qFatal("no temporary folder");
     PrintTable("Zelvane main window, offscreen", {"What", "Input", "Figure", "Beside it"});
-    load(folder.path());
-    marks(folder.path());
-    find(folder.path());
-    replace(folder.path());
+    if (!app.arguments().contains(QStringLiteral("--big-file-only"))) {
+        load(folder.path());
+        marks(folder.path());
+        find(folder.path());
+        replace(folder.path());
+    }
     bigFile(folder.path());
     return 0;
 }
