@@ -229,6 +229,7 @@ int exportCommand(const Options &options)
         QString error;
         CatalogRows rows;
         qsizetype strings = 0;
+        QString note; // a mark of an interrupted write beside the file, which an export leaves as it is
     };
     QStringList problems;
     qsizetype files = 0, strings = 0;
@@ -239,11 +240,14 @@ int exportCommand(const Options &options)
         if (!document.error.isEmpty())
             return Read{document.error, {}, 0};
         const CatalogSource source{current.absoluteFilePath(path), document.text, document.rows, document.found, true};
-        return Read{QString(), PrepareCatalogRows(source, folder), document.found.size()};
+        return Read{QString(), PrepareCatalogRows(source, folder), document.found.size(), document.recovered};
     }, [&](const Read &file) {
         ++files;
+        if (!file.note.isEmpty())
+            problems << file.note;
         if (!file.error.isEmpty()) {
             problems << file.error;
+            ++failed;
             return;
         }
         merger.add(file.rows);
@@ -251,7 +255,6 @@ int exportCommand(const Options &options)
     });
     for (const QString &problem : problems)
         report(problem);
-    failed += int(problems.size());
     Catalog catalog = merger.take();
     const int data = options.all ? 0 : LeaveOutData(catalog);
     const qsizetype entries = catalog.entries.size(); // obsolete ones apart
@@ -326,15 +329,16 @@ QStringList warningsOf(const Document &document, const FillResult &fill, const Q
 
 Imported importInto(const QString &path, const CatalogIndex &catalog, bool dryRun, bool again = false)
 {
-    Document document = Document::Load(path, true);
+    const MayRestore restore = [](const QString &) { return true; };
+    Document document = Document::Load(path, true, dryRun ? MayRestore() : restore);
     Imported imported;
-    imported.notes << document.recovered;
     imported.strings = document.found.size();
-    if (!document.error.isEmpty()) {
+    if (!document.error.isEmpty() || document.marked) { // a mark that stays: the replace would refuse the file
         imported.outcome = Imported::Failed;
-        imported.problem = document.error;
+        imported.problem = document.marked ? document.recovered : document.error;
         return imported;
     }
+    imported.notes << document.recovered;
     // A form's rows are its texts; a C++ file's strings are its whole literals, joined as the compiler joins them.
     const bool code = !document.rows.xml;
     QList<LiteralSpan> spans = document.rows.spans;

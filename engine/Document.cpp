@@ -5,12 +5,16 @@
 #include "engine/files/Utf8NoBomFile.h"
 
 
-Document Document::Load(const QString &path, bool codeStrings)
+Document Document::Load(const QString &path, bool codeStrings, const MayRestore &mayRestore)
 {
     Document document;
     document.path = path;
     try {
-        document.recovered = RecoverInterruptedWrite(path);
+        const MarkOutcome mark = RecoverInterruptedWrite(path, mayRestore);
+        if (!mark.fileUsable)
+            throw FileError(mark.words);
+        document.recovered = mark.words;
+        document.marked = mark.markStays;
         document.bytes = Utf8NoBomFile::ReadBytes(path);
         document.text = Utf8NoBomFile::DecodeUtf8(document.bytes, path);
         document.rows = IsFormPath(path) ? ScanFormStrings(document.text, path) : ScanRows(document.text, codeStrings);

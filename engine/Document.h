@@ -20,11 +20,15 @@ struct Document {
     QStringList replacements; // each row's replacement, as found until it is edited
     QStringList written;      // the replacements as the load or the last write left them
     QString error;            // why the file could not be read, in words for the user; empty when it was
-    QString recovered;        // a write stopped half-way that the load put right, in words for the user
+    QString recovered;        // what the load found of an interrupted write, and did about it, in words for the user
+    bool marked = false;      // a mark of an interrupted write stays beside the file: a replace refuses it
 
     // Reads and scans the file (a Designer form, *.ui, for its texts); a file
-    // that cannot be read gives a Document with `error` set.
-    static Document Load(const QString &path, bool codeStrings);
+    // that cannot be read gives a Document with `error` set. What an interrupted
+    // write left is put right as far as mayRestore lets (see
+    // RecoverInterruptedWrite); without it the load writes nothing, and a file
+    // left part-written is an error.
+    static Document Load(const QString &path, bool codeStrings, const MayRestore &mayRestore = {});
 
     // The replace that writes the replacements into the file by the chosen rule
     // (each over its own literal, or each over the first occurrence of its text),

@@ -4,6 +4,7 @@
 #include "support/Window.h"
 
 #include "engine/catalog/Catalog.h"
+#include "engine/replace/WritingMark.h"
 
 #include <QLibraryInfo>
 #include <QProcess>
@@ -43,6 +44,9 @@ QMap<QString, QByteArray> tree(const QString &folder)
     }
     return files;
 }
+
+const QByteArray Old = "x(\"Hello\");\n";
+const QByteArray New = "x(\"你好\");\n";
 
 } // namespace
 
@@ -352,6 +356,63 @@ private slots:
         const Run usage = zelvane(arguments);
         QCOMPARE(usage.status, 2);
         QVERIFY2(usage.err.contains(problem) && usage.err.contains("用法："), qPrintable(usage.err));
+    }
+
+    // A mark left by a write into a file stopped half-way, and what was done
+    // since: export and the dry run change nothing and report it; an import
+    // restores only a file that is still what that write left.
+    void marksOfInterruptedWrites_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("change"); // 1 the backup's bytes changed, 2 the backup a link to the same bytes, 3 the mark a folder
+        QTest::addColumn<QList<int>>("statuses"); // export, dry run, import
+        QTest::addColumn<QByteArray>("imported");
+        QTest::addColumn<QString>("said");
+        const QByteArray edited = "x(\"Hello\"); y(\"mine\");\n";
+        QTest::newRow("interrupted write") << QByteArray() << 0 << QList<int>{1, 1, 0} << New << "已经用备份";
+        QTest::newRow("the whole new text") << New << 0 << QList<int>{0, 0, 0} << New << "文件是完整的";
+        QTest::newRow("later user edit") << edited << 0 << QList<int>{0, 1, 1} << edited << "又被修改过";
+        QTest::newRow("unrelated backup") << QByteArray() << 1 << QList<int>{1, 1, 1} << QByteArray() << "已经不是那次写入时的备份";
+        QTest::newRow("linked backup") << QByteArray() << 2 << QList<int>{1, 1, 1} << QByteArray() << "是一个链接";
+        QTest::newRow("mark as a folder") << Old << 3 << QList<int>{0, 1, 1} << Old << "是一个文件夹";
+    }
+
+    void marksOfInterruptedWrites()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, change);
+        QFETCH(QList<int>, statuses);
+        QFETCH(QByteArray, imported);
+        QFETCH(QString, said);
+        const QString folder = path(QStringLiteral("marks/") + QTest::currentDataTag());
+        QDir().mkpath(folder);
+        writeBytes(folder + "/t.po", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\nmsgid \"Hello\"\nmsgstr \"你好\"\n");
+        writeBytes(folder + "/a.cpp", file);
+        writeBytes(folder + "/outside.cpp", Old);
+        writeBytes(folder + "/a.cpp.backup", change == 1 ? "other work\n" : Old);
+        writeBytes(folder + "/.a.cpp.writing", WritingMark::Record(Old, New));
+        if (change == 2)
+            QVERIFY(QFile::remove(folder + "/a.cpp.backup") && QFile::link("outside.cpp", folder + "/a.cpp.backup"));
+        if (change == 3)
+            QVERIFY(QFile::remove(folder + "/.a.cpp.writing") && QDir().mkdir(folder + "/.a.cpp.writing"));
+        const auto all = [&] { // every name in the folder, with its bytes or where it links
+            QMap<QString, QByteArray> names;
+            for (const QFileInfo &entry : QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+                names.insert(entry.fileName(), entry.isSymLink() ? entry.symLinkTarget().toUtf8() : entry.isFile() ? readBytes(entry.filePath()) : "folder");
+            return names;
+        };
+        const QMap<QString, QByteArray> before = all();
+        const QList<QStringList> runs{{"export", "-o", "t.ts", "a.cpp"}, {"import", "--dry-run", "t.po", "a.cpp"}, {"import", "t.po", "a.cpp"}};
+        for (int i = 0; i < 3; ++i) {
+            const Run ran = run(folder, ZELVANE_PROGRAM, runs[i]);
+            QVERIFY2(ran.status == statuses[i] && ran.err.contains(i < 2 && said == "已经用备份" ? "会用备份恢复" : said), qPrintable(runs[i].join(' ') + ran.err));
+            QFile::remove(folder + "/t.ts");
+            if (i < 2)
+                QCOMPARE(all(), before);
+        }
+        QCOMPARE(readBytes(folder + "/a.cpp"), imported);
+        QCOMPARE(QFileInfo::exists(folder + "/.a.cpp.writing"), statuses[2] != 0);
+        QCOMPARE(readBytes(folder + "/outside.cpp"), Old);
     }
 
     // Two imports at once on one tree, again and again: each file ends

@@ -57,6 +57,7 @@ QString describe(const QList<Landing> &landings)
 const QByteArray Source = "a(\"hello\"); b(\"world\");\n";
 const QByteArray OldBackup = "an older backup\n";
 const QByteArray Written = "a(\"你好\"); b(\"world\");\n";
+const MayRestore Restore = [](const QString &) { return true; };
 
 } // namespace
 
@@ -768,7 +769,8 @@ private slots:
         if (step == int(ReplaceStep::FileEmptied)) { // as a stop there leaves it: marked, and put right by the next load
             QVERIFY2(message.contains("已被清空") && message.contains("替换前的文件完整地保存在 " + path("main.cpp.backup")), qPrintable(message));
             QCOMPARE(entries(), QStringList{".main.cpp.writing"} + names);
-            const Document reloaded = Document::Load(path(), true);
+            QVERIFY(!Document::Load(path(), true).error.isEmpty()); // a load that may not write leaves it
+            const Document reloaded = Document::Load(path(), true, Restore);
             QVERIFY2(reloaded.recovered.contains("已经用备份 " + path("main.cpp.backup") + " 恢复"), qPrintable(reloaded.recovered));
             QCOMPARE(reloaded.bytes, Source);
             QCOMPARE(readBytes(path("other.cpp")), Source);
@@ -785,23 +787,31 @@ private slots:
     }
 
     // A program killed while it writes into a file with a second name leaves it
-    // empty and marked; the next load puts it back from its backup and says so.
+    // part written and marked. The window's load asks first, naming both
+    // versions; declined, nothing changes; agreed, the backup puts it back.
     void killedWhileWritingInto()
     {
         ReplaceRequest request = loaded();
         QVERIFY(::link(QFile::encodeName(path()).constData(), QFile::encodeName(path("other.cpp")).constData()) == 0);
         const pid_t child = ::fork();
         if (child == 0) {
-            ReplaceAndSave(request, [](ReplaceStep step) {
-                if (step == ReplaceStep::FileEmptied)
+            ReplaceAndSave(request, [this](ReplaceStep step) {
+                if (step == ReplaceStep::FileEmptied) {
+                    writeBytes(path(), Written.left(5)); // as a disk full half-way leaves it
                     ::kill(::getpid(), SIGKILL);
+                }
             });
             ::_exit(0);
         }
         int status = 0;
         QVERIFY(::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-        QCOMPARE(readBytes(path()), QByteArray());
-        const Document reloaded = Document::Load(path(), true);
+        QString asked;
+        const Document declined = Document::Load(path(), true, [&](const QString &question) { asked = question; return false; });
+        QVERIFY2(asked.contains("5 字节，共 " + QString::number(Written.size()) + " 字节") && asked.contains(path("main.cpp.backup"))
+                     && asked.contains(QString::number(Source.size()) + " 字节"), qPrintable(asked));
+        QVERIFY(declined.error.contains("没有恢复"));
+        QCOMPARE(readBytes(path()), Written.left(5));
+        const Document reloaded = Document::Load(path(), true, Restore);
         QVERIFY2(reloaded.recovered.contains("已经用备份"), qPrintable(reloaded.recovered));
         QCOMPARE(readBytes(path("other.cpp")), Source);
         QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup", "other.cpp"}));

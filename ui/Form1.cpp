@@ -265,7 +265,10 @@ void Form1::File1_DblClick()
         return;
     }
     BusyCursor busy;
-    Document document = Document::Load(path, Check3->isChecked());
+    const MayRestore askFirst = [this](const QString &question) {
+        return AskUnbusy(this, question, loadTitle(), {QStringLiteral("恢复(&R)"), QStringLiteral("取消")}) == 0;
+    };
+    Document document = Document::Load(path, Check3->isChecked(), askFirst);
     if (!document.error.isEmpty()) {
         // SourceText, the lists and Text1 keep what they held, and File1 shows whose they are.
         SelectLoadedFile();

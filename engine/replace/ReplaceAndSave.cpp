@@ -7,6 +7,7 @@
 #include "engine/files/SourcePaths.h"
 #include "engine/files/Utf8NoBomFile.h"
 #include "engine/files/WriteLock.h"
+#include "engine/replace/WritingMark.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,9 +69,11 @@ QString hiddenBeside(const QString &path, QLatin1StringView suffix)
 // Where an older backup waits, hidden beside it, until the new file is in place.
 QString asidePathFor(const QString &backup) { return hiddenBeside(backup, QLatin1StringView(".old")); }
 
-// Stands beside a file while it is written into: until it goes, the file may
-// hold only part of its new text, and its backup is the whole of the old one.
-QString inPlaceMarkFor(const QString &path) { return hiddenBeside(path, QLatin1StringView(".writing")); }
+QString joinedLines(QStringList lines)
+{
+    lines.removeAll(QString());
+    return lines.join(u'\n');
+}
 
 // Whether anything has the name, a dangling link too: one lstat.
 bool present(const QString &path)
@@ -79,32 +82,84 @@ bool present(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
-// Puts right what a replace stopped half-way left; the caller holds the folder's lock.
-QString recoverLocked(const QString &target)
+// The file put back to the backup's bytes. The mark first records that write,
+// so that a restore stopped half-way is again a write the mark can tell.
+void restoreFromBackup(const QString &target, const QByteArray &backupBytes)
 {
-    QStringList done;
+    const QString mark = WritingMark::PathFor(target);
+    Utf8NoBomFile::WriteAtomically(WritingMark::Record(backupBytes, backupBytes), mark);
+    Utf8NoBomFile::WriteInPlace(backupBytes, target);
+    QFile::remove(mark);
+}
+
+// An older backup set aside by a replace that stopped before it ended: put back
+// when that replace wrote nothing (the new backup is the file as it is), else
+// deleted, since the backup that replaced it is of a newer generation.
+QString settleAsideBackup(const QString &target)
+{
     const QString backup = BackupPathFor(target);
-    const QString mark = inPlaceMarkFor(target);
-    if (present(mark)) {
-        try {
-            Utf8NoBomFile::WriteInPlace(Utf8NoBomFile::ReadBytes(backup), target);
-        } catch (const FileError &error) {
-            throw FileError(QStringLiteral("上一次写入 %1 时被中断，文件可能只写入了一部分，而且无法用备份 %2 恢复：%3")
-                                .arg(target, backup, error.message()));
-        }
-        QFile::remove(mark);
-        done << QStringLiteral("上一次写入 %1 时被中断，文件可能只写入了一部分：已经用备份 %2 恢复成替换前的内容。")
-                    .arg(target, backup);
-    }
     const QString aside = asidePathFor(backup);
-    if (present(aside)) {
-        if (present(backup)) {
-            QFile::remove(aside); // an older generation than the backup: one is kept
-        } else if (QFile::rename(aside, backup)) {
-            done << QStringLiteral("上一次替换 %1 时被中断：旧的备份已经放回 %2。").arg(target, backup);
+    if (!present(aside))
+        return QString();
+    bool replaced = present(backup);
+    if (replaced) {
+        try {
+            replaced = Utf8NoBomFile::ReadBytes(backup) != Utf8NoBomFile::ReadBytes(target);
+        } catch (const FileError &) {
+            return QString(); // left for a run that can read them
         }
     }
-    return done.join(u'\n');
+    if (replaced) {
+        QFile::remove(aside);
+        return QString();
+    }
+    QFile::remove(backup); // none, or the file's own bytes once more
+    if (!QFile::rename(aside, backup))
+        return QString();
+    return QStringLiteral("上一次替换 %1 时被中断：旧的备份已经放回 %2。").arg(target, backup);
+}
+
+// What a mark beside the file says, settled as far as `mayRestore` lets: a
+// whole file loses its mark, a part-written one is restored from its backup
+// once mayRestore agrees. Without mayRestore nothing is written.
+MarkOutcome settleMark(const QString &target, const MayRestore &mayRestore)
+{
+    using WritingMark::Finding;
+    const WritingMark::Look look = WritingMark::Inspect(target);
+    MarkOutcome outcome{look.words, true, look.finding != Finding::None};
+    switch (look.finding) {
+    case Finding::None: break;
+    case Finding::Whole: // nothing to put right: the mark goes now, or with the next load that may write
+        outcome.markStays = false;
+        if (!mayRestore)
+            outcome.words += QStringLiteral("导入（不带 --dry-run）或在窗口中打开它时会删除这个标记。");
+        else if (QFile::remove(WritingMark::PathFor(target)))
+            outcome.words += QStringLiteral("已经删除这个标记。");
+        break;
+    case Finding::PartWritten:
+        outcome.fileUsable = false;
+        if (!mayRestore) {
+            outcome.words += QStringLiteral("导入（不带 --dry-run）或在窗口中打开它时会用备份恢复。");
+            break;
+        }
+        if (!mayRestore(look.words + QStringLiteral("\n\n用备份恢复 %1 吗？现在只写入了一部分的内容会被备份的内容替换。").arg(target))) {
+            outcome.words += QStringLiteral("没有恢复，文件没有载入。");
+            break;
+        }
+        try {
+            restoreFromBackup(target, look.backupBytes);
+        } catch (const FileError &error) {
+            outcome.words += QStringLiteral("无法用备份恢复：%1").arg(error.message());
+            break;
+        }
+        outcome = {QStringLiteral("上一次写入 %1 时被中断，文件只写入了一部分：已经用备份 %2 恢复成替换前的内容。")
+                       .arg(target, BackupPathFor(target)), true, false};
+        break;
+    case Finding::BackupUnfit: outcome.fileUsable = false; break;
+    case Finding::ChangedSince:
+    case Finding::MarkUnfit: break;
+    }
+    return outcome;
 }
 
 OwnLiterals applyRows(const ReplaceRequest &request)
@@ -173,7 +228,10 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     if (!lock.locked())
         throw FileError(WriteLock::busyText(target));
     ReplaceResult result;
-    result.recovered = recoverLocked(target);
+    const MarkOutcome mark = settleMark(target, [](const QString &) { return true; });
+    if (!mark.fileUsable || mark.markStays)
+        throw FileError(mark.words + Unchanged);
+    result.recovered = joinedLines({mark.words, settleAsideBackup(target)});
     const QByteArray oldBytes = currentBytes(target);
     if (request.diskBytes && *request.diskBytes != oldBytes)
         return changedOnDisk(target, result.recovered);
@@ -202,8 +260,8 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
         const bool replaced = status.links <= 1
             && Utf8NoBomFile::WriteAtomicallyKeeping(result.bytes, target, status, [&] { reach(ReplaceStep::FileWritten); });
         if (!replaced) {
-            const QString mark = inPlaceMarkFor(target);
-            Utf8NoBomFile::WriteAtomically(QByteArray(), mark);
+            const QString mark = WritingMark::PathFor(target);
+            Utf8NoBomFile::WriteAtomically(WritingMark::Record(oldBytes, result.bytes), mark);
             Utf8NoBomFile::WriteInPlace(result.bytes, target, [&] {
                 emptied = true;
                 reach(ReplaceStep::FileEmptied);
@@ -215,7 +273,7 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
             oldBackup.discard();
             throw FileError(error.message() + QStringLiteral("\r\n替换前的文件完整地保存在 %1 中。").arg(backup));
         }
-        QFile::remove(inPlaceMarkFor(target));
+        QFile::remove(WritingMark::PathFor(target));
         throw FileError(error.message() + oldBackup.restore());
     } catch (...) {
         if (!emptied)
@@ -228,14 +286,19 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     return result;
 }
 
-QString RecoverInterruptedWrite(const QString &path)
+MarkOutcome RecoverInterruptedWrite(const QString &path, const MayRestore &mayRestore)
 {
-    if (!present(inPlaceMarkFor(path)))
-        return QString(); // an older backup set aside waits for the next replace
+    const bool marked = present(WritingMark::PathFor(path));
+    if (!mayRestore)
+        return marked ? settleMark(path, mayRestore) : MarkOutcome();
+    if (!marked && !present(asidePathFor(BackupPathFor(path))))
+        return MarkOutcome();
     const WriteLock lock(path);
     if (!lock.locked())
         throw FileError(WriteLock::busyText(path));
-    return recoverLocked(path);
+    MarkOutcome outcome = settleMark(path, mayRestore);
+    outcome.words = joinedLines({outcome.words, settleAsideBackup(path)});
+    return outcome;
 }
 
 QString ReplaceConfirmation(const ReplaceRequest &request, const ReplaceResult &result)

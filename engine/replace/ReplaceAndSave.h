@@ -81,10 +81,23 @@ using ReplaceHook = std::function<void(ReplaceStep)>;
 // NAME.backup then hold.
 ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook = {});
 
-// A file that a replace stopped half-way while writing into it is restored
-// from its backup. Returns what was done, in words for the user, or nothing;
-// throws FileError when the file holds part of a write and cannot be restored.
-QString RecoverInterruptedWrite(const QString &path);
+// Whether a load may put right what an interrupted write left: asked with the
+// question for the user (both versions named); none: nothing may be written.
+using MayRestore = std::function<bool(const QString &question)>;
+
+// What a load found of an interrupted write beside a file, and did about it.
+struct MarkOutcome {
+    QString words;          // for the user; empty when there was no mark
+    bool fileUsable = true; // false: it holds part of a write and was not restored
+    bool markStays = false; // a mark stands that a replace would refuse, and leave as it is
+};
+
+// Looks for the mark of a replace stopped while writing into the file (see
+// WritingMark): a whole file loses its mark, and a part-written one is restored
+// from its backup, once mayRestore agrees. A file changed since, a backup that
+// is not the one that write made and a mark this program did not write are left
+// as they are and reported. Throws FileError when the folder stays locked.
+MarkOutcome RecoverInterruptedWrite(const QString &path, const MayRestore &mayRestore);
 
 // The message after a replace: what was written and where the backup is, or
 // that there was nothing to write; an empty string when the backup is no
