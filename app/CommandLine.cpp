@@ -22,9 +22,8 @@
 #include <utility>
 #include <vector>
 
-#ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -212,9 +211,61 @@ QString updateSummary(const CatalogUpdateCounts &counts, const Catalog &earlier)
     return summary;
 }
 
+// A file the export may write its catalog over: none yet, a device or pipe
+// (written into), or a file named as a catalog. Else the problem, a usage error.
+QString targetProblem(const QString &output)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(output).constData(), &status) != 0)
+        return QString();
+    if (S_ISDIR(status.st_mode))
+        return QStringLiteral("-o %1 是一个文件夹，不是翻译文件。").arg(output);
+    const bool catalogName = output.endsWith(u".ts") || output.endsWith(u".po") || output.endsWith(u".pot");
+    if (S_ISREG(status.st_mode) && !catalogName)
+        return QStringLiteral("-o %1 已经存在，而且不是翻译文件（.ts、.po 或 .pot）：不会覆盖它。").arg(output);
+    return QString();
+}
+
+// Whether the target is one of the files the export reads (the same file, by any name).
+bool readsTarget(const QString &output, const QStringList &files)
+{
+    struct stat target, file;
+    if (::stat(QFile::encodeName(output).constData(), &target) != 0)
+        return false;
+    return std::any_of(files.begin(), files.end(), [&](const QString &path) {
+        return ::stat(QFile::encodeName(path).constData(), &file) == 0 && file.st_dev == target.st_dev && file.st_ino == target.st_ino;
+    });
+}
+
+// The export's sources, each PATH's; empty when a PATH is missing or holds no
+// source, reported: the export then stops before it writes anything.
+QStringList exportSources(const QStringList &paths, int *failed)
+{
+    QStringList files;
+    for (const QString &path : paths) {
+        const int before = *failed;
+        const QStringList under = sourceFiles({path}, failed);
+        if (*failed == before && under.isEmpty())
+            report(QStringLiteral("%1 中没有 C++ 源文件、头文件或界面文件。").arg(path));
+        if (under.isEmpty())
+            return QStringList();
+        files += under;
+    }
+    return files;
+}
+
 int exportCommand(const Options &options)
 {
     int failed = 0;
+    if (const QString problem = targetProblem(options.output); !problem.isEmpty())
+        return usageError(problem);
+    const QStringList sources = exportSources(options.paths, &failed);
+    if (sources.isEmpty()) {
+        report(QStringLiteral("什么也没有导出，%1 保持原样。").arg(options.output));
+        return 1;
+    }
+    if (readsTarget(options.output, sources))
+        return usageError(QStringLiteral("-o %1 是要读取的源文件之一：不会把翻译文件写在它上面。").arg(options.output));
     const QFileInfo output(options.output);
     std::optional<Catalog> earlier;
     try {
@@ -235,7 +286,7 @@ int exportCommand(const Options &options)
     qsizetype files = 0, strings = 0;
     CatalogMerger merger;
     const QDir current = QDir::current(); // asked once, not once a file
-    forEachFile(sourceFiles(options.paths, &failed), [&](const QString &path) {
+    forEachFile(sources, [&](const QString &path) {
         const Document document = Document::Load(path, true);
         if (!document.error.isEmpty())
             return Read{document.error, {}, 0};

@@ -11,6 +11,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
 struct Run {
@@ -356,6 +358,48 @@ private slots:
         const Run usage = zelvane(arguments);
         QCOMPARE(usage.status, 2);
         QVERIFY2(usage.err.contains(problem) && usage.err.contains("用法："), qPrintable(usage.err));
+    }
+
+    // An export that would throw away what the user has stops before it writes:
+    // the file at -o keeps its bytes.
+    void exportRefusals_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QByteArray>("bytes"); // the target's before the export; none: a hard link to src/a.cpp
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        const QByteArray work = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<TS version=\"2.1\"><context><name>c</name>\n"
+                                "<message><source>Hi</source><translation>嗨</translation></message></context></TS>\n";
+        QTest::newRow("an unreadable catalog") << "work.po" << QByteArray("msgid \"a\"\nmsgstr \"b\"\nmsgid\n") << "src" << 1 << "第 4 行";
+        QTest::newRow("a missing path") << "work.ts" << work << "sr" << 1 << "找不到 sr";
+        QTest::newRow("a path with no source") << "work.ts" << work << "empty" << 1 << "empty 中没有 C++ 源文件";
+        QTest::newRow("onto a source") << "src/a.cpp" << QByteArray() << "src" << 2 << "不是翻译文件";
+        QTest::newRow("a mistyped extension") << "work.tss" << work << "src" << 2 << "不是翻译文件";
+        QTest::newRow("a source by another name") << "linked.ts" << QByteArray() << "src" << 2 << "是要读取的源文件之一";
+        QTest::newRow("a folder") << "src" << QByteArray() << "src" << 2 << "是一个文件夹";
+    }
+
+    void exportRefusals()
+    {
+        QFETCH(QString, target);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, source);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        const QString folder = path(QStringLiteral("refusals/") + QTest::currentDataTag());
+        QDir().mkpath(folder + "/src");
+        QDir().mkpath(folder + "/empty");
+        writeBytes(folder + "/src/a.cpp", "x(\"Hi\");\n");
+        QVERIFY(::link(QFile::encodeName(folder + "/src/a.cpp").constData(), QFile::encodeName(folder + "/linked.ts").constData()) == 0);
+        if (!bytes.isNull())
+            writeBytes(folder + "/" + target, bytes);
+        const QByteArray before = QFileInfo(folder + "/" + target).isFile() ? readBytes(folder + "/" + target) : QByteArray();
+        const Run refused = run(folder, ZELVANE_PROGRAM, {"export", "-o", target, source});
+        QVERIFY2(refused.status == status && refused.err.contains(said), qPrintable(refused.err));
+        if (QFileInfo(folder + "/" + target).isFile())
+            QCOMPARE(readBytes(folder + "/" + target), before);
+        QCOMPARE(readBytes(folder + "/src/a.cpp"), "x(\"Hi\");\n");
     }
 
     // A mark left by a write into a file stopped half-way, and what was done
