@@ -2,6 +2,7 @@
 
 #include "engine/catalog/Catalog.h"
 #include "engine/Document.h"
+#include "engine/files/ErrorText.h"
 #include "engine/files/FileError.h"
 #include "engine/replace/OwnLiterals.h"
 #include "engine/files/ParallelFor.h"
@@ -9,15 +10,19 @@
 #include "engine/replace/ReplacementChecks.h"
 #include "engine/scan/SourceLines.h"
 #include "engine/files/SourcePaths.h"
+#include "engine/files/Utf8NoBomFile.h"
 #include "engine/replace/UnifiedDiff.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -39,7 +44,8 @@ const char Usage[] =
     "界面文件取其中没有标记 notr=\"true\" 的 <string>，和 lupdate 一样。\n"
     "\n"
     "export  把所有字符串导出到翻译文件 FILE：每种文字一条，带上它出现的所有位置。\n"
-    "        FILE 以 .po 或 .pot 结尾、或者给了 --po 时写成 gettext 的 .po，否则写成 Qt Linguist 的 .ts。\n"
+    "        FILE 以 .po 或 .pot 结尾、或者给了 --po 时写成 gettext 的 .po，否则写成 Qt Linguist 的 .ts；\n"
+    "        FILE 为 - 时写到标准输出，是设备或管道时写进去而不替换它。\n"
     "        每一条都注明它在哪个函数里、交给了什么（给翻译的人看）。看来是程序用的数据的条目\n"
     "        （对象名、设置的键、路径、#pragma、比较、qDebug 输出……，它的每一处都是）不导出，\n"
     "        --all：也导出它们，并注明看来是数据。\n"
@@ -254,22 +260,37 @@ QStringList exportSources(const QStringList &paths, int *failed)
     return files;
 }
 
+// `-o -`: the catalog written whole to a temporary file first, in the format
+// its name chooses, then copied to standard output.
+void writeToStandardOutput(const Catalog &catalog, const QString &context, const Options &options)
+{
+    QTemporaryFile file(QDir::tempPath() + (options.po ? QStringLiteral("/zelvane-XXXXXX.po") : QStringLiteral("/zelvane-XXXXXX.ts")));
+    if (!file.open())
+        throw FileError(QStringLiteral("无法建立临时文件：%1").arg(FileErrorReason(file)));
+    WriteCatalog(catalog, file.fileName(), context, options.language, options.sourceLanguage, options.po);
+    const QByteArray bytes = Utf8NoBomFile::ReadBytes(file.fileName());
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) || std::fflush(stdout) != 0)
+        throw FileError(QStringLiteral("无法写入标准输出：%1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+}
+
 int exportCommand(const Options &options)
 {
     int failed = 0;
-    if (const QString problem = targetProblem(options.output); !problem.isEmpty())
+    const bool toFile = options.output != u"-";
+    if (const QString problem = toFile ? targetProblem(options.output) : QString(); !problem.isEmpty())
         return usageError(problem);
     const QStringList sources = exportSources(options.paths, &failed);
     if (sources.isEmpty()) {
         report(QStringLiteral("什么也没有导出，%1 保持原样。").arg(options.output));
         return 1;
     }
-    if (readsTarget(options.output, sources))
+    if (toFile && readsTarget(options.output, sources))
         return usageError(QStringLiteral("-o %1 是要读取的源文件之一：不会把翻译文件写在它上面。").arg(options.output));
     const QFileInfo output(options.output);
     std::optional<Catalog> earlier;
     try {
-        earlier = earlierCatalog(output);
+        if (toFile)
+            earlier = earlierCatalog(output);
     } catch (const FileError &error) {
         report(error.message() + QStringLiteral("（没有改动它）"));
         return 1;
@@ -315,14 +336,17 @@ int exportCommand(const Options &options)
     const QString context = options.paths.size() == 1 ? QFileInfo(QFileInfo(options.paths[0]).absoluteFilePath()).fileName()
                                                       : output.completeBaseName();
     try {
-        WriteCatalog(catalog, options.output, context, options.language, options.sourceLanguage, options.po);
+        if (options.output == u"-")
+            writeToStandardOutput(catalog, context, options);
+        else
+            WriteCatalog(catalog, options.output, context, options.language, options.sourceLanguage, options.po);
     } catch (const FileError &error) {
         report(error.message());
         return 1;
     }
     QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条，写入 %4；失败 %5 个。\n")
                           .arg(QString::number(files), QString::number(strings), QString::number(entries),
-                               options.output, QString::number(failed));
+                               options.output == u"-" ? QStringLiteral("标准输出") : options.output, QString::number(failed));
     if (data > 0)
         summary += QStringLiteral("另有 %1 条看来是程序用的数据，未导出；要导出全部请加 --all。\n").arg(data);
     if (earlier)

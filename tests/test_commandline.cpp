@@ -402,6 +402,20 @@ private slots:
         QCOMPARE(readBytes(folder + "/src/a.cpp"), "x(\"Hi\");\n");
     }
 
+    // A catalog target that is no ordinary file is written into, never
+    // replaced; "-" is standard output.
+    void catalogIntoPipeOrStandardOutput()
+    {
+        QDir().mkpath(path("pipe"));
+        writeBytes(path("pipe/a.cpp"), "x(\"Hi\");\n");
+        const Run piped = run(path("pipe"), "sh", {"-c", QStringLiteral("mkfifo f.ts && { cat f.ts > got & %1 export -o f.ts a.cpp; wait; } && test -p f.ts")
+                                                             .arg(ZELVANE_PROGRAM)});
+        QVERIFY2(piped.status == 0, qPrintable(piped.err));
+        QVERIFY(readBytes(path("pipe/got")).contains("<source>Hi</source>"));
+        const Run out = run(path("pipe"), ZELVANE_PROGRAM, {"export", "--po", "-o", "-", "a.cpp"});
+        QVERIFY2(out.status == 0 && out.out.contains("msgid \"Hi\"") && out.err.contains("写入 标准输出"), qPrintable(out.err));
+    }
+
     // A mark left by a write into a file stopped half-way, and what was done
     // since: export and the dry run change nothing and report it; an import
     // restores only a file that is still what that write left.

@@ -9,9 +9,8 @@
 
 #include <cerrno>
 
-#ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace Utf8NoBomFile {
 namespace {
@@ -139,17 +138,27 @@ void WriteInPlace(const QByteArray &bytes, const QString &path, const std::funct
         throw partly();
 }
 
-AtomicWriter::AtomicWriter(const QString &path, FileErrorKind kind) : m_file(path), m_kind(kind)
+// Whether the path names something that is there and no ordinary file, a link followed.
+static bool namesDevice(const QString &path)
 {
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
+}
+
+AtomicWriter::AtomicWriter(const QString &path, FileErrorKind kind)
+    : m_file(path), m_device(path), m_out(&m_file), m_kind(kind)
+{
+    if (namesDevice(path))
+        m_out = &m_device;
     m_file.setDirectWriteFallback(false);
-    if (!m_file.open(QIODevice::WriteOnly))
+    if (!m_out->open(QIODevice::WriteOnly))
         fail();
 }
 
 void AtomicWriter::write(const QByteArray &bytes)
 {
     errno = 0;
-    if (m_file.write(bytes) != bytes.size())
+    if (m_out->write(bytes) != bytes.size())
         fail();
 }
 
@@ -157,14 +166,22 @@ void AtomicWriter::commit()
 {
     // QSaveFile may miss a failure of the last buffered write: flushed and checked here.
     errno = 0;
-    if (!m_file.flush() || !m_file.commit())
+    if (!m_out->flush())
         fail();
+    if (m_out == &m_device) {
+        m_device.close();
+        if (m_device.error() != QFileDevice::NoError)
+            fail();
+    } else if (!m_file.commit()) {
+        fail();
+    }
 }
 
 void AtomicWriter::fail()
 {
-    const FileError error = MakeFileError(m_kind, m_file.fileName(), FileErrorReason(m_file, errno));
-    m_file.cancelWriting();
+    const FileError error = MakeFileError(m_kind, m_out->fileName(), FileErrorReason(*m_out, errno));
+    if (m_out == &m_file)
+        m_file.cancelWriting();
     throw error;
 }
 

@@ -9,6 +9,7 @@
 #include "engine/files/FileStatus.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QSaveFile>
 #include <QString>
 
@@ -54,7 +55,8 @@ void WriteInPlace(const QByteArray &bytes, const QString &path, const std::funct
 
 // A new file written beside the path and renamed over it by commit(). Every
 // write is checked: a failure throws FileError of `kind`, and the path keeps
-// what it held.
+// what it held. A path that names no ordinary file (a device, a pipe) is
+// written into, never replaced.
 class AtomicWriter
 {
 public:
@@ -65,6 +67,8 @@ public:
 private:
     [[noreturn]] void fail();
     QSaveFile m_file;
+    QFile m_device;
+    QFileDevice *m_out;
     FileErrorKind m_kind;
 };
 
