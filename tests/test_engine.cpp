@@ -20,6 +20,7 @@
 #include "engine/scan/StringUses.h"
 #include "engine/replace/UnifiedDiff.h"
 #include "engine/files/Utf8NoBomFile.h"
+#include "engine/files/WriteLock.h"
 
 #include <QProcess>
 #include <QThread>
@@ -815,6 +816,44 @@ private slots:
         QVERIFY2(reloaded.recovered.contains("已经用备份"), qPrintable(reloaded.recovered));
         QCOMPARE(readBytes(path("other.cpp")), Source);
         QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup", "other.cpp"}));
+    }
+
+    // Two processes writing in one folder take turns: the second waits for the
+    // first (a shared lock would let both in). A folder another process holds
+    // for a whole wait is then refused at once, not waited for file by file.
+    void twoProcessesTakeTurns()
+    {
+        int ready[2];
+        QVERIFY(::pipe(ready) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const WriteLock first(path());
+            (void)!::write(ready[1], "x", 1);
+            QThread::msleep(1000);
+            writeBytes(path("first.done"), "");
+            ::_exit(first.locked() ? 0 : 1);
+        }
+        char held;
+        QVERIFY(::read(ready[0], &held, 1) == 1);
+        {
+            const WriteLock second(path("other.cpp"));
+            QVERIFY(second.locked());
+            QVERIFY2(QFileInfo::exists(path("first.done")), "the second writer went in while the first held the folder");
+        }
+        int status = 0;
+        QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+        QProcess holder; // flock(1) from util-linux holds the folder until told to go
+        holder.start("flock", {m_dir->path(), "cat"});
+        QVERIFY(holder.waitForStarted());
+        while (QProcess::execute("flock", {"-n", m_dir->path(), "true"}) == 0)
+            QThread::msleep(10);
+        QVERIFY(!WriteLock(path(), 200).locked());
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished());
+        QVERIFY(!WriteLock(path("other.cpp"), 200).locked()); // within the wait's length of the first refusal
+        QThread::msleep(250);
+        QVERIFY(WriteLock(path("other.cpp"), 200).locked());
     }
 
     // The replacement's problems by name, in the order CheckReplacement gives them.

@@ -9,27 +9,32 @@
 #include <QThread>
 #include <QWaitCondition>
 
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
 // Threads of this process write different files of one folder side by side:
 // the folder's lock against other processes is taken once and held while any
-// of them writes there; a file is written by one thread at a time.
+// of them writes there; a file is written by one thread at a time. The mutex
+// guards these tables only: no thread holds it while it waits for another
+// process, so that the threads writing elsewhere can still let go of their
+// folders.
 struct Folder {
     int descriptor = -1;
     int writers = 0;
+    bool taking = false; // a thread waits for the system's lock on it, for all who want it
 };
 QMutex g_mutex;
-QWaitCondition g_released;
+QWaitCondition g_changed;
 QSet<QString> g_files;
 QHash<QString, Folder> g_folders;
+// Folders another process held for a whole wait: refused at once until that
+// wait's length has passed again, so that a long foreign lock is waited for
+// once per folder rather than once per file.
+QHash<QString, QDeadlineTimer> g_busy;
 
-#ifdef Q_OS_UNIX
 // The system's lock on the folder, waited for until the deadline; -1 when
 // another process held it all that time, -2 when it cannot be had at all.
 int lockFolder(const QString &folder, const QDeadlineTimer &deadline)
@@ -47,7 +52,6 @@ int lockFolder(const QString &folder, const QDeadlineTimer &deadline)
     }
     return descriptor;
 }
-#endif
 
 } // namespace
 
@@ -57,21 +61,32 @@ WriteLock::WriteLock(const QString &filePath, int waitMs)
     const QString path = file.absoluteFilePath(), folder = file.absolutePath();
     const QDeadlineTimer deadline(waitMs);
     QMutexLocker locked(&g_mutex);
-    while (g_files.contains(path)) {
-        if (!g_released.wait(&g_mutex, deadline))
+    for (;;) {
+        if (const auto busy = g_busy.constFind(folder); busy != g_busy.cend()) {
+            if (!busy->hasExpired())
+                return;
+            g_busy.erase(busy);
+        }
+        const Folder *held = g_folders.contains(folder) ? &g_folders[folder] : nullptr;
+        if (!g_files.contains(path) && !(held && held->taking))
+            break;
+        if (!g_changed.wait(&g_mutex, deadline))
             return;
     }
-    Folder &held = g_folders[folder];
-    if (held.writers == 0) {
-#ifdef Q_OS_UNIX
-        held.descriptor = lockFolder(folder, deadline);
-#endif
-        if (held.descriptor == -1) {
+    if (g_folders[folder].writers == 0) {
+        g_folders[folder].taking = true;
+        locked.unlock();
+        const int descriptor = lockFolder(folder, deadline);
+        locked.relock();
+        g_changed.wakeAll();
+        if (descriptor == -1) {
             g_folders.remove(folder);
+            g_busy.insert(folder, QDeadlineTimer(waitMs));
             return;
         }
+        g_folders[folder] = Folder{descriptor, 0, false};
     }
-    ++held.writers;
+    ++g_folders[folder].writers;
     g_files.insert(path);
     m_path = path;
     m_folder = folder;
@@ -85,13 +100,11 @@ WriteLock::~WriteLock()
     g_files.remove(m_path);
     Folder &held = g_folders[m_folder];
     if (--held.writers == 0) {
-#ifdef Q_OS_UNIX
         if (held.descriptor >= 0)
             ::close(held.descriptor); // lets go of the lock
-#endif
         g_folders.remove(m_folder);
     }
-    g_released.wakeAll();
+    g_changed.wakeAll();
 }
 
 QString WriteLock::busyText(const QString &filePath)
