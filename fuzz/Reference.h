@@ -7,7 +7,9 @@
 #include "engine/replace/OwnLiterals.h"
 #include "engine/scan/ScanLiterals.h"
 
-#include <QXmlStreamReader>
+#include <QHash>
+
+#include <cctype>
 
 #include <optional>
 #include <vector>
@@ -212,13 +214,81 @@ inline QList<CodeString> ReferenceCodeStrings(const QString &t)
     return rows;
 }
 
-// Element content as the XML reader reads it; std::nullopt when it is no well-formed content.
+// Element content read by XML 1.0's rules, character by character: Char
+// (no lone surrogate), the five named entities and character references, CDATA
+// sections, "]]>" nowhere outside one, no other markup; a line end, CR LF or a
+// lone CR, read as LF. std::nullopt when the content is not well-formed.
 inline std::optional<QString> ReferenceXmlText(QStringView written)
 {
-    QXmlStreamReader xml(QStringLiteral("<x>") + written.toString() + QStringLiteral("</x>"));
-    xml.readNextStartElement();
-    const QString text = xml.readElementText();
-    if (xml.hasError())
-        return std::nullopt;
+    const auto isChar = [](char32_t c) {
+        return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+    };
+    QList<char32_t> points;
+    for (qsizetype i = 0; i < written.size(); ++i) {
+        const QChar u = written[i];
+        if (u.isHighSurrogate() && i + 1 < written.size() && written[i + 1].isLowSurrogate())
+            points.append(QChar::surrogateToUcs4(u, written[++i]));
+        else if (u.isSurrogate())
+            return std::nullopt;
+        else
+            points.append(u.unicode());
+    }
+    QString text;
+    const qsizetype n = points.size();
+    const auto at = [&](qsizetype i) { return i < n ? points[i] : char32_t(0); };
+    const auto startsAt = [&](qsizetype i, const char *word) {
+        for (qsizetype k = 0; word[k]; ++k)
+            if (at(i + k) != char32_t(word[k]))
+                return false;
+        return true;
+    };
+    const auto append = [&](char32_t c) { text += QString::fromUcs4(&c, 1); };
+    for (qsizetype i = 0; i < n;) {
+        const char32_t c = at(i);
+        if (!isChar(c))
+            return std::nullopt;
+        if (c == '\r') {
+            append('\n');
+            i += at(i + 1) == '\n' ? 2 : 1;
+        } else if (startsAt(i, "<![CDATA[")) {
+            qsizetype j = i + 9;
+            while (j < n && !startsAt(j, "]]>")) {
+                if (!isChar(at(j)))
+                    return std::nullopt;
+                append(at(j) == '\r' ? '\n' : at(j));
+                j += at(j) == '\r' && at(j + 1) == '\n' ? 2 : 1;
+            }
+            if (j >= n)
+                return std::nullopt;
+            i = j + 3;
+        } else if (c == '<' || startsAt(i, "]]>")) {
+            return std::nullopt;
+        } else if (c == '&') {
+            qsizetype j = i + 1;
+            while (j < n && at(j) != ';')
+                ++j;
+            if (j >= n)
+                return std::nullopt;
+            const QString name = QString::fromUcs4(points.constData() + i + 1, j - i - 1);
+            static const QHash<QString, char32_t> named{{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+            char32_t stands = named.value(name, 0);
+            if (name.startsWith('#')) {
+                const bool hex = name.startsWith("#x");
+                const QString digits = name.mid(hex ? 2 : 1);
+                bool ok = !digits.isEmpty();
+                for (const QChar d : digits)
+                    ok = ok && (hex ? std::isxdigit(d.toLatin1()) : d.isDigit()) && d.unicode() < 128;
+                const qulonglong value = ok ? digits.toULongLong(&ok, hex ? 16 : 10) : 0;
+                stands = ok && value <= 0x10FFFF && isChar(char32_t(value)) ? char32_t(value) : 0;
+            }
+            if (stands == 0)
+                return std::nullopt;
+            append(stands);
+            i = j + 1;
+        } else {
+            append(c);
+            ++i;
+        }
+    }
     return text;
 }

@@ -19,6 +19,7 @@
 #include "engine/files/SourcePaths.h"
 #include "engine/scan/StringUses.h"
 #include "engine/replace/UnifiedDiff.h"
+#include "engine/scan/XmlText.h"
 #include "engine/files/Utf8NoBomFile.h"
 #include "engine/files/WriteLock.h"
 
@@ -468,6 +469,59 @@ private slots:
         QFETCH(QString, decoded);
         QCOMPARE(DecodeCppEscapes(written).value_or("-"), decoded);
         QCOMPARE(EncodeCppEscapes(QString("a\"\\\n\r\t") + QChar(1) + QChar(0x7F) + "中"), "a\\\"\\\\\\n\\r\\t\\001\\177中");
+    }
+
+    // The one XML codec of the .ts catalogs and the forms: what a text is
+    // written as ("-": it cannot be), and what written content stands for.
+    void xmlText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("ts");
+        QTest::newRow("markup") << "a&b<c>d\"e'" << "a&amp;b&lt;c&gt;d\"e'" << "a&amp;b&lt;c&gt;d&quot;e'";
+        QTest::newRow("line ends and tab") << "\r\n\t" << "&#xd;\n\t" << "&#xd;\n\t";
+        QTest::newRow("a control character") << QString("a") + QChar(1) << "-" << "a<byte value=\"x1\"/>";
+        QTest::newRow("no character") << "\uFFFE" << "-" << "<byte value=\"xfffe\"/>";
+        QTest::newRow("a pair") << "\U0001F600中" << "\U0001F600中" << "\U0001F600中";
+        QTest::newRow("a lone surrogate") << QString(QChar(0xDC00)) + "x" << "-" << "<byte value=\"xdc00\"/>x";
+    }
+
+    void xmlText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, content);
+        QFETCH(QString, ts);
+        QCOMPARE(EncodeXmlText(text).value_or("-"), content);
+        if (content != "-")
+            QCOMPARE(DecodeXmlText(content).value_or("-"), text);
+        QString written;
+        QVERIFY(AppendXmlContent(written, text, true, [](QString &out, char32_t c) { out += QString("<byte value=\"x%1\"/>").arg(uint(c), 0, 16); }));
+        QCOMPARE(written, ts);
+        QString attribute;
+        AppendXmlAttribute(attribute, QString("a\t\n\r\"&<>"));
+        QCOMPARE(attribute, "\"a&#9;&#10;&#13;&quot;&amp;&lt;&gt;\"");
+    }
+
+    void xmlContent_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("decoded");
+        QTest::newRow("references") << "&#x41;&#66;&apos;&quot;" << "AB'\"";
+        QTest::newRow("line ends read as a line feed") << "a\r\nb\rc" << "a\nb\nc";
+        QTest::newRow("CDATA") << "<![CDATA[<&>]]>" << "<&>";
+        QTest::newRow("an end tag inside") << "a</x>b" << "-";
+        QTest::newRow("an element inside") << "<b>a</b>" << "-";
+        QTest::newRow("an unknown entity") << "&nbsp;" << "-";
+        QTest::newRow("a bare ampersand") << "a & b" << "-";
+        QTest::newRow("a CDATA end") << "]]>" << "-";
+        QTest::newRow("a reference to NUL") << "&#0;" << "-";
+    }
+
+    void xmlContent()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, decoded);
+        QCOMPARE(DecodeXmlText(written).value_or("-"), decoded);
     }
 
     // What xgettext -a lists in real files, with its known differences: it

@@ -3,7 +3,7 @@
 #include "engine/catalog/CatalogFormats.h"
 
 #include "engine/scan/CppEscapes.h"
-#include "engine/scan/FormStrings.h"
+#include "engine/scan/XmlText.h"
 
 namespace {
 

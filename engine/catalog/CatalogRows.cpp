@@ -4,7 +4,7 @@
 
 #include "engine/scan/CppEscapes.h"
 #include "engine/scan/FindText.h"
-#include "engine/scan/FormStrings.h"
+#include "engine/scan/XmlText.h"
 #include "engine/scan/StringUses.h"
 
 #include <QDir>

@@ -1,11 +1,11 @@
-// Qt Linguist's .ts: written by hand where a text needs only the five escapes,
-// by QXmlStreamWriter otherwise, byte for byte the same; read by QXmlStreamReader.
+// Qt Linguist's .ts: its messages written by hand, read by QXmlStreamReader.
 #include "engine/catalog/CatalogFormats.h"
 
 #include "engine/files/ErrorText.h"
 #include "engine/files/FileError.h"
 #include "engine/files/ParallelFor.h"
 #include "engine/files/Utf8NoBomFile.h"
+#include "engine/scan/XmlText.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -18,29 +18,13 @@
 
 namespace {
 
-// XML 1.0 holds TAB, LF, CR and everything from U+0020 on but U+FFFE and U+FFFF.
-bool xmlHolds(char16_t c)
+// A text as .ts content: the XML escapes, and each character XML cannot hold
+// as <byte value="x…"/>, as Qt Linguist writes it.
+void appendTsText(QString &out, QStringView text)
 {
-    return c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c != 0xFFFE && c != 0xFFFF);
-}
-
-// Text, with each character XML cannot hold as <byte value="x…"/>, as Qt Linguist
-// writes it, and a carriage return as &#xd; (a reader turns a bare one into a line feed).
-void writeTsText(QXmlStreamWriter &xml, const QString &text)
-{
-    qsizetype run = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && xmlHolds(text[i].unicode()) && text[i] != u'\r')
-            continue;
-        xml.writeCharacters(text.mid(run, i - run));
-        if (i < text.size() && text[i] == u'\r') {
-            xml.writeEntityReference(QStringLiteral("#xd"));
-        } else if (i < text.size()) {
-            xml.writeEmptyElement(QStringLiteral("byte"));
-            xml.writeAttribute(QStringLiteral("value"), QStringLiteral("x%1").arg(text[i].unicode(), 0, 16));
-        }
-        run = i + 1;
-    }
+    AppendXmlContent(out, text, true, [](QString &to, char32_t c) {
+        to.append(QLatin1StringView("<byte value=\"x")).append(QString::number(uint(c), 16)).append(QLatin1StringView("\"/>"));
+    });
 }
 
 // The translation's type attribute: none for a finished one; an obsolete one
@@ -52,129 +36,29 @@ QLatin1StringView translationType(const CatalogEntry &entry)
     return entry.finished ? QLatin1StringView() : QLatin1StringView("unfinished");
 }
 
-void writeTextElement(QXmlStreamWriter &xml, const char *name, const QString &text)
-{
-    if (text.isEmpty())
-        return;
-    xml.writeStartElement(QLatin1StringView(name));
-    writeTsText(xml, text);
-    xml.writeEndElement();
-}
-
-void writeMessage(QXmlStreamWriter &xml, const CatalogEntry &entry)
-{
-    xml.writeStartElement(QStringLiteral("message"));
-    for (const CatalogPlace &place : entry.places) {
-        xml.writeEmptyElement(QStringLiteral("location"));
-        xml.writeAttribute(QStringLiteral("filename"), place.file);
-        xml.writeAttribute(QStringLiteral("line"), QString::number(place.line));
-    }
-    xml.writeStartElement(QStringLiteral("source"));
-    writeTsText(xml, entry.source);
-    xml.writeEndElement();
-    writeTextElement(xml, "oldsource", entry.oldSource);
-    writeTextElement(xml, "comment", entry.context);
-    writeTextElement(xml, "extracomment", entry.note);
-    writeTextElement(xml, "translatorcomment", entry.comment);
-    xml.writeStartElement(QStringLiteral("translation"));
-    if (const QLatin1StringView type = translationType(entry); !type.isEmpty())
-        xml.writeAttribute(QStringLiteral("type"), type);
-    writeTsText(xml, entry.translation);
-    xml.writeEndElement();
-    xml.writeEndElement();
-}
-
-// Messages a part holds: enough to pay for its writer, few enough to stay small.
+// Messages a part holds: enough to pay for its start, few enough to stay small.
 constexpr qsizetype MessagesPerPart = 256;
-
-// The messages of entries [from, to), byte for byte as one writer that has just
-// written the context's name goes on to write them.
-QByteArray tsMessagesByWriter(const Catalog &catalog, qsizetype from, qsizetype to)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QXmlStreamWriter xml(&buffer);
-    xml.setAutoFormatting(true);
-    xml.writeStartElement(QStringLiteral("TS"));
-    xml.writeStartElement(QStringLiteral("context"));
-    xml.writeTextElement(QStringLiteral("name"), QString());
-    const qsizetype start = bytes.size();
-    for (qsizetype i = from; i < to; ++i)
-        writeMessage(xml, catalog.entries[i]);
-    return bytes.sliced(start);
-}
-
-// Text the fast path below escapes exactly as the writer would: no character
-// that needs a <byte/> or a reference, none that an attribute would escape.
-bool plainText(const QString &text)
-{
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 ? u != u'\n' : !xmlHolds(u))
-            return false;
-    }
-    return true;
-}
-
-bool plainAttribute(const QString &text)
-{
-    for (const QChar c : text)
-        if (c.unicode() < 0x20 || !xmlHolds(c.unicode()))
-            return false;
-    return true;
-}
-
-// The text with & < > " escaped; the runs between them appended whole.
-void appendEscaped(QString &out, QStringView text)
-{
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QLatin1StringView escape;
-        switch (text[i].unicode()) {
-        case u'&': escape = QLatin1StringView("&amp;"); break;
-        case u'<': escape = QLatin1StringView("&lt;"); break;
-        case u'>': escape = QLatin1StringView("&gt;"); break;
-        case u'"': escape = QLatin1StringView("&quot;"); break;
-        default: continue;
-        }
-        out.append(text.mid(from, i - from)).append(escape);
-        from = i + 1;
-    }
-    out.append(text.mid(from));
-}
 
 void appendElement(QString &out, const char *name, const QString &text)
 {
     const QLatin1StringView tag(name);
     out.append(QLatin1StringView("\n            <")).append(tag).append(u'>');
-    appendEscaped(out, text);
+    appendTsText(out, text);
     out.append(QLatin1StringView("</")).append(tag).append(u'>');
 }
 
-// The messages of entries [from, to), byte for byte as one writer that has just
-// written the context's name goes on to write them: plain entries written here,
-// for speed; any other by the writer itself.
+// The messages of entries [from, to), laid out as Qt's writer lays them out
+// after the context's name.
 QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
 {
     QString out;
-    QByteArray bytes;
     for (qsizetype i = from; i < to; ++i) {
         const CatalogEntry &entry = catalog.entries[i];
-        bool plain = plainText(entry.source) && plainText(entry.translation) && plainText(entry.context) && plainText(entry.note)
-            && plainText(entry.oldSource) && plainText(entry.comment);
-        for (const CatalogPlace &place : entry.places)
-            plain = plain && plainAttribute(place.file);
-        if (!plain) {
-            bytes += out.toUtf8() + tsMessagesByWriter(catalog, i, i + 1);
-            out.clear();
-            continue;
-        }
         out += QLatin1String("\n        <message>");
         for (const CatalogPlace &place : entry.places) {
-            out += QLatin1String("\n            <location filename=\"");
-            appendEscaped(out, place.file);
-            out.append(QLatin1StringView("\" line=\"")).append(QString::number(place.line)).append(QLatin1StringView("\"/>"));
+            out += QLatin1String("\n            <location filename=");
+            AppendXmlAttribute(out, place.file);
+            out.append(QLatin1StringView(" line=\"")).append(QString::number(place.line)).append(QLatin1StringView("\"/>"));
         }
         appendElement(out, "source", entry.source);
         const std::pair<const char *, const QString *> elements[] = {
@@ -187,10 +71,10 @@ QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
         if (!type.isEmpty())
             out.append(QLatin1StringView(" type=\"")).append(type).append(u'"');
         out += u'>';
-        appendEscaped(out, entry.translation);
+        appendTsText(out, entry.translation);
         out += QLatin1String("</translation>\n        </message>");
     }
-    return bytes + out.toUtf8();
+    return out.toUtf8();
 }
 
 // What the writer has put into the buffer since the last call.

@@ -5,7 +5,6 @@
 
 #include <QXmlStreamReader>
 
-#include <algorithm>
 
 bool IsFormPath(const QString &path)
 {
@@ -30,39 +29,6 @@ struct Where {
         return property.isEmpty() ? owner : owner.isEmpty() ? property : owner + QLatin1Char(' ') + property;
     }
 };
-
-// A character that stands for itself in element content: no markup, no line
-// end a reader would change, nothing XML cannot hold, no half of a pair.
-bool plainInContent(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 0x20 && u != u'<' && u < 0xD800) || (u >= 0xE000 && u <= 0xFFFD) || u == u'\t' || u == u'\n';
-}
-
-// Content of plain characters whose only escapes are the five named entities
-// ("&amp;File"), decoded without a reader; std::nullopt for anything a reader has to judge.
-std::optional<QString> decodeNamedEntities(QStringView written)
-{
-    if (!std::all_of(written.begin(), written.end(), plainInContent) || written.contains(u"]]>"))
-        return std::nullopt;
-    static const struct {
-        QStringView name;
-        QChar stands;
-    } Named[] = {{u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}};
-    QString text;
-    text.reserve(written.size());
-    for (qsizetype from = 0;;) {
-        const qsizetype at = written.indexOf(u'&', from);
-        text += written.mid(from, at < 0 ? -1 : at - from);
-        if (at < 0)
-            return text;
-        const auto named = std::find_if(std::begin(Named), std::end(Named), [&](const auto &entity) { return written.mid(at).startsWith(entity.name); });
-        if (named == std::end(Named))
-            return std::nullopt;
-        text += named->stands;
-        from = at + named->name.size();
-    }
-}
 
 } // namespace
 
@@ -124,38 +90,4 @@ TextRows ScanFormStrings(QStringView text, const QString &path)
         throw MakeFileError(FileErrorKind::MalformedForm, path,
                             QStringLiteral("第 %1 行第 %2 列：%3").arg(xml.lineNumber()).arg(xml.columnNumber()).arg(xml.errorString()));
     return rows;
-}
-
-std::optional<QString> DecodeXmlText(QStringView written)
-{
-    if (std::optional<QString> text = decodeNamedEntities(written))
-        return text;
-    QXmlStreamReader xml(QStringLiteral("<x>") + written.toString() + QStringLiteral("</x>"));
-    xml.readNextStartElement();
-    const QString text = xml.readElementText();
-    if (xml.hasError())
-        return std::nullopt;
-    return text;
-}
-
-std::optional<QString> EncodeXmlText(QStringView text)
-{
-    QString written;
-    written.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'&')
-            written += QLatin1String("&amp;");
-        else if (u == u'<')
-            written += QLatin1String("&lt;");
-        else if (u == u'>')
-            written += QLatin1String("&gt;");
-        else if (u == u'\r')
-            written += QLatin1String("&#xd;");
-        else if (u == u'\t' || u == u'\n' || (u >= 0x20 && u != 0xFFFE && u != 0xFFFF))
-            written += c;
-        else
-            return std::nullopt;
-    }
-    return written;
 }

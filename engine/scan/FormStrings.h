@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <optional>
 
 // True for a Qt Designer form (*.ui, in any case).
 bool IsFormPath(const QString &path);
@@ -17,11 +16,3 @@ bool IsFormPath(const QString &path);
 // `extracomment`, its use the widget's name and the property ("btnConnect text").
 // Throws FileError naming the line and column when the form is no well-formed XML.
 TextRows ScanFormStrings(QStringView text, const QString &path);
-
-// The text that XML element content stands for; std::nullopt when it is no well-formed content.
-std::optional<QString> DecodeXmlText(QStringView written);
-
-// Text written as element content: & < > escaped, a carriage return as &#xd;
-// (a reader makes a bare one a line feed); std::nullopt when it holds a
-// character XML 1.0 cannot hold at all.
-std::optional<QString> EncodeXmlText(QStringView text);

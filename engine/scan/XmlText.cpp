@@ -1,0 +1,124 @@
+#include "engine/scan/XmlText.h"
+
+#include <QXmlStreamReader>
+
+#include <algorithm>
+
+bool XmlHolds(char32_t c)
+{
+    return c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
+        || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+namespace {
+
+// The escape of a character that has one here; empty for one that stands for itself.
+QLatin1StringView escapeOf(char16_t c, bool quote, bool attribute)
+{
+    switch (c) {
+    case u'&': return QLatin1StringView("&amp;");
+    case u'<': return QLatin1StringView("&lt;");
+    case u'>': return QLatin1StringView("&gt;");
+    case u'"': return quote ? QLatin1StringView("&quot;") : QLatin1StringView();
+    case u'\r': return attribute ? QLatin1StringView("&#13;") : QLatin1StringView("&#xd;");
+    case u'\n': return attribute ? QLatin1StringView("&#10;") : QLatin1StringView();
+    case u'\t': return attribute ? QLatin1StringView("&#9;") : QLatin1StringView();
+    default: return QLatin1StringView();
+    }
+}
+
+// The runs of characters that stand for themselves are appended whole.
+bool appendEscaped(QString &out, QStringView text, bool quote, bool attribute, const XmlUnheld &unheld)
+{
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u >= 0x20 && u < 0xD800 && u != u'&' && u != u'<' && u != u'>' && u != u'"')
+            continue; // the common case, decided at once
+        const bool pair = QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const char32_t c = pair ? QChar::surrogateToUcs4(u, text[i + 1].unicode()) : u;
+        const QLatin1StringView escape = escapeOf(u, quote, attribute);
+        if (escape.isEmpty() && XmlHolds(c)) {
+            i += pair;
+            continue;
+        }
+        out.append(text.mid(from, i - from));
+        from = i + 1;
+        if (!escape.isEmpty())
+            out.append(escape);
+        else if (unheld)
+            unheld(out, c);
+        else
+            return false;
+    }
+    out.append(text.mid(from));
+    return true;
+}
+
+// Content of characters that stand for themselves, or for the five named
+// entities ("&amp;File"), decoded without a reader; std::nullopt for anything a reader has to judge.
+std::optional<QString> decodeNamedEntities(QStringView written)
+{
+    const auto plain = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x20 && u != u'<' && u < 0xD800) || (u >= 0xE000 && u <= 0xFFFD) || u == u'\t' || u == u'\n';
+    };
+    if (!std::all_of(written.begin(), written.end(), plain) || written.contains(u"]]>"))
+        return std::nullopt;
+    static const struct {
+        QStringView name;
+        QChar stands;
+    } Named[] = {{u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''}};
+    QString text;
+    text.reserve(written.size());
+    for (qsizetype from = 0;;) {
+        const qsizetype at = written.indexOf(u'&', from);
+        text += written.mid(from, at < 0 ? -1 : at - from);
+        if (at < 0)
+            return text;
+        const auto named = std::find_if(std::begin(Named), std::end(Named), [&](const auto &entity) { return written.mid(at).startsWith(entity.name); });
+        if (named == std::end(Named))
+            return std::nullopt;
+        text += named->stands;
+        from = at + named->name.size();
+    }
+}
+
+} // namespace
+
+bool AppendXmlContent(QString &out, QStringView text, bool quote, const XmlUnheld &unheld)
+{
+    return appendEscaped(out, text, quote, false, unheld);
+}
+
+void AppendXmlAttribute(QString &out, QStringView text)
+{
+    out.append(u'"');
+    // A character XML cannot hold is left as it is, as Qt's writer leaves it.
+    appendEscaped(out, text, true, true, [](QString &to, char32_t c) { to.append(QChar(char16_t(c))); });
+    out.append(u'"');
+}
+
+std::optional<QString> EncodeXmlText(QStringView text)
+{
+    QString written;
+    written.reserve(text.size());
+    if (!AppendXmlContent(written, text, false))
+        return std::nullopt;
+    return written;
+}
+
+std::optional<QString> DecodeXmlText(QStringView written)
+{
+    if (std::optional<QString> text = decodeNamedEntities(written))
+        return text;
+    QXmlStreamReader xml(QStringLiteral("<x>") + written.toString() + QStringLiteral("</x>"));
+    xml.readNextStartElement();
+    const QString text = xml.readElementText();
+    // An end tag inside the content ("a</x>b") would end the element early: the rest must be the end.
+    while (!xml.atEnd() && !xml.hasError())
+        xml.readNext();
+    if (xml.hasError())
+        return std::nullopt;
+    return text;
+}

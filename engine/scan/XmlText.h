@@ -1,0 +1,34 @@
+#pragma once
+
+// XML text, one codec for the .ts catalogs and the forms: what element content
+// stands for, and how a text is written as content or as an attribute's value.
+
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+#include <optional>
+
+// Whether XML 1.0 can hold the character (its Char rule): TAB, LF, CR, U+0020
+// to U+D7FF, U+E000 to U+FFFD and U+10000 on.
+bool XmlHolds(char32_t c);
+
+// Appends the text as element content: & < > escaped (and " with `quote`, as
+// Qt's writer does), a carriage return as &#xd; (a reader makes a bare one a
+// line feed). A character XML cannot hold (a lone surrogate too) is given to
+// `unheld` to append what stands for it; without one the append stops there
+// and returns false.
+using XmlUnheld = std::function<void(QString &out, char32_t c)>;
+bool AppendXmlContent(QString &out, QStringView text, bool quote, const XmlUnheld &unheld = {});
+
+// Appends the text as an attribute's value in double quotes: & < > " escaped,
+// and TAB, LF and CR as references (a reader makes bare ones spaces).
+void AppendXmlAttribute(QString &out, QStringView text);
+
+// Element content for the text, quotes left as they are; std::nullopt when it
+// holds a character XML cannot hold.
+std::optional<QString> EncodeXmlText(QStringView text);
+
+// The text that element content stands for; std::nullopt when it is no
+// well-formed content (markup other than text, references and CDATA included).
+std::optional<QString> DecodeXmlText(QStringView written);
