@@ -35,7 +35,7 @@ namespace {
 const char Usage[] =
     "用法：\n"
     "  zelvane export [--po] [--all] [--no-obsolete] [--language LANG] [--source-language LANG] -o FILE PATH...\n"
-    "  zelvane import [--dry-run] [--force] FILE PATH...\n"
+    "  zelvane import [--dry-run] [--force] [--all] FILE PATH...\n"
     "  zelvane --help | --version\n"
     "\n"
     "PATH 是一个文件或文件夹：文件夹中的 C++ 源文件和头文件（*.cpp *.cc *.cxx *.c++ *.h *.hh *.hpp\n"
@@ -46,8 +46,10 @@ const char Usage[] =
     "export  把所有字符串导出到翻译文件 FILE：每种文字一条，带上它出现的所有位置。\n"
     "        FILE 以 .po 或 .pot 结尾、或者给了 --po 时写成 gettext 的 .po，否则写成 Qt Linguist 的 .ts；\n"
     "        FILE 为 - 时写到标准输出，是设备或管道时写进去而不替换它。\n"
-    "        每一条都注明它在哪个函数里、交给了什么（给翻译的人看）。看来是程序用的数据的条目\n"
-    "        （对象名、设置的键、路径、#pragma、比较、qDebug 输出……，它的每一处都是）不导出，\n"
+    "        每一条都注明它在哪个函数里、交给了什么（给翻译的人看）。每一处字符串分别判断：交给\n"
+    "        进程、文件路径、设置的键、环境变量、正则表达式、调试输出……（也包括经过程序自己的函数\n"
+    "        和宏交过去的），或者所在行的注释写着 no-tr、notr、NOTR、no_tr、i18n-ignore 的，看来是\n"
+    "        程序用的数据。每一处都是数据的条目不导出；有的条目注明另有几处是数据、不会改动。\n"
     "        --all：也导出它们，并注明看来是数据。\n"
     "        FILE 已经存在时更新它，和 lupdate、msgmerge 一样：原文（和区分说明）相同的条目保留译文、\n"
     "        完成状态和译者的注释；与旧原文相近的新原文得到旧译文作为建议（未完成，旁边附上旧原文）；\n"
@@ -57,6 +59,7 @@ const char Usage[] =
     "        没有改动的文件保持原样。未完成、模糊和废弃的条目不写入。\n"
     "        写入之前先核对 FILE 中记录的位置：PATH 下一个也没有这些文件时（按相对于 FILE 的路径，\n"
     "        或者按文件名）不写入并退出；--force：仍然写入。\n"
+    "        看来是程序用的数据的地方保持原样（和 export 一样判断）；--all：每一处都写入译文。\n"
     "        --dry-run：什么也不写，输出要做的改动（统一格式的差异，可以用 patch -p0 应用）。\n"
     "\n"
     "退出状态：0 全部成功；1 有文件或翻译文件出错，或者有译文没有写入（原因逐条列在前面）；\n"
@@ -104,7 +107,7 @@ std::optional<Options> parse(const QStringList &arguments, QString *problem)
     if (exporting)
         parser.addOptions({po, all, noObsolete, output, language, sourceLanguage});
     else
-        parser.addOptions({dryRun, force});
+        parser.addOptions({dryRun, force, all});
     if (!parser.parse(QStringList{QStringLiteral("zelvane")} + arguments.mid(1))) {
         const QStringList unknown = parser.unknownOptionNames();
         const QString last = arguments.last();
@@ -117,7 +120,7 @@ std::optional<Options> parse(const QStringList &arguments, QString *problem)
         return std::nullopt;
     }
     options.po = exporting && parser.isSet(po);
-    options.all = exporting && parser.isSet(all);
+    options.all = parser.isSet(all);
     options.dryRun = !exporting && parser.isSet(dryRun);
     options.noObsolete = exporting && parser.isSet(noObsolete);
     options.force = !exporting && parser.isSet(force);
@@ -313,7 +316,7 @@ int exportCommand(const Options &options)
             return Read{document.error, {}, 0};
         const CatalogSource source{current.absoluteFilePath(path), document.text, document.rows, document.found, true};
         return Read{QString(), PrepareCatalogRows(source, folder), document.found.size(), document.recovered};
-    }, [&](const Read &file) {
+    }, [&](Read file) {
         ++files;
         if (!file.note.isEmpty())
             problems << file.note;
@@ -322,12 +325,13 @@ int exportCommand(const Options &options)
             ++failed;
             return;
         }
-        merger.add(file.rows);
+        merger.add(std::move(file.rows));
         strings += file.strings;
     });
     for (const QString &problem : problems)
         report(problem);
     Catalog catalog = merger.take();
+    const int dataPlaces = DataPlaces(catalog);
     const int data = options.all ? 0 : LeaveOutData(catalog);
     const qsizetype entries = catalog.entries.size(); // obsolete ones apart
     CatalogUpdateCounts updated;
@@ -347,6 +351,8 @@ int exportCommand(const Options &options)
     QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条，写入 %4；失败 %5 个。\n")
                           .arg(QString::number(files), QString::number(strings), QString::number(entries),
                                options.output == u"-" ? QStringLiteral("标准输出") : options.output, QString::number(failed));
+    if (dataPlaces > 0)
+        summary += QStringLiteral("%1 处字符串看来是程序用的数据，导入时不会改动。\n").arg(dataPlaces);
     if (data > 0)
         summary += QStringLiteral("另有 %1 条看来是程序用的数据，未导出；要导出全部请加 --all。\n").arg(data);
     if (earlier)
@@ -369,6 +375,7 @@ struct Imported {
     QSet<const CatalogEntry *> written;    // translations a string here already holds
     QSet<const CatalogEntry *> unfinished; // translations marked unfinished or fuzzy, of strings here
     QString diff;         // --dry-run
+    int leftAsData = 0;   // places with a translation left alone as the program's data
 };
 
 QString problemWords(ReplacementProblem problem)
@@ -402,7 +409,13 @@ QStringList warningsOf(const Document &document, const FillResult &fill, const Q
     return warnings;
 }
 
-Imported importInto(const QString &path, const CatalogIndex &catalog, bool dryRun, bool again = false)
+// What the whole tree's functions do with their parameters, for judging each place on import.
+struct TreeFlows {
+    ProgramFlows flows;
+    QHash<QString, int> fileNumbers;
+};
+
+Imported importInto(const QString &path, const CatalogIndex &catalog, const TreeFlows *tree, bool dryRun, bool again = false)
 {
     const MayRestore restore = [](const QString &) { return true; };
     Document document = Document::Load(path, true, dryRun ? MayRestore() : restore);
@@ -428,11 +441,15 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, bool dryRu
         }
         found = LiteralsAt(document.text, spans);
     }
-    const FillResult fill = code ? FillWholeStrings(catalog, document.text, document.rows)
+    const QList<bool> dataLiterals = tree && code ? DataLiterals(document.text, document.rows, tree->flows, tree->fileNumbers.value(path, -1))
+                                                  : QList<bool>();
+    const FillResult fill = code ? FillWholeStrings(catalog, document.text, document.rows, dataLiterals)
                                  : FillFromCatalog(catalog, found, found, document.rows);
+    imported.leftAsData = fill.counts.leftAsData;
     imported.used = fill.used;
     imported.written = fill.written;
     imported.unfinished = fill.unfinished;
+    imported.leftAsData = fill.counts.leftAsData;
     if (!fill.notWritableRows.isEmpty()) {
         const SourceLines lines(document.text);
         for (const int row : fill.notWritableRows) {
@@ -461,7 +478,7 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, bool dryRu
         const ReplaceResult result = ReplaceAndSave(request);
         imported.notes << result.recovered;
         if (result.refusal == Refusal::ChangedOnDisk && !again) { // another Zelvane wrote it meanwhile: once more from what it wrote
-            Imported next = importInto(path, catalog, false, true);
+            Imported next = importInto(path, catalog, tree, false, true);
             next.notes = imported.notes + next.notes;
             return next;
         }
@@ -581,15 +598,29 @@ int importCommand(const Options &options)
     const QStringList sources = sourceFiles(options.paths, &failed);
     if (!belongsToTree(matchTree(catalog, options.catalog, sources), options, &problems))
         return 1;
+    // Every file's functions read first: a place is judged by where the whole program takes it.
+    std::optional<TreeFlows> tree;
+    if (!options.all) {
+        tree.emplace();
+        forEachFile(sources, [](const QString &path) {
+            const Document document = Document::Load(path, true);
+            return document.error.isEmpty() && !document.rows.xml
+                ? ReadStringUses(document.text, document.rows.spans, document.rows.regions).flows : FileFlows();
+        }, [&, file = 0](FileFlows flows) mutable {
+            tree->fileNumbers.insert(sources[file++], tree->flows.add(std::move(flows)));
+        });
+        tree->flows.resolve();
+    }
     int unwritable = 0;
     QSet<const CatalogEntry *> used, already, unfinished;
-    int files = 0, written = 0, alone = 0;
+    int files = 0, written = 0, alone = 0, leftAsData = 0;
     qsizetype strings = 0;
     QString diff;
     forEachFile(sources, [&](const QString &path) {
-        return importInto(path, index, options.dryRun);
+        return importInto(path, index, tree ? &*tree : nullptr, options.dryRun);
     }, [&](const Imported &result) {
         ++files;
+        leftAsData += result.leftAsData;
         for (const QString &note : result.notes)
             if (!note.isEmpty())
                 problems << note;
@@ -616,6 +647,8 @@ int importCommand(const Options &options)
                           .arg(files).arg(strings).arg(catalog.entries.size()).arg(verb).arg(written).arg(alone).arg(failed);
     if (!notWritten.isEmpty())
         summary += QStringLiteral("没有写入的译文：%1。").arg(notWritten);
+    if (leftAsData > 0)
+        summary += QStringLiteral("有译文的字符串中 %1 处看来是程序用的数据，保持原样（要全部写入请加 --all）。").arg(leftAsData);
     if (!unfinished.isEmpty())
         summary += QStringLiteral("%1 条有译文的条目标记为未完成或模糊，没有写入：%2。").arg(unfinished.size()).arg(someTexts(unfinished));
     already.subtract(used);

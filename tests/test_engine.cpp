@@ -153,7 +153,7 @@ private slots:
         QTest::addColumn<QStringList>("uses");
         QTest::addColumn<QString>("kinds");
         QTest::newRow("nesting") << "void A::f() { QMessageBox::warning(this, tr(\"标题\"), QString(\"文件 %1\").arg(name)); }"
-                                 << QStringList{"A::f → tr", "A::f → QString"} << "t?";
+                                 << QStringList{"A::f → tr", "A::f → QString"} << "tt";
         QTest::newRow("member calls") << "void f() { btn->setText(\"Go\"); s.arg(\"x y\"); o.setObjectName(\"btnGo\"); }"
                                       << QStringList{"f → setText", "f → arg", "f → setObjectName"} << "t?d";
         QTest::newRow("a lambda inside a call") << "void W::g() { connect(b, &B::c, this, [this] { label->setText(\"Done\"); }); }"
@@ -189,7 +189,7 @@ private slots:
                                                    "→ Q_CLASSINFO", "→ Q_CLASSINFO"} << "ddddddd";
         QTest::newRow("subscripts, comparisons, debug streams") << "void f() { m[\"key one\"] = 1; if (b->text() == \"连接\") {} "
                                                                    "qDebug() << \"state is\" << tr(\"Shown\"); }"
-                                                                << QStringList{"f → 下标 []", "f → 比较（== 或 !=）", "f → qDebug() 输出", "f → tr"} << "dddt";
+                                                                << QStringList{"f → 下标 []", "f → 比较（== 或 !=）", "f → qDebug() 输出", "f → tr"} << "dtdd";
         QTest::newRow("through a wrapper") << "void f() { k.insert(QLatin1String(\"vol atile\")); if (t == QStringLiteral(\"a b\")) {} "
                                               "if (QLatin1String(\"c d\") != t) {} }"
                                            << QStringList{"f → insert", "f → 比较（== 或 !=）", "f → 比较（== 或 !=）"} << "ddd";
@@ -217,6 +217,71 @@ private slots:
         }
         QCOMPARE(described, uses);
         QCOMPARE(kindsFound, kinds);
+    }
+
+    // Each place judged over the whole program: files (separated by "@@"), read
+    // as a tree, and the kind of each of their strings in order (t seen, d data,
+    // ? neither: kept as seen by its shape).
+    void placesOverTheProgram_data()
+    {
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<QString>("kinds");
+        QTest::newRow("a wrapper of the program hands its parameter to QProcess, from another file")
+            << "void Git::run(const QString &program, const QStringList &args) { QProcess p; p.start(program, args); }"
+               "@@void W::add() { m_git->run(\"git\", {\"add\", file}); Git::run(\"gpg\", QStringList() << \"--batch\"); label->setText(tr(\"Added\")); }"
+            << "ddddt";
+        QTest::newRow("two levels: a lookup built on findExecutable, through a variable")
+            << "QString find(const QString &name) { return QStandardPaths::findExecutable(name); }\n"
+               "QString locate(QString what) { QString n = what; return find(n); }"
+               "@@void f() { locate(\"pass\"); const QString tool = \"pwgen\"; find(tool); }"
+            << "dd";
+        QTest::newRow("a debug macro of the program, and a stream variable")
+            << "#define dbg() qDebug()\n#define LOG qWarning"
+               "@@void f() { dbg() << \"state is\" << tr(\"Ready\"); LOG(\"cannot open it\"); std::cout << \"hello there\"; }"
+            << "dddd";
+        QTest::newRow("shown in one place, a settings key in another")
+            << "void W::f() { box->setTitle(\"Proxy\"); QSettings s; s.setValue(\"Proxy\", on); }" << "td";
+        QTest::newRow("comparisons follow what they compare with")
+            << "void W::f() { if (ui->btnConnect->text() == \"Connect\") {} if (p.readAll() == \"Connected\") {}\n"
+               "  const QString t = ui->box->currentText(); if (t == \"Two words\") {} if (t.startsWith(\"Some\")) {}\n"
+               "  QString out = p.readAllStandardOutput(); if (out.startsWith(\"gpg: done\")) {} if (fi.suffix() == \"gpg\") {} }"
+            << "tdttdd";
+        QTest::newRow("markers, translations and what takes their result")
+            << "void f() { label->setText(\"QtPass\"); // no-tr\n  /* NOTR */ g(\"Keep me\");\n  g(\"Two words\"); // notre\n"
+               "  qWarning() << tr(\"Cannot open\"); QT_TRANSLATE_NOOP(\"Ctx\", \"Open file\"); translate(\"Ctx\", \"Close it\"); }"
+            << "dd?ddtdt";
+        QTest::newRow("lists, <<, append, + and arg into the program's data")
+            << "void f() { QStringList args; args << \"--batch\" << \"--yes\"; args.append(\"-e q\"); QProcess::execute(\"gpg\", args);\n"
+               "  QFile file(dir + \"/.gpg-id\"); setOrganizationName(\"Some Org\"); QIcon::fromTheme(\"edit copy\");\n"
+               "  qputenv(\"GNUPG HOME\", x); QRegularExpression re(QString(\"a b %1\").arg(n)); }"
+            << "ddddddddd";
+        QTest::newRow("texts a person sees stay seen")
+            << "QString W::title() const { return \"Password Manager\"; }\n"
+               "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"
+               "  statusBar()->showMessage(\"Saved it\"); auto *a = new QAction(\"Open file\", this); }"
+            << "?tttt";
+    }
+
+    void placesOverTheProgram()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, kinds);
+        ProgramFlows flows;
+        QList<std::tuple<QString, QList<LiteralSpan>, UseReading, int>> read;
+        for (const QString &code : files.split("@@")) {
+            QList<LiteralSpan> rows;
+            for (const CodeString &string : ScanCodeStrings(code))
+                rows << string.span;
+            UseReading reading = ReadStringUses(code, rows);
+            const int file = flows.add(reading.flows);
+            read.append({code, rows, reading, file});
+        }
+        flows.resolve();
+        QString found;
+        for (const auto &[code, rows, reading, file] : read)
+            for (qsizetype i = 0; i < rows.size(); ++i)
+                found += "?td"[int(flows.kindOf(reading.uses[i], code.mid(rows[i].start, rows[i].length), file))];
+        QCOMPARE(found, kinds);
     }
 
     // The catalog's strings are the compiler's: adjacent literals one text, spaces

@@ -61,7 +61,7 @@ private slots:
         writeBytes(file("code.cpp"), "// QMessageBox::information(0, \"提示\", info);\nf(\"提示\");\n"
                                      "char q = '\"'; g(\"x\");\nauto r = R\"(say \"hi\")\";\nh(\"提示\");\n");
         writeBytes(file("cat.cpp"), "#include \"cat.h\"\nvoid f() {\n    puts(\"Hello\");\n    puts(\"Say \\\"hi\\\"\");\n"
-                                    "    puts(\"a\\\\b\");\n    puts(\"Line\\nbreak\");\n    tr(\"%1 files\");\n    printf(\"%d items\", n);\n"
+                                    "    puts(\"a\\\\b\");\n    puts(\"Line\\nbreak\");\n    tr(\"%1 files\");\n    say(\"%d items\", n);\n"
                                     "    puts(\"Unfinished one\");\n    puts(\"Fuzzy one\");\n    puts(\"Hello\");\n}\n");
         writeBytes(file("switch.cpp"), "puts(\"keep\");\ns.replace(\"\\\"\", \"\");\n");
         QByteArray tips;
@@ -451,7 +451,7 @@ private slots:
         m_window->press("Command3");
         QCOMPARE(readBytes(file("cat.cpp")), "#include \"cat.h\"\nvoid f() {\n    puts(\"T Hello\");\n    puts(\"T Say \\\"hi\\\"\");\n"
                                               "    puts(\"T a\\\\b\");\n    puts(\"T Line\\nT break\");\n    tr(\"T %1 files\");\n"
-                                              "    printf(\"T %d items\", n);\n    puts(\"Unfinished one\");\n    puts(\"Fuzzy one\");\n"
+                                              "    say(\"T %d items\", n);\n    puts(\"Unfinished one\");\n    puts(\"Fuzzy one\");\n"
                                               "    puts(\"T Hello\");\n}\n");
         QCOMPARE(rowsOf(List1), found);
         QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);

@@ -7,6 +7,7 @@
 #include "ui/EventGuard.h"
 #include "ui/Form1.h"
 #include "ui/ListBox.h"
+#include "ui/RowMarks.h"
 
 #include <QPushButton>
 
@@ -105,8 +106,8 @@ void Form1::CommitEdit()
 }
 
 // Stores Text1 in the selected row and in every other row of the same found
-// text still left as found, then moves to the next row below (wrapping) that
-// is still unchanged.
+// text still left as found and not grey (the program's data), then moves to
+// the next row below (wrapping) that is still unchanged.
 void Form1::FillSameText()
 {
     const QString text = Text1->text();
@@ -117,7 +118,8 @@ void Form1::FillSameText()
     int filled = 0;
     for (int i = 0; i < List2->count(); ++i) {
         const bool unchanged = Doc.replacements[i] == Doc.found[i];
-        if ((i == row || (unchanged && Doc.found[i] == found)) && Doc.replacements[i] != text) {
+        const bool same = unchanged && Doc.found[i] == found && !Marks->looksLikeData(i);
+        if ((i == row || same) && Doc.replacements[i] != text) {
             SetReplacement(i, text);
             ++filled;
         }

@@ -6,6 +6,7 @@
 #include "engine/files/FileError.h"
 #include "platform/FolderDialog.h"
 #include "ui/EditBox.h"
+#include "ui/RowMarks.h"
 #include "ui/EventGuard.h"
 #include "ui/Form1.h"
 #include "ui/ListBox.h"
@@ -78,7 +79,10 @@ void Form1::Command6_Click()
         return;
     BusyCursor busy;
     const Catalog catalog = ReadCatalog(path); // a malformed file throws: no row changes
-    const FillResult fill = FillFromCatalog(catalog, Doc.found, Doc.replacements, Doc.rows);
+    QList<bool> dataRows; // grey rows keep their text, as an import from the command line does
+    for (int i = 0; i < List2->count(); ++i)
+        dataRows.append(Marks->looksLikeData(i));
+    const FillResult fill = FillFromCatalog(catalog, Doc.found, Doc.replacements, Doc.rows, dataRows);
     for (int i = 0; i < List2->count() && i < fill.replacements.size(); ++i) {
         if (Doc.replacements[i] == fill.replacements[i])
             continue;
@@ -96,6 +100,8 @@ void Form1::Command6_Click()
         text += QStringLiteral("\n%1 行的译文还没有完成，没有填入。").arg(counts.unfinished);
     if (counts.notFound)
         text += QStringLiteral("\n%1 条译文在这个文件中没有对应的行。").arg(counts.notFound);
+    if (counts.leftAsData)
+        text += QStringLiteral("\n%1 行看来是程序用的数据（灰色），保持原样。").arg(counts.leftAsData);
     if (counts.notWritable)
         text += QStringLiteral("\n%1 行的译文无法写进它的原始字符串，没有填入。").arg(counts.notWritable);
     for (const CatalogProblem &problem : catalog.problems.mid(0, 5))

@@ -57,12 +57,16 @@ void RowMarks::setText(const QString &text, const TextRows &rows, bool codeStrin
     m_spans = rows.spans;
     m_rawDelimiters = rows.rawDelimiters;
     m_places = codeStrings ? QList<CodePlace>() : PlaceSpans(text, rows.spans);
-    m_uses = codeStrings ? StringUses(text, rows.spans, rows.regions) : QList<StringUse>();
+    UseReading reading = codeStrings ? ReadStringUses(text, rows.spans, rows.regions) : UseReading();
+    ProgramFlows flows; // the file's own functions: the window reads one file
+    const int file = flows.add(std::move(reading.flows));
+    flows.resolve();
+    m_uses = std::move(reading.uses);
     m_data.clear();
     for (qsizetype i = 0; i < m_uses.size(); ++i) {
         const QString found = text.mid(rows.spans[i].start, rows.spans[i].length);
         const QString shown = rows.rawDelimiters.value(i).isNull() ? DecodeCppEscapes(found).value_or(found) : found;
-        m_data.append(KindOfUse(m_uses[i], shown) == UseKind::Data);
+        m_data.append(flows.kindOf(m_uses[i], shown, file) == UseKind::Data);
     }
 }
 
@@ -188,18 +192,22 @@ QString RowMarks::useNote(int row) const
     if (!looksLikeData(row))
         return note;
     QString why;
-    if (use.construct == u"#pragma")
+    if (use.marked)
+        why = QStringLiteral("这一行的注释说不要翻译它（no-tr 之类）");
+    else if (use.construct == u"#pragma")
         why = QStringLiteral("它在 #pragma 行里");
     else if (use.construct == u"comparison")
-        why = QStringLiteral("程序拿它和别的文字比较（== 或 !=）");
+        why = QStringLiteral("程序拿它和不给人看的文字比较（== 或 !=）");
     else if (use.construct == u"subscript")
         why = QStringLiteral("它是下标 [] 里的键");
     else if (use.construct == u"qDebug")
         why = QStringLiteral("它是调试输出 qDebug() 的内容");
     else if (!use.construct.isEmpty())
         why = QStringLiteral("它在 %1 里").arg(use.construct);
-    else if (!use.call.isEmpty() && KindOfUse(StringUse{use.call, {}, {}}, u"words to show") == UseKind::Data)
+    else if (!use.call.isEmpty() && KindOfUse(StringUse{use.call, {}, {}, {{use.call, 0, {}, {}}}}, u"words to show") == UseKind::Data)
         why = QStringLiteral("它是 %1 的参数").arg(use.call);
+    else if (!use.calls.isEmpty() || !use.variable.isEmpty() || !use.stream.isEmpty())
+        why = QStringLiteral("它经过程序的调用交给了进程、文件、设置、调试输出之类");
     else
         why = QStringLiteral("它看起来是名字、键或路径，或者没有文字");
     return (note.isEmpty() ? QString() : note + QLatin1Char('\n'))

@@ -6,6 +6,7 @@
 // translations back into rows (CatalogFill.cpp).
 
 #include "engine/scan/CodeStrings.h"
+#include "engine/scan/StringUses.h"
 
 #include <QHash>
 #include <QSet>
@@ -18,6 +19,7 @@
 struct CatalogPlace {
     QString file; // relative to the catalog's folder, '/' separators
     int line = 0; // 1-based
+    bool data = false; // it looks like the program's data: an import leaves it as it is
 };
 
 struct CatalogEntry {
@@ -33,6 +35,7 @@ struct CatalogEntry {
     QString comment;     // the translator's own (.ts <translatorcomment>, .po "# ")
     QString oldSource;   // a suggestion's: the earlier text its translation was made for (.ts <oldsource>, .po "#| msgid")
     bool obsolete = false; // its text is gone from the program (.ts type="vanished", .po "#~"): kept for its translation
+    int dataPlaces() const;
 };
 Q_DECLARE_TYPEINFO(CatalogPlace, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(CatalogEntry, Q_RELOCATABLE_TYPE);
@@ -76,33 +79,55 @@ struct CatalogRows {
         int line = 0;
         QString context, note;
         QString use;       // where and by what it is used: "Class::method → setText", "form.ui btnGo text"
-        bool data = false; // the place looks like the program's data
+        StringUse reading; // what the C++ reading found around it; none for a form's text, which is seen
+        bool form = false;
         QString owner;     // the class it stands in ("Class" of "Class::method", a form's class), or its file's name
     };
     QString file;
     QList<Row> rows;
+    FileFlows flows; // what the file's functions do with their parameters, for the whole tree's judgement
     int undecodable = 0;
 };
 CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folder);
 Catalog MergeCatalogRows(const QList<CatalogRows> &files);
 
-// The merge file by file, as each file's rows come.
-// Each entry's note tells the translator where the text is used: the distinct
-// uses, five at most, then how many more; an entry is data when all its places are.
+// The merge file by file, as each file's rows come. Once all have come, each
+// place is judged over the whole tree's functions (seen or data). Each entry's
+// note tells the translator where the text is used: the distinct uses, five at
+// most, then how many more, and the places it has as data; an entry is data
+// when all its places are.
 class CatalogMerger
 {
 public:
-    void add(const CatalogRows &file);
+    void add(CatalogRows file);
     Catalog take();
 
 private:
+    struct Judged {
+        qsizetype entry, place;
+        int file;
+        StringUse reading;
+    };
     Catalog m_catalog;
     QHash<QString, qsizetype> m_entryOf; // an entry's number, counted from 1
     QList<QStringList> m_uses; // each entry's distinct uses, in the order first met
+    QList<Judged> m_judged;    // the C++ places, judged at the end
+    ProgramFlows m_flows;
 };
 
 // The catalog without the entries that look like the program's data; how many were left out.
 int LeaveOutData(Catalog &catalog);
+// The places of all its entries that look like the program's data.
+int DataPlaces(const Catalog &catalog);
+
+// Which rows of a file look like the program's data, judged over the program's
+// flows (`file`: the file's number in them); a form's rows are all seen.
+QList<bool> DataRows(const QString &text, const TextRows &rows, const ProgramFlows &flows, int file);
+// The same by the file's own functions alone.
+QList<bool> DataRows(const QString &text, const TextRows &rows);
+// For a C++ text's whole strings (TextRows::literals): the first literal of each
+// string that looks like the program's data, judged as the export judges it.
+QList<bool> DataLiterals(const QString &text, const TextRows &rows, const ProgramFlows &flows, int file);
 
 // Writes a Qt Linguist .ts (a context for each entry's owner, in the order first met;
 // `context` names the one of entries without an owner) or, for a path ending in .po or
@@ -143,6 +168,7 @@ struct FillCounts {
     int unfinished = 0;     // rows whose text has an entry without a finished translation
     int notFound = 0;       // finished translations whose text is no row of this file, nor already written in it
     int notWritable = 0;    // rows whose text or translation cannot be written into their literal
+    int leftAsData = 0;     // rows with a translation that look like the program's data: left as found
 };
 
 struct FillResult {
@@ -176,10 +202,11 @@ private:
 // Each row still equal to its found text whose text (and disambiguation) has a
 // finished translation different from it gets that translation, written as its
 // place needs it: a C++ literal escaped, a raw string as it is, a form's XML-escaped.
+// Rows marked in `dataRows` are left as found.
 FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
-                           const TextRows &rows);
+                           const TextRows &rows, const QList<bool> &dataRows = {});
 FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
-                           const TextRows &rows);
+                           const TextRows &rows, const QList<bool> &dataRows = {});
 
 // The same for a C++ text's whole strings (TextRows::literals): each string
 // (adjacent literals joined, spaces kept) whose text has a finished translation
@@ -188,4 +215,6 @@ FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, con
 // keeps its lines. A single literal whose whole text has no entry but whose
 // trimmed row has one (a catalog of rows) gets it over the row. The
 // replacements are each literal's new content, one per literal.
-FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, const TextRows &rows);
+// Strings whose first literal is marked in `dataLiterals` are left as they are.
+FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, const TextRows &rows,
+                            const QList<bool> &dataLiterals = {});

@@ -79,13 +79,13 @@ CatalogIndex::CatalogIndex(const Catalog &catalog)
 }
 
 FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
-                           const TextRows &rows)
+                           const TextRows &rows, const QList<bool> &dataRows)
 {
-    return FillFromCatalog(CatalogIndex(catalog), found, replacements, rows);
+    return FillFromCatalog(CatalogIndex(catalog), found, replacements, rows, dataRows);
 }
 
 FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
-                           const TextRows &rows)
+                           const TextRows &rows, const QList<bool> &dataRows)
 {
     FillResult result;
     result.replacements = replacements;
@@ -110,6 +110,10 @@ FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, 
         if (entry->translation == entry->source)
             continue;
         used.insert(entry);
+        if (dataRows.value(i)) {
+            ++result.counts.leftAsData;
+            continue;
+        }
         if (i < replacements.size() && replacements[i] != found[i]) {
             ++result.counts.alreadyChanged;
             continue;
@@ -128,7 +132,7 @@ FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, 
 }
 
 
-FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, const TextRows &rows)
+FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, const TextRows &rows, const QList<bool> &dataLiterals)
 {
     const QList<CodeLiteral> &literals = rows.literals;
     FillResult result;
@@ -158,6 +162,10 @@ FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, cons
         if (entry->translation == entry->source)
             continue;
         result.used.insert(entry);
+        if (dataLiterals.value(first)) {
+            ++result.counts.leftAsData;
+            continue;
+        }
         const std::optional<QString> written = writtenInLiteral(literals[first].rawDelimiter, entry->translation);
         if (!written) {
             ++result.counts.notWritable;

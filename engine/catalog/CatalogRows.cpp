@@ -53,18 +53,27 @@ QString ownerOf(const QString &function, const QString &path)
     return last > 0 ? function.first(last) : QFileInfo(path).fileName();
 }
 
+// The first literal of each whole string, as prepareWholeStrings takes them.
+QList<LiteralSpan> firstLiterals(const QList<CodeLiteral> &literals, QList<qsizetype> *firsts)
+{
+    QList<LiteralSpan> spans;
+    for (qsizetype i = 0; i < literals.size(); i = JoinedEnd(literals, i)) {
+        firsts->append(i);
+        spans.append(literals[i].content);
+    }
+    return spans;
+}
+
+
 // A C++ file's strings as the compiler has them: adjacent literals joined, each
 // string whole (spaces included), its place and use those of its first literal.
 void prepareWholeStrings(const CatalogSource &source, CatalogRows &rows)
 {
     const QList<CodeLiteral> &literals = source.rows.literals;
     QList<qsizetype> firsts;
-    QList<LiteralSpan> spans;
-    for (qsizetype i = 0; i < literals.size(); i = JoinedEnd(literals, i)) {
-        firsts.append(i);
-        spans.append(literals[i].content);
-    }
-    const QList<StringUse> uses = StringUses(source.text, spans, source.rows.regions);
+    const QList<LiteralSpan> spans = firstLiterals(literals, &firsts);
+    UseReading reading = ReadStringUses(source.text, spans, source.rows.regions);
+    rows.flows = std::move(reading.flows);
     qsizetype counted = 0;
     int line = 1;
     for (qsizetype k = 0; k < firsts.size(); ++k) {
@@ -78,14 +87,29 @@ void prepareWholeStrings(const CatalogSource &source, CatalogRows &rows)
             continue;
         line += int(CountChar(QStringView(source.text).sliced(counted, spans[k].start - counted), u'\n'));
         counted = spans[k].start;
-        const StringUse &use = uses[k];
-        const bool data = KindOfUse(use, *text) == UseKind::Data;
-        rows.rows.append({std::move(*text), QString(), line, QString(), QString(), DescribeUse(use).trimmed(), data,
-                          ownerOf(use.function, source.path)});
+        StringUse &use = reading.uses[k];
+        QString described = DescribeUse(use).trimmed();
+        QString owner = ownerOf(use.function, source.path);
+        rows.rows.append({std::move(*text), QString(), line, QString(), QString(), std::move(described), std::move(use), false,
+                          std::move(owner)});
     }
 }
 
 } // namespace
+
+QList<bool> DataLiterals(const QString &text, const TextRows &rows, const ProgramFlows &flows, int file)
+{
+    const QList<CodeLiteral> &literals = rows.literals;
+    QList<qsizetype> firsts;
+    const QList<LiteralSpan> spans = firstLiterals(literals, &firsts);
+    const QList<StringUse> uses = ReadStringUses(text, spans, rows.regions).uses;
+    QList<bool> data(literals.size(), false);
+    for (qsizetype k = 0; k < firsts.size(); ++k) {
+        const std::optional<QString> joined = JoinedText(text, literals, firsts[k], JoinedEnd(literals, firsts[k]));
+        data[firsts[k]] = joined && flows.kindOf(uses.value(k), *joined, file) == UseKind::Data;
+    }
+    return data;
+}
 
 CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folder)
 {
@@ -97,7 +121,8 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
     }
     qsizetype counted = 0;
     int line = 1;
-    const QList<StringUse> uses = source.rows.xml ? QList<StringUse>() : StringUses(source.text, source.rows.spans, source.rows.regions);
+    UseReading reading = source.rows.xml ? UseReading() : ReadStringUses(source.text, source.rows.spans, source.rows.regions);
+    rows.flows = std::move(reading.flows);
     const QString formName = QFileInfo(source.path).fileName();
     for (qsizetype i = 0; i < source.rows.spans.size(); ++i) {
         const LiteralSpan &span = source.rows.spans[i];
@@ -113,20 +138,21 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
         std::optional<QString> translation;
         if (replacement != found)
             translation = RowSource(source.rows, i, replacement);
-        const StringUse use = uses.value(i);
-        const bool data = !source.rows.xml && KindOfUse(use, *text) == UseKind::Data; // a form's texts are all seen
+        StringUse use = i < reading.uses.size() ? std::move(reading.uses[i]) : StringUse();
         const QString described = source.rows.xml ? formName + QLatin1Char(' ') + source.rows.uses.value(i) : DescribeUse(use);
+        QString owner = source.rows.xml && !source.rows.formClass.isEmpty() ? source.rows.formClass : ownerOf(use.function, source.path);
         rows.rows.append({std::move(*text), translation ? std::move(*translation) : QString(), line,
-                          source.rows.contexts.value(i), source.rows.notes.value(i), described.trimmed(), data,
-                          source.rows.xml && !source.rows.formClass.isEmpty() ? source.rows.formClass : ownerOf(use.function, source.path)});
+                          source.rows.contexts.value(i), source.rows.notes.value(i), described.trimmed(), std::move(use),
+                          source.rows.xml, std::move(owner)});
     }
     return rows;
 }
 
-void CatalogMerger::add(const CatalogRows &file)
+void CatalogMerger::add(CatalogRows file)
 {
     m_catalog.undecodable += file.undecodable;
-    for (const CatalogRows::Row &row : file.rows) {
+    const int fileNumber = m_flows.add(std::move(file.flows));
+    for (CatalogRows::Row &row : file.rows) {
         qsizetype &number = m_entryOf[CatalogKey(row.context, row.source)]; // one look-up: 0 for a new text
         if (number == 0) {
             m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}, row.context, {}, 0, true, row.owner});
@@ -136,7 +162,8 @@ void CatalogMerger::add(const CatalogRows &file)
         const qsizetype at = number - 1;
         CatalogEntry &entry = m_catalog.entries[at];
         entry.places.append({file.file, row.line});
-        entry.data = entry.data && row.data;
+        if (!row.form)
+            m_judged.append({at, entry.places.size() - 1, fileNumber, std::move(row.reading)});
         if (entry.note.isEmpty())
             entry.note = row.note;
         QStringList &uses = m_uses[at];
@@ -151,6 +178,12 @@ void CatalogMerger::add(const CatalogRows &file)
 
 Catalog CatalogMerger::take()
 {
+    m_flows.resolve();
+    for (const Judged &judged : std::as_const(m_judged)) {
+        CatalogEntry &entry = m_catalog.entries[judged.entry];
+        entry.places[judged.place].data = m_flows.kindOf(judged.reading, entry.source, judged.file) == UseKind::Data;
+    }
+    m_judged.clear();
     constexpr qsizetype Shown = 5;
     for (qsizetype i = 0; i < m_catalog.entries.size(); ++i) {
         const QStringList &uses = m_uses[i];
@@ -159,14 +192,71 @@ Catalog CatalogMerger::take()
         if (uses.size() > Shown)
             where += QStringLiteral("；另有 %1 处").arg(uses.size() - Shown);
         CatalogEntry &entry = m_catalog.entries[i];
-        if (entry.data)
+        const int data = entry.dataPlaces();
+        entry.data = data == entry.places.size();
+        if (entry.data) {
             where = QStringLiteral("看来是程序用的数据：") + where;
+        } else if (data > 0) {
+            QStringList places;
+            for (const CatalogPlace &place : std::as_const(entry.places))
+                if (place.data && places.size() < Shown)
+                    places << QStringLiteral("%1:%2").arg(place.file).arg(place.line);
+            if (data > Shown)
+                places << QStringLiteral("…");
+            where += QStringLiteral("\n另有 %1 处看来是程序用的数据，不会改动：%2").arg(data).arg(places.join(u' '));
+        }
         if (!where.isEmpty())
             entry.note = entry.note.isEmpty() ? where : entry.note + QLatin1Char('\n') + where;
     }
     m_uses.clear();
     m_entryOf.clear();
     return std::move(m_catalog);
+}
+
+int CatalogEntry::dataPlaces() const
+{
+    return int(std::count_if(places.begin(), places.end(), [](const CatalogPlace &place) { return place.data; }));
+}
+
+int DataPlaces(const Catalog &catalog)
+{
+    int data = 0;
+    for (const CatalogEntry &entry : catalog.entries)
+        data += entry.dataPlaces();
+    return data;
+}
+
+namespace {
+
+QList<bool> dataRows(const QString &text, const TextRows &rows, const QList<StringUse> &uses, const ProgramFlows &flows, int file)
+{
+    QList<bool> data(rows.spans.size(), false);
+    for (qsizetype i = 0; i < rows.spans.size(); ++i) {
+        const QString found = text.mid(rows.spans[i].start, rows.spans[i].length);
+        const std::optional<QString> source = RowSource(rows, i, found);
+        data[i] = flows.kindOf(uses.value(i), source.value_or(found), file) == UseKind::Data;
+    }
+    return data;
+}
+
+} // namespace
+
+QList<bool> DataRows(const QString &text, const TextRows &rows, const ProgramFlows &flows, int file)
+{
+    if (rows.xml)
+        return QList<bool>(rows.spans.size(), false);
+    return dataRows(text, rows, ReadStringUses(text, rows.spans, rows.regions).uses, flows, file);
+}
+
+QList<bool> DataRows(const QString &text, const TextRows &rows)
+{
+    if (rows.xml)
+        return QList<bool>(rows.spans.size(), false);
+    UseReading reading = ReadStringUses(text, rows.spans, rows.regions);
+    ProgramFlows flows;
+    const int file = flows.add(std::move(reading.flows));
+    flows.resolve();
+    return dataRows(text, rows, reading.uses, flows, file);
 }
 
 int LeaveOutData(Catalog &catalog)

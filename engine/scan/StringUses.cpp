@@ -2,8 +2,8 @@
 
 #include "engine/scan/CodeStrings.h"
 #include "engine/scan/CppEscapes.h"
+#include "engine/scan/Placeholders.h"
 
-#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -126,7 +126,57 @@ struct Open {
     QList<qsizetype> rows;    // a wrapping Group: the rows it holds
     QString table;            // a Group of values given to a name (`names[] = {…}`): the name
     bool debugStream = false; // a qDebug() << … statement runs at this level
+    int argument = 0;         // a Call: the argument being read, from 0
+    QStringView receiver;     // a Call on an object: the object's variable or getter
+    QStringView declared;     // `Type name(…)`, `Type name{…}`: the variable made
+    QStringView comparedWith; // a compared wrapper's other side
+    int body = -1;            // a Body: its number among the file's functions
 };
+
+// The getters whose result a person sees: a literal compared with one is that text.
+bool isShownGetter(QStringView name)
+{
+    return is(name, u"text") || is(name, u"currentText") || is(name, u"windowTitle") || is(name, u"title")
+        || is(name, u"toolTip") || is(name, u"tabText") || is(name, u"itemText") || is(name, u"placeholderText")
+        || is(name, u"statusTip") || is(name, u"whatsThis") || is(name, u"labelText") || is(name, u"iconText");
+}
+
+QStringView lastPart(QStringView name)
+{
+    const qsizetype colons = name.lastIndexOf(u"::");
+    return colons < 0 ? name : name.sliced(colons + 2);
+}
+
+// A comment that asks for its line's strings to be left as they are: "no-tr",
+// "notr", "NOTR", "no_tr" or "i18n-ignore" as a word. One look at each character:
+// every comment of the code passes here.
+bool marksNoTranslation(QStringView comment)
+{
+    const auto wordAt = [&](qsizetype at, QStringView word) {
+        const qsizetype end = at + word.size();
+        return end <= comment.size() && comment.sliced(at, word.size()) == word && (end == comment.size() || !comment[end].isLetterOrNumber());
+    };
+    for (qsizetype at = 0; at < comment.size(); ++at) {
+        if (at > 0 && classOf(comment[at - 1]) != Blank && comment[at - 1].isLetterOrNumber())
+            continue; // inside a word
+        switch (comment[at].unicode()) {
+        case u'n':
+            if (wordAt(at, u"no-tr") || wordAt(at, u"notr") || wordAt(at, u"no_tr"))
+                return true;
+            break;
+        case u'N':
+            if (wordAt(at, u"NOTR"))
+                return true;
+            break;
+        case u'i':
+            if (wordAt(at, u"i18n-ignore"))
+                return true;
+            break;
+        default: break;
+        }
+    }
+    return false;
+}
 
 class UseReader
 {
@@ -138,13 +188,10 @@ public:
         m_stack.append({QChar(), Kind::Scope, QString()});
     }
 
-    QList<StringUse> run()
+    UseReading run()
     {
         qsizetype i = 0;
-        const qsizetype lastRowEnd = m_rows.isEmpty() ? 0 : m_rows.last().start + m_rows.last().length;
         while (i < n) {
-            if (i > lastRowEnd && !waitingForAWrapper())
-                break; // what follows the last string tells nothing more about it
             if (m_directiveEnd >= 0 && i >= m_directiveEnd)
                 endDirective();
             while (m_region < m_regions.size() && m_regions[m_region].end <= i)
@@ -178,14 +225,27 @@ public:
                 }
             }
         }
-        return m_uses;
+        markLines();
+        return {std::move(m_uses), std::move(m_flows)};
     }
 
 private:
-    // A wrapper around a string is open: what follows its ")" may compare it.
-    bool waitingForAWrapper() const
+    // Rows on a line whose comment says not to translate it.
+    void markLines()
     {
-        return std::any_of(m_stack.begin(), m_stack.end(), [](const Open &open) { return !open.rows.isEmpty(); });
+        qsizetype row = 0;
+        for (const CodeRegion &region : m_regions) {
+            if (region.place != CodePlace::Comment || !marksNoTranslation(t.sliced(region.start, region.end - region.start)))
+                continue;
+            const qsizetype lineStart = t.lastIndexOf(u'\n', region.start) + 1;
+            while (row < m_rows.size() && m_rows[row].start < lineStart)
+                ++row;
+            qsizetype lineEnd = t.indexOf(u'\n', region.end);
+            if (lineEnd < 0)
+                lineEnd = n;
+            for (qsizetype r = row; r < m_rows.size() && m_rows[r].start < lineEnd; ++r)
+                m_uses[r].marked = true;
+        }
     }
 
     // ---- tokens ----
@@ -224,6 +284,7 @@ private:
             return; // no span asked for in this literal
         StringUse &use = m_uses[m_row];
         use.function = currentFunction();
+        use.body = currentBody();
         if (m_stack.last().kind == Kind::Group)
             m_stack.last().rows.append(m_row); // a wrapper's: compared, perhaps, once it closes
         if (!m_directive.isEmpty()) {
@@ -266,14 +327,77 @@ private:
         if (!use.construct.isEmpty())
             return;
         // What the string is compared with or streamed to says more than the call around it.
-        if (prevIs(u"==") || prevIs(u"!=") || comparedAfter(region.end))
+        if (prevIs(u"==") || prevIs(u"!=")) {
             use.construct = QStringLiteral("comparison");
-        else if (prevIs(u"<<") && m_stack.last().debugStream)
+            use.compared = sideBefore(2).toString();
+        } else if (comparedAfter(region.end)) {
+            use.construct = QStringLiteral("comparison");
+            use.compared = sideAfter(region.end).toString();
+        } else if (prevIs(u"<<") && m_stack.last().debugStream) {
             use.construct = QStringLiteral("qDebug");
-        if (!use.construct.isEmpty())
+        }
+        if (!use.construct.isEmpty()) {
             use.call.clear();
-        if (use.call.isEmpty() && use.construct.isEmpty() && use.holder == Holder::None)
+            return;
+        }
+        if (use.holder != Holder::DefaultArgument) {
+            use.calls = callsHere();
+            use.variable = m_target.toString();
+            use.stream = m_stream.toString();
+        }
+        if (use.call.isEmpty() && use.holder == Holder::None)
             holderOf(use);
+    }
+
+    // The calls around the place being read, innermost first, up to its statement.
+    QList<CallHop> callsHere() const
+    {
+        QList<CallHop> calls;
+        for (qsizetype k = m_stack.size() - 1; k > 0; --k) {
+            const Open &open = m_stack[k];
+            if (open.kind == Kind::Group && !open.control)
+                continue;
+            if (open.kind != Kind::Call)
+                break;
+            calls.append({written(open.called), open.argument, open.receiver.toString(), open.declared.toString()});
+        }
+        return calls;
+    }
+
+    // One side of a comparison, `back` tokens back: a variable, or the getter whose "()" closed there.
+    QStringView sideBefore(int back) const
+    {
+        const Token &side = prev(back);
+        if (side.kind == Tok::Identifier)
+            return side.text;
+        if (is(side.text, u")") && m_lastClosed.kind == Kind::Call)
+            return lastPart(m_lastClosed.named);
+        return {};
+    }
+
+    // The other side of "== …" after `i`: the last name of `a->b()` or `x`.
+    QStringView sideAfter(qsizetype i) const
+    {
+        i = t.indexOf(u'=', i) + 1;
+        QStringView last;
+        while (i < n) {
+            while (i < n && t[i].isSpace())
+                ++i;
+            if (i < n && isIdentifierStart(t[i])) {
+                qsizetype e = i;
+                while (e < n && isIdentifierPart(t[e]))
+                    ++e;
+                last = t.sliced(i, e - i);
+                i = e;
+            } else if (t.sliced(i).startsWith(u"->") || t.sliced(i).startsWith(u"::") || t.sliced(i).startsWith(u"()")) {
+                i += 2;
+            } else if (i < n && t[i] == u'.') {
+                ++i;
+            } else {
+                break;
+            }
+        }
+        return last;
     }
 
     // What takes a string that no call or construct takes: a return, an assignment, a macro.
@@ -333,14 +457,36 @@ private:
             while (e < n && isIdentifierPart(t[e]))
                 ++e;
             m_defineName = t.sliced(nameStart, e - nameStart).toString();
+            const QStringView macro = t.sliced(nameStart, e - nameStart);
             if (e < n && t[e] == u'(') { // the macro's parameters
                 const qsizetype close = t.indexOf(u')', e);
                 e = close < 0 ? m_directiveEnd : close + 1;
             }
+            if (!macro.isEmpty())
+                m_flows.macros.insert(macro.toString(), firstName(e, m_directiveEnd).toString());
             return e;
         }
         m_directive = name; // strings of any other directive are its own
         return e;
+    }
+
+    // The first name from `i` to `end`, past a `std::`: what a macro's body starts with.
+    QStringView firstName(qsizetype i, qsizetype end) const
+    {
+        while (i < end) {
+            if (!isIdentifierStart(t[i])) {
+                ++i;
+                continue;
+            }
+            qsizetype e = i;
+            while (e < end && isIdentifierPart(t[e]))
+                ++e;
+            const QStringView name = t.sliced(i, e - i);
+            if (!is(name, u"std") && !is(name, u"do"))
+                return name;
+            i = e;
+        }
+        return {};
     }
 
     void endDirective()
@@ -350,6 +496,7 @@ private:
         m_stack.resize(qMax<qsizetype>(1, qMin(m_stack.size(), m_directiveDepth)));
         m_defineDepth = -1;
         m_defineName.clear();
+        startStatement();
         push(Tok::Punct, {}); // a name on the line before is no type of what follows
     }
 
@@ -412,6 +559,10 @@ private:
             m_stack.last().debugStream = true;
         if (first == u'r' && is(word, u"return"))
             m_returnDepth = m_stack.size();
+        if (!m_headDefaulted && m_stack.size() == m_headDepth)
+            m_headLastName = word; // a parameter's name, perhaps
+        if ((m_nameMarks & nameMark(word)) == nameMark(word) && m_names.contains(word) && m_directiveEnd < 0 && currentBody() >= 0)
+            passed(word, e);
         const bool scope = size >= 4 && size <= 9 && (first == u'c' || first == u's' || first == u'u' || first == u'n' || first == u'e')
             && (is(word, u"class") || is(word, u"struct") || is(word, u"union") || is(word, u"namespace") || is(word, u"enum"));
         if (scope && !prevIs(u"enum")) {
@@ -439,6 +590,9 @@ private:
         QStringView named;  // as written, qualified
         QStringView called; // the type of `Type name(…)`, a member's own name, else named
         bool comparedBefore = false; // == or != stands right before it
+        QStringView receiver; // a member's object: `x.f(` "x", `a->text().f(` "text"
+        QStringView declared; // `Type name(` "name"
+        QStringView comparedWith; // == or !=: what stands before it
     };
     Callee calleeBefore() const
     {
@@ -463,11 +617,16 @@ private:
         found.named = QStringView(start, end);
         found.called = found.named;
         const Token &before = prev(back + 1);
-        if (is(before.text, u"->") || is(before.text, u"."))
+        if (is(before.text, u"->") || is(before.text, u".")) {
             found.called = prev().text;
-        else if (before.kind == Tok::Identifier && !isKeyword(before.text) && !qualified)
+            found.receiver = sideBefore(back + 2);
+        } else if (before.kind == Tok::Identifier && !isKeyword(before.text) && !qualified) {
             found.called = before.text; // `QLabel label(…)`: the constructor of its type
+            found.declared = prev().text;
+        }
         found.comparedBefore = is(before.text, u"==") || is(before.text, u"!=");
+        if (found.comparedBefore)
+            found.comparedWith = sideBefore(back + 2);
         return found;
     }
 
@@ -477,6 +636,14 @@ private:
         QString plain = name.toString();
         plain.remove(u' ');
         return plain;
+    }
+
+    int currentBody() const
+    {
+        for (qsizetype k = m_stack.size() - 1; k >= 0; --k)
+            if (m_stack[k].kind == Kind::Body)
+                return m_stack[k].body;
+        return -1;
     }
 
     QString currentFunction() const
@@ -517,12 +684,21 @@ private:
             group.lambda = true;
         else if (prev().kind == Tok::Identifier && isControl(prev().text))
             group.control = true;
-        else if (isWrapper(callee.named))
+        else if (isWrapper(callee.named)) {
             group.compared = callee.comparedBefore;
-        else if (!callee.named.isEmpty()) {
+            group.comparedWith = callee.comparedWith;
+        } else if (!callee.named.isEmpty()) {
             group.kind = Kind::Call;
             group.called = callee.called;
             group.named = callee.named;
+            group.receiver = callee.receiver;
+            group.declared = callee.declared;
+            if (m_stack.last().kind == Kind::Scope) { // a function's head, perhaps: its parameters' names
+                m_headDepth = m_stack.size() + 1;
+                m_headParameters.clear();
+                m_headLastName = {};
+                m_headDefaulted = false;
+            }
         }
         m_stack.append(std::move(group));
     }
@@ -533,14 +709,34 @@ private:
             return;
         Open closed = m_stack.takeLast();
         if (!closed.rows.isEmpty() && (closed.compared || comparedAfter(i + 1))) {
+            const QString side = (closed.compared ? closed.comparedWith : sideAfter(i + 1)).toString();
             for (const qsizetype row : closed.rows) { // QLatin1String("…") == x
-                m_uses[row].construct = QStringLiteral("comparison");
-                m_uses[row].call.clear();
+                StringUse &use = m_uses[row];
+                use.construct = QStringLiteral("comparison");
+                use.compared = side;
+                use.call.clear();
+                use.calls.clear();
+                use.variable.clear();
+                use.stream.clear();
             }
         }
         const bool atScope = m_stack.last().kind == Kind::Scope;
-        if (atScope && !m_initList && !m_trailing && m_assignDepth < 0 && m_directive.isEmpty() && closed.kind == Kind::Call)
+        if (atScope && !m_initList && !m_trailing && m_assignDepth < 0 && m_directive.isEmpty() && closed.kind == Kind::Call) {
             m_candidate = qualified(written(closed.named)); // a function's body may follow
+            if (m_stack.size() + 1 == m_headDepth) {
+                if (!m_headLastName.isEmpty())
+                    m_headParameters.append(m_headLastName.toString());
+                m_candidateParameters = std::move(m_headParameters);
+            }
+        }
+        if (m_stack.size() + 1 == m_headDepth)
+            m_headDepth = -1;
+        // `t = ui->btn->text();`: t holds a text a person sees.
+        if (closed.kind == Kind::Call && !m_target.isEmpty() && m_stack.size() == m_statementDepth && isShownGetter(closed.called)) {
+            const int body = currentBody();
+            if (body >= 0)
+                m_flows.bodies[body].shown.insert(m_target.toString());
+        }
         m_lastClosed = std::move(closed);
     }
 
@@ -567,6 +763,12 @@ private:
             open(u'}', Kind::Block);
         } else if (afterParen && !m_lastClosed.control && !m_candidate.isEmpty() && !inFunction()) {
             open(u'}', Kind::Body, m_candidate);
+            m_stack.last().body = int(m_flows.bodies.size());
+            m_flows.bodies.append({m_candidate, m_candidateParameters, {}, {}, {}});
+            m_names.clear();
+            m_nameMarks = 0;
+            for (const QString &parameter : std::as_const(m_flows.bodies.last().parameters))
+                addName(parameter);
         } else if (prevIs(u"]")) {
             open(u'}', Kind::Block); // a lambda without parameters
         } else if (prev().kind == Tok::Identifier && !isKeyword(prev().text)) {
@@ -582,22 +784,72 @@ private:
         }
         m_scopeKeyword.clear();
         m_candidate.clear();
+        m_candidateParameters.clear();
         m_initList = false;
         m_trailing = false;
         m_lastClosed = Open{};
+        if (m_stack.last().kind != Kind::Call && m_stack.last().kind != Kind::Group)
+            startStatement(); // `x = {…}` and `T x{…}` go on
+    }
+
+    void setTarget(QStringView name)
+    {
+        m_target = name;
+        if (currentBody() >= 0)
+            addName(name);
+    }
+
+    // A cheap first look before the names' hash: their lengths and first letters.
+    static quint64 nameMark(QStringView name)
+    {
+        return (quint64(1) << (name.size() & 31)) | (quint64(1) << (32 + (name[0].unicode() & 31)));
+    }
+    void addName(QStringView name)
+    {
+        m_names.insert(name);
+        m_nameMarks |= nameMark(name);
+    }
+
+    // A parameter or variable of the function read: where it goes.
+    void passed(QStringView name, qsizetype end)
+    {
+        while (end < n && (t[end] == u' ' || t[end] == u'\t'))
+            ++end;
+        if (end < n && (t[end] == u'(' || t[end] == u'.' || t[end] == u'[' || (t[end] == u'-' && end + 1 < n && t[end + 1] == u'>')))
+            return; // called, or its member used
+        if (prevIs(u".") || prevIs(u"->") || prevIs(u"::"))
+            return; // a member of something else
+        FunctionFlows &flows = m_flows.bodies[currentBody()];
+        QList<CallHop> calls = callsHere();
+        if (!calls.isEmpty() || !m_stream.isEmpty())
+            flows.passes.append({name.toString(), std::move(calls), m_stream.toString()});
+        else if (!m_target.isEmpty() && m_target != name)
+            flows.into.append({name.toString(), m_target.toString()});
+    }
+
+    void startStatement()
+    {
+        m_statementDepth = m_stack.size();
+        m_target = {};
+        m_stream = {};
     }
 
     void closeBrace()
     {
+        Kind closed = Kind::Block;
         while (m_stack.size() > 1) {
-            const QChar close = m_stack.takeLast().close;
-            if (close == u'}')
+            const Open open = m_stack.takeLast();
+            if (open.close == u'}') {
+                closed = open.kind;
                 break;
+            }
         }
         m_stack.last().debugStream = false;
         if (m_assignDepth > m_stack.size())
             endStatement();
         m_returnDepth = m_returnDepth > m_stack.size() ? -1 : m_returnDepth;
+        if (closed != Kind::Call && closed != Kind::Group)
+            startStatement();
     }
 
     void endStatement()
@@ -659,6 +911,12 @@ private:
         if (pair) {
             if (c == u'-' && next == u'>' && afterParameters())
                 m_trailing = true; // `auto f() -> T {`: the body follows the type
+            if (c == u'<' && m_stack.size() == m_statementDepth && m_target.isEmpty() && m_stream.isEmpty()) {
+                if (prev().kind == Tok::Identifier)
+                    setTarget(prev().text); // `args << …`, `std::cout << …`
+                else if (prevIs(u")") && m_lastClosed.kind == Kind::Call)
+                    m_stream = lastPart(m_lastClosed.named); // `qDebug() << …`, `dbg() << …`
+            }
             push(Tok::Punct, t.sliced(i, 2));
             return i + 2;
         }
@@ -680,10 +938,19 @@ private:
             m_scopeKeyword.clear();
             m_stack.last().debugStream = false;
             endStatement();
+            startStatement();
             break;
         case u',':
             if (m_assignDepth == m_stack.size()) // `int a = 1, b = …`, `f(int a = 1, …)`
                 endStatement();
+            if (m_stack.last().kind == Kind::Call)
+                ++m_stack.last().argument;
+            if (m_stack.size() == m_headDepth) {
+                if (!m_headLastName.isEmpty())
+                    m_headParameters.append(m_headLastName.toString());
+                m_headLastName = {};
+                m_headDefaulted = false;
+            }
             break;
         case u':':
             if (prevIs(u")") && !m_candidate.isEmpty() && m_stack.last().kind == Kind::Scope)
@@ -692,6 +959,14 @@ private:
         case u'=':
             if (m_stack.last().kind == Kind::Scope)
                 m_candidate.clear();
+            if (m_stack.size() == m_headDepth)
+                m_headDefaulted = true;
+            if (m_stack.size() == m_statementDepth && m_target.isEmpty()) {
+                if (prev().kind == Tok::Identifier)
+                    setTarget(prev().text); // `x = …`
+                else if (prevIs(u"+") && prev(2).kind == Tok::Identifier)
+                    setTarget(prev(2).text); // `x += …`
+            }
             if (!prevIs(u"<") && !prevIs(u">") && !prevIs(u"!") && !prevIs(u"=")) {
                 m_assignee = assigneeBefore();
                 m_assignDepth = m_stack.size();
@@ -716,6 +991,17 @@ private:
     qsizetype m_tokenCount = 0;
     Open m_lastClosed{};
     QString m_candidate;    // a function whose ")" closed where its body may follow
+    QStringList m_candidateParameters;
+    FileFlows m_flows;
+    QSet<QStringView> m_names; // the current function's parameters and the variables it gives values to
+    quint64 m_nameMarks = 0;   // nameMark() of each
+    qsizetype m_headDepth = -1; // the depth inside a call at namespace or class level: a function's head, perhaps
+    QStringList m_headParameters;
+    QStringView m_headLastName;
+    bool m_headDefaulted = false;
+    qsizetype m_statementDepth = 1; // the brackets open where the statement being read began
+    QStringView m_target;   // the variable the statement gives a value to
+    QStringView m_stream;   // the call the statement streams into
     bool m_initList = false;
     QString m_scopeKeyword; // class, struct, union, enum or namespace, until its "{" or ";"
     QString m_scopeName;
@@ -740,12 +1026,11 @@ bool inList(QStringView call, const QSet<QStringView> &calls)
 const QSet<QStringView> &textCalls()
 {
     static const QSet<QStringView> Calls{
-        u"tr", u"QObject::tr", u"translate", u"QCoreApplication::translate", u"QT_TR_NOOP", u"QT_TRANSLATE_NOOP",
         u"setText", u"setWindowTitle", u"setToolTip", u"setStatusTip", u"setWhatsThis", u"setPlaceholderText", u"setTitle",
         u"setLabelText", u"setTabText", u"addTab", u"insertTab", u"setItemText", u"addItem", u"addItems", u"insertItem",
         u"insertItems", u"setHeaderLabels", u"setHorizontalHeaderLabels", u"setVerticalHeaderLabels", u"showMessage",
         u"setSuffix", u"setPrefix", u"setSpecialValueText", u"setInformativeText", u"setDetailedText", u"setButtonText",
-        u"setNameFilter", u"setNameFilters", u"setPlainText", u"setHtml", u"append", u"appendPlainText", u"insertPlainText",
+        u"setPlainText", u"setHtml", u"append", u"appendPlainText", u"insertPlainText",
         u"QMessageBox", u"information", u"warning", u"critical", u"question", u"about", u"QInputDialog", u"getText", u"getItem",
         u"getInt", u"getDouble", u"QFileDialog", u"getOpenFileName", u"getOpenFileNames", u"getSaveFileName",
         u"getExistingDirectory", u"QAction", u"addAction", u"addMenu", u"QMenu", u"QLabel", u"QPushButton", u"QToolButton",
@@ -771,23 +1056,37 @@ const QSet<QStringView> &dataCalls()
         u"indexOf", u"lastIndexOf", u"startsWith", u"endsWith", u"compare", u"strcmp", u"qstrcmp", u"strncmp", u"strcasecmp",
         u"memcmp", u"system", u"fopen", u"qDebug", u"qInfo", u"qWarning", u"qCritical", u"qFatal", u"save", u"load",
         u"toString", u"fromString", u"setDisplayFormat", u"setCodec", u"setFileName", u"setPath", u"mkpath", u"mkdir",
-        u"exists"};
+        u"exists", u"setProgram", u"setArguments", u"findExecutable", u"QSaveFile", u"filePath", u"absoluteFilePath",
+        u"setNameFilters", u"entryList", u"entryInfoList", u"QDirIterator", u"setOrganizationName", u"setOrganizationDomain",
+        u"setApplicationName", u"setDesktopFileName", u"qgetenv", u"qputenv", u"qunsetenv", u"qEnvironmentVariable",
+        u"qEnvironmentVariableIsSet", u"qEnvironmentVariableIsEmpty", u"qEnvironmentVariableIntValue", u"getenv", u"setenv",
+        u"anchoredPattern", u"wildcardToRegularExpression", u"fromTheme", u"hasThemeIcon", u"QUrlQuery", u"addQueryItem",
+        u"queryItemValue", u"hasQueryItem", u"setScheme", u"setHost", u"setQuery", u"QJsonValue", u"QJsonDocument", u"QVariantMap",
+        u"QSqlDatabase", u"setDatabaseName", u"QImageReader", u"QImageWriter", u"setFormat", u"QT_MESSAGELOGCONTEXT", u"qCDebug",
+        u"qCInfo", u"qCWarning", u"qCCritical", u"Q_LOGGING_CATEGORY", u"Q_DECLARE_LOGGING_CATEGORY", u"QLoggingCategory",
+        u"printf", u"fprintf", u"syslog", u"QCommandLineOption", u"addOption", u"isSet", u"QLocalServer",
+        u"QLocalSocket", u"listen", u"setServerName", u"setMimeData", u"hasFormat", u"mimeData", u"QMimeDatabase",
+        u"mimeTypeForName", u"setEnvironment", u"setWorkingDirectory", u"QLockFile", u"QTemporaryFile", u"QTemporaryDir",
+        u"setObjectName", u"Q_PROPERTY", u"connect", u"disconnect", u"QDBusInterface", u"QDBusMessage::createMethodCall",
+        u"createMethodCall", u"setHeader", u"QNetworkRequest", u"QByteArray::fromHex", u"fromBase64"};
     return Calls;
 }
 
 // No letter of any script once placeholders are taken out: translating it changes nothing.
 bool hasNoWords(QStringView text)
 {
-    const bool letters = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
-    if (!letters || !text.contains(u'%'))
-        return !letters; // most texts: no placeholder to look past
-    static const QRegularExpression Placeholders(QStringLiteral(R"(%(?:L?\d+|[-+ #0]*\d*(?:\.\d+)?(?:hh|h|ll|l|L|q|j|z|t)?[diouxXeEfFgGaAcspn]))"));
-    QString rest = text.toString();
-    rest.remove(Placeholders);
-    for (const QChar c : rest)
-        if (c.isLetter())
+    const auto isLetter = [](QChar c) { return c.isLetter(); };
+    if (std::none_of(text.begin(), text.end(), isLetter))
+        return true;
+    if (!text.contains(u'%'))
+        return false; // most texts: no placeholder to look past
+    qsizetype from = 0;
+    for (const Placeholder &placeholder : FindPlaceholders(text)) {
+        if (std::any_of(text.begin() + from, text.begin() + placeholder.start, isLetter))
             return false;
-    return true;
+        from = placeholder.end;
+    }
+    return std::none_of(text.begin() + from, text.end(), isLetter);
 }
 
 // A file pattern ("*.png;"), or a long run of capitals and digits (a table, a key, hex digits).
@@ -825,22 +1124,224 @@ bool looksLikeAName(QStringView text)
 
 } // namespace
 
-QList<StringUse> StringUses(QStringView text, const QList<LiteralSpan> &rows, const QList<CodeRegion> &regions)
+UseReading ReadStringUses(QStringView text, const QList<LiteralSpan> &rows, const QList<CodeRegion> &regions)
 {
     return UseReader(text, rows, regions).run();
 }
 
-UseKind KindOfUse(const StringUse &use, QStringView text)
+QList<StringUse> StringUses(QStringView text, const QList<LiteralSpan> &rows, const QList<CodeRegion> &regions)
 {
+    return UseReader(text, rows, regions).run().uses;
+}
+
+namespace {
+
+// Calls that hand on what they are given: the string goes where their result goes.
+bool passesOn(QStringView name)
+{
+    return is(name, u"QString") || is(name, u"QStringList") || is(name, u"QList") || is(name, u"QVector") || is(name, u"QVariant")
+        || is(name, u"QVariantList") || is(name, u"QByteArray") || is(name, u"QSet") || is(name, u"QPair") || is(name, u"qMakePair")
+        || is(name, u"make_pair") || is(name, u"pair") || is(name, u"arg") || is(name, u"QStringView") || is(name, u"QAnyStringView")
+        || is(name, u"QLatin1Char") || is(name, u"QChar") || is(name, u"QString::number");
+}
+
+// Calls that put what they are given into their object.
+bool putsInto(QStringView name)
+{
+    return is(name, u"append") || is(name, u"prepend") || is(name, u"push_back") || is(name, u"push_front") || is(name, u"insert")
+        || is(name, u"operator<<") || is(name, u"emplace_back");
+}
+
+// A string search on an object: it compares its argument with the object.
+bool compares(QStringView name)
+{
+    return is(name, u"startsWith") || is(name, u"endsWith") || is(name, u"contains") || is(name, u"compare") || is(name, u"indexOf")
+        || is(name, u"lastIndexOf");
+}
+
+// The argument a translation takes its text from; its others are a context or a disambiguation.
+int translatedArgument(QStringView name)
+{
+    const QStringView last = lastPart(name);
+    if (is(last, u"tr") || is(last, u"QT_TR_NOOP") || is(last, u"qtTrId") || is(last, u"QT_TRID_NOOP") || is(last, u"trUtf8"))
+        return 0;
+    if (is(last, u"translate") || is(last, u"QT_TRANSLATE_NOOP") || is(last, u"QT_TRANSLATE_NOOP3"))
+        return 1;
+    return -1;
+}
+
+// Logging and standard streams.
+bool logs(QStringView name)
+{
+    return is(name, u"qDebug") || is(name, u"qInfo") || is(name, u"qWarning") || is(name, u"qCritical") || is(name, u"qFatal")
+        || is(name, u"qCDebug") || is(name, u"qCInfo") || is(name, u"qCWarning") || is(name, u"qCCritical") || is(name, u"cout")
+        || is(name, u"cerr") || is(name, u"clog") || is(name, u"printf") || is(name, u"fprintf") || is(name, u"QMessageLogger")
+        || is(name, u"noquote") || is(name, u"nospace");
+}
+
+// What a place is when one of several ways it goes is seen: a text a person sees wins.
+UseKind either(UseKind a, UseKind b)
+{
+    if (a == UseKind::Text || b == UseKind::Text)
+        return UseKind::Text;
+    return a == UseKind::Data || b == UseKind::Data ? UseKind::Data : UseKind::Unknown;
+}
+
+UseKind kindByShape(QStringView text)
+{
+    return hasNoWords(text) || looksLikeAName(text) || looksLikeCode(text) ? UseKind::Data : UseKind::Unknown;
+}
+
+constexpr int Deepest = 4; // calls followed through the program's own functions
+
+} // namespace
+
+int ProgramFlows::add(FileFlows flows)
+{
+    m_firstOfFile.append(m_functions.size());
+    for (FunctionFlows &body : flows.bodies) {
+        m_byName[lastPart(body.name).toString()].append(m_functions.size());
+        const qsizetype parameters = body.parameters.size();
+        m_functions.append({std::move(body), QList<UseKind>(parameters, UseKind::Unknown)});
+    }
+    m_macros.insert(flows.macros);
+    return int(m_firstOfFile.size() - 1);
+}
+
+void ProgramFlows::resolve()
+{
+    // Each round follows one more level of the program's calls.
+    for (int round = 0; round < Deepest; ++round) {
+        bool changed = false;
+        for (Function &function : m_functions) {
+            for (qsizetype k = 0; k < function.parameters.size(); ++k) {
+                const UseKind kind = kindOfName(function, function.flows.parameters[k], true, 0);
+                changed = changed || kind != function.parameters[k];
+                function.parameters[k] = kind;
+            }
+        }
+        if (!changed)
+            break;
+    }
+}
+
+bool ProgramFlows::isDataMacro(const QString &name, int depth) const
+{
+    if (m_macros.isEmpty())
+        return false;
+    const auto body = m_macros.constFind(name);
+    if (body == m_macros.cend() || depth > Deepest)
+        return false;
+    return logs(*body) || inList(*body, dataCalls()) || isDataMacro(*body, depth + 1);
+}
+
+bool ProgramFlows::isShown(const Function *in, const QString &compared) const
+{
+    return isShownGetter(compared) || (in && in->flows.shown.contains(compared));
+}
+
+UseKind ProgramFlows::kindOfParameter(const QString &function, int argument) const
+{
+    UseKind kind = UseKind::Unknown;
+    const auto found = m_byName.constFind(function);
+    if (found == m_byName.cend())
+        return kind;
+    for (const qsizetype f : *found)
+        kind = either(kind, m_functions[f].parameters.value(argument, UseKind::Unknown));
+    return kind;
+}
+
+UseKind ProgramFlows::kindOfName(const Function &in, const QString &name, bool forParameter, int depth, int hops) const
+{
+    if (logs(name))
+        return UseKind::Data; // std::cout << …
+    UseKind kind = UseKind::Unknown;
+    for (const FunctionFlows::Pass &pass : in.flows.passes)
+        if (pass.name == name)
+            kind = either(kind, kindOfCalls(pass.calls, pass.stream, &in, forParameter, depth + 1));
+    if (hops < Deepest)
+        for (const auto &[from, into] : in.flows.into)
+            if (from == name && into != name)
+                kind = either(kind, kindOfName(in, into, forParameter, depth, hops + 1));
+    return kind;
+}
+
+// Where the calls around a place take it, from the inside out; Unknown where a call
+// neither shows nor reads it, or the way ends without saying.
+UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &stream, const Function *in, bool forParameter, int depth) const
+{
+    if (depth > Deepest)
+        return UseKind::Unknown;
+    bool translated = false, intoASentence = false;
+    for (qsizetype h = 0; h < calls.size(); ++h) {
+        const CallHop &hop = calls[h];
+        const QStringView last = lastPart(hop.name);
+        const int text = translatedArgument(hop.name);
+        if (text >= 0) {
+            if (h == 0 && hop.argument != text)
+                return UseKind::Data; // a context or a disambiguation
+            translated = true;
+            continue;
+        }
+        if (passesOn(last)) {
+            intoASentence = intoASentence || is(last, u"arg");
+            if (!hop.declared.isEmpty() && in) {
+                const UseKind kind = kindOfName(*in, hop.declared, forParameter, depth);
+                if (kind != UseKind::Unknown)
+                    return kind;
+            }
+            continue;
+        }
+        if (putsInto(last) && !hop.receiver.isEmpty() && in) {
+            const UseKind kind = kindOfName(*in, hop.receiver, forParameter, depth);
+            if (kind != UseKind::Unknown)
+                return kind;
+        }
+        if (compares(last) && isShown(in, hop.receiver))
+            return UseKind::Text;
+        if (inList(hop.name, textCalls()))
+            return forParameter && intoASentence ? UseKind::Unknown : UseKind::Text;
+        const QString lastName = last.size() == hop.name.size() ? hop.name : last.toString(); // shared, not copied, when unqualified
+        if (inList(hop.name, dataCalls()) || logs(last) || isDataMacro(lastName))
+            return UseKind::Data;
+        const UseKind kind = kindOfParameter(lastName, hop.argument);
+        if (kind == UseKind::Text && forParameter && intoASentence)
+            return UseKind::Unknown;
+        if (kind != UseKind::Unknown)
+            return kind;
+        return translated ? UseKind::Text : UseKind::Unknown; // a call that tells nothing
+    }
+    if (!stream.isEmpty() && (logs(stream) || isDataMacro(stream)))
+        return UseKind::Data;
+    return translated ? UseKind::Text : UseKind::Unknown;
+}
+
+UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) const
+{
+    if (use.marked)
+        return UseKind::Data;
+    const Function *in = file >= 0 && use.body >= 0 && m_firstOfFile[file] + use.body < m_functions.size()
+        ? &m_functions[m_firstOfFile[file] + use.body] : nullptr;
+    if (use.construct == u"comparison")
+        return isShown(in, use.compared) ? UseKind::Text : UseKind::Data;
     if (!use.construct.isEmpty() || text.startsWith(u":/") || text.startsWith(u"qrc:/"))
         return UseKind::Data;
-    if (!use.call.isEmpty() && inList(use.call, textCalls()))
-        return UseKind::Text;
-    if (!use.call.isEmpty() && inList(use.call, dataCalls()))
-        return UseKind::Data;
-    if (hasNoWords(text) || looksLikeAName(text) || looksLikeCode(text))
-        return UseKind::Data;
-    return UseKind::Unknown;
+    UseKind kind = kindOfCalls(use.calls, use.stream, in, false, 0);
+    const bool handedOn = std::all_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
+        return passesOn(lastPart(hop.name)) || translatedArgument(hop.name) >= 0;
+    });
+    if (kind != UseKind::Data && handedOn && !use.variable.isEmpty() && in) {
+        const UseKind held = kindOfName(*in, use.variable, false, 0);
+        if (held != UseKind::Unknown)
+            kind = held;
+    }
+    return kind == UseKind::Unknown ? kindByShape(text) : kind;
+}
+
+UseKind KindOfUse(const StringUse &use, QStringView text)
+{
+    static const ProgramFlows None;
+    return None.kindOf(use, text, -1);
 }
 
 namespace {
