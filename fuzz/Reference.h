@@ -242,7 +242,7 @@ inline std::optional<QString> ReferenceXmlText(QStringView written)
                 return false;
         return true;
     };
-    const auto append = [&](char32_t c) { text += QString::fromUcs4(&c, 1); };
+    const auto append = [&](char32_t c) { text += QStringView(QChar::fromUcs4(c)); }; // fromUcs4 of a string would drop a U+FEFF as a byte-order mark
     for (qsizetype i = 0; i < n;) {
         const char32_t c = at(i);
         if (!isChar(c))

@@ -139,6 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fail("DecodeCppEscapes does not read back what EncodeCppEscapes wrote", any);
     (void)DecodeCppEscapes(text);
     if (DecodeXmlText(text) != ReferenceXmlText(text))
-        fail("DecodeXmlText differs from the rules of XML", text);
+        fail("DecodeXmlText differs from the rules of XML", text + QStringLiteral("\nread: ") + DecodeXmlText(text).value_or("-")
+                                                                    + QStringLiteral("\nby the rules: ") + ReferenceXmlText(text).value_or("-"));
     return 0;
 }

@@ -9,5 +9,5 @@ bash scripts/build.sh
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DZELVANE_BUILD_FUZZERS=ON -DZELVANE_BUILD_TESTS=OFF -DZELVANE_BUILD_BENCH=OFF
-cmake --build build-fuzz --parallel "$(nproc)" --target fuzz_read_write fuzz_apply_pairs fuzz_code_strings
+cmake --build build-fuzz --parallel "$(nproc)" --target fuzz_read_write fuzz_apply_pairs fuzz_code_strings fuzz_diff_patch
 (cd build-fuzz && ctest --output-on-failure)

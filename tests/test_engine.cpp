@@ -344,6 +344,7 @@ private slots:
         QTest::newRow("hex") << "\\x41G" << "AG";
         QTest::newRow("octal, three digits at most") << "\\1011\\0" << QString("A1") + QChar(0);
         QTest::newRow("u and U") << "\\u4E2D\\U0001F600" << "中\U0001F600";
+        QTest::newRow("a zero-width no-break space") << "\\uFEFF" << QString(QChar(0xFEFF)); // not as UTF-8: a reader drops it
         QTest::newRow("a byte") << "\\xFF" << "-";
         QTest::newRow("an octal byte") << "\\377" << "-";
         QTest::newRow("no hex digit") << "\\x" << "-";
@@ -574,6 +575,7 @@ private slots:
         QTest::newRow("references") << "&#x41;&#66;&apos;&quot;" << "AB'\"";
         QTest::newRow("line ends read as a line feed") << "a\r\nb\rc" << "a\nb\nc";
         QTest::newRow("CDATA") << "<![CDATA[<&>]]>" << "<&>";
+        QTest::newRow("a zero-width no-break space first") << QChar(0xFEFF) + QString("a\r") << QChar(0xFEFF) + QString("a\n");
         QTest::newRow("an end tag inside") << "a</x>b" << "-";
         QTest::newRow("an element inside") << "<b>a</b>" << "-";
         QTest::newRow("an unknown entity") << "&nbsp;" << "-";

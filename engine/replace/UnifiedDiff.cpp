@@ -27,14 +27,19 @@ QString UnifiedDiff(const QString &path, const QString &oldText, const QList<Lit
                     const QString &newText, const QList<LiteralSpan> &after)
 {
     const SourceLines oldLines(oldText), newLines(newText);
-    const auto lineOf = [](const SourceLines &lines, qsizetype position) { return lines.lineOf(position) - 1; }; // from 0
+    const auto lineOf = [&](const SourceLines &lines, qsizetype position) { // from 0; the text's last character at most
+        const qsizetype last = qMax<qsizetype>(0, (&lines == &oldLines ? oldText : newText).size() - 1);
+        return lines.lineOf(qMin(position, last)) - 1;
+    };
     std::vector<Change> changes;
     for (qsizetype i = 0; i < qMin(before.size(), after.size()); ++i) {
         const LiteralSpan &a = before[i], &b = after[i];
         if (QStringView(oldText).sliced(a.start, a.length) == QStringView(newText).sliced(b.start, b.length))
             continue;
-        const Change change{lineOf(oldLines, a.start), lineOf(oldLines, a.start + qMax<qsizetype>(0, a.length - 1)),
-                            lineOf(newLines, b.start), lineOf(newLines, b.start + qMax<qsizetype>(0, b.length - 1))};
+        // A literal's last line is that of its closing quote: a literal that ends with a
+        // backslash-newline changes the line its quote stands on too.
+        const Change change{lineOf(oldLines, a.start), lineOf(oldLines, a.start + a.length),
+                            lineOf(newLines, b.start), lineOf(newLines, b.start + b.length)};
         if (!changes.empty() && change.oldFirst <= changes.back().oldLast + 2 * Context + 1) {
             changes.back().oldLast = qMax(changes.back().oldLast, change.oldLast); // one hunk
             changes.back().newLast = qMax(changes.back().newLast, change.newLast);

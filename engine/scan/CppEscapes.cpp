@@ -120,7 +120,7 @@ std::optional<QString> DecodeCppEscapes(QStringView written)
             if (value < 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
                 return std::nullopt;
             const char32_t point = char32_t(value);
-            text += QString::fromUcs4(&point, 1);
+            text += QStringView(QChar::fromUcs4(point)); // QString::fromUcs4 would drop a U+FEFF as a byte-order mark
             i += digits;
         } else {
             return std::nullopt; // an escape C++ does not know
