@@ -16,8 +16,15 @@ Document Document::Load(const QString &path, bool codeStrings, const MayRestore 
         document.recovered = mark.words;
         document.marked = mark.markStays;
         document.bytes = Utf8NoBomFile::ReadBytes(path);
-        document.text = Utf8NoBomFile::DecodeUtf8(document.bytes, path);
-        document.rows = IsFormPath(path) ? ScanFormStrings(document.text, path) : ScanRows(document.text, codeStrings);
+        if (IsFormPath(path)) {
+            QByteArray encoding;
+            document.text = DecodeForm(document.bytes, path, &encoding);
+            document.rows = ScanFormStrings(document.text, path);
+            document.rows.encoding = encoding;
+        } else {
+            document.text = Utf8NoBomFile::DecodeUtf8(document.bytes, path);
+            document.rows = ScanRows(document.text, codeStrings);
+        }
     } catch (const FileError &error) {
         document.error = error.message();
         return document;
@@ -33,6 +40,7 @@ ReplaceRequest Document::saveRequest(bool ownLiterals) const
     request.spans = rows.spans;
     request.ownLiterals = ownLiterals;
     request.diskBytes = bytes;
+    request.encoding = rows.encoding;
     return request;
 }
 

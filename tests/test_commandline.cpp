@@ -263,6 +263,59 @@ private slots:
         QCOMPARE(readBytes(path(folder + "/a.cpp")), written);
     }
 
+    // A form keeps its own encoding: a byte-order mark stays and is no text, a
+    // declared ISO-8859-1 is read and written in it (a character it cannot hold
+    // goes in as a reference), one unknown here is refused with nothing written;
+    // uic reads the translation from the form written.
+    void formsInTheirEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("form");
+        QTest::addColumn<QString>("translation");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("string"); // the translated <string> as written; empty: the form left as it was
+        const auto form = [](const QByteArray &start, const QByteArray &tip) {
+            return start + "\n<ui version=\"4.0\">\n <class>Form</class>\n <widget class=\"QWidget\" name=\"Form\">\n"
+                           "  <widget class=\"QLabel\" name=\"label\">\n   <property name=\"text\">\n    <string>Hello</string>\n   </property>\n"
+                           "   <property name=\"toolTip\">\n    <string>" + tip + "</string>\n   </property>\n  </widget>\n </widget>\n</ui>\n";
+        };
+        const QByteArray latin = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+        QTest::newRow("a byte-order mark") << form("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "Gr\xC3\xBC\xC3\x9F") << "你好" << 0
+                                           << QByteArray("<string>你好</string>");
+        QTest::newRow("ISO-8859-1, held") << form(latin, "Gr\xFC\xDF") << "Grüß dich" << 0 << QByteArray("<string>Gr\xFC\xDF dich</string>");
+        QTest::newRow("ISO-8859-1, not held") << form(latin, "Gr\xFC\xDF") << "你好 &" << 0 << QByteArray("<string>&#x4F60;&#x597D; &amp;</string>");
+        QTest::newRow("an encoding unknown here") << form("<?xml version=\"1.0\" encoding=\"X-NO-SUCH\"?>", "x") << "你好" << 1 << QByteArray();
+    }
+
+    void formsInTheirEncoding()
+    {
+        QFETCH(QByteArray, form);
+        QFETCH(QString, translation);
+        QFETCH(int, status);
+        QFETCH(QByteArray, string);
+        const QString folder = QStringLiteral("forms/") + QTest::currentDataTag();
+        QDir(m_dir.path()).mkpath(folder);
+        writeBytes(path(folder + "/form.ui"), form);
+        QString ts = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<TS version=\"2.1\"><context><name>c</name>\n"
+                     "<message><source>Hello</source><translation></translation></message></context></TS>\n";
+        writeBytes(path(folder + "/tr.ts"), ts.replace("<translation>", "<translation>" + translation.toHtmlEscaped()).toUtf8());
+        const Run exported = run(path(folder), ZELVANE_PROGRAM, {"export", "-o", "all.ts", "form.ui"});
+        QVERIFY2(status != 0 || QString::fromUtf8(readBytes(path(folder + "/all.ts"))).contains("<source>Hello</source>"), qPrintable(exported.err));
+        const Run imported = run(path(folder), ZELVANE_PROGRAM, {"import", "tr.ts", "form.ui"});
+        QVERIFY2(imported.status == status, qPrintable(imported.err));
+        const QByteArray written = readBytes(path(folder + "/form.ui"));
+        if (string.isEmpty()) {
+            QCOMPARE(written, form);
+            QVERIFY2(imported.err.contains("form.ui") && imported.err.contains("X-NO-SUCH"), qPrintable(imported.err));
+            return;
+        }
+        QCOMPARE(written, QByteArray(form).replace("<string>Hello</string>", string));
+        const Run uic = run(path(folder), QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + "/uic", {"form.ui"});
+        QByteArray escaped; // uic writes each byte of UTF-8 beyond ASCII as an octal escape
+        for (const char c : translation.toUtf8())
+            escaped += uchar(c) < 0x80 ? QByteArray(1, c) : "\\" + QByteArray::number(uchar(c), 8);
+        QVERIFY2(uic.status == 0 && uic.out.toUtf8().contains("translate(\"Form\", \"" + escaped + "\""), qPrintable(uic.out + uic.err));
+    }
+
     // "\r", "\r\n" and "\n" stay three texts through a .ts and Qt's own tools.
     void lineEndsThroughTs()
     {

@@ -3,6 +3,7 @@
 #include "engine/catalog/CatalogFormats.h"
 
 #include "engine/scan/CppEscapes.h"
+#include "engine/scan/FormStrings.h"
 #include "engine/scan/XmlText.h"
 
 namespace {
@@ -21,6 +22,8 @@ std::optional<QString> writtenInLiteral(const QString &delimiter, const QString 
 // A translation as its row's place needs it written; std::nullopt when it cannot be.
 std::optional<QString> writtenFor(const TextRows &rows, qsizetype row, const QString &translation)
 {
+    if (rows.xml && !rows.encoding.isEmpty()) // a character the form's encoding cannot hold goes in as a reference
+        return EncodeXmlText(translation, [&](char32_t c) { return FormEncodingHolds(rows.encoding, c); });
     return rows.xml ? EncodeXmlText(translation) : writtenInLiteral(rows.rawDelimiters.value(row), translation);
 }
 

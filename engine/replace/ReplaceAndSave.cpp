@@ -4,6 +4,7 @@
 #include "engine/files/FileError.h"
 #include "engine/files/FileStatus.h"
 #include "engine/replace/OwnLiterals.h"
+#include "engine/scan/FormStrings.h"
 #include "engine/files/SourcePaths.h"
 #include "engine/files/Utf8NoBomFile.h"
 #include "engine/files/WriteLock.h"
@@ -238,7 +239,7 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     OwnLiterals written = applyRows(request);
     result.text = std::move(written.text);
     result.spans = std::move(written.spans);
-    result.bytes = Utf8NoBomFile::EncodeUtf8(result.text, target);
+    result.bytes = EncodeForm(result.text, request.encoding, target); // UTF-8 unless a form names another
     const QString backup = BackupPathFor(target);
     if (result.bytes == oldBytes)
         return result; // nothing to write: the file and its backup stay as they are

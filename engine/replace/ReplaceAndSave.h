@@ -32,6 +32,7 @@ struct ReplaceRequest
     std::optional<QByteArray> diskBytes;
     // A read-only target is refused (Refusal::ReadOnly) unless this allows it; it then stays read-only.
     bool allowReadOnly = false;
+    QByteArray encoding; // a form's own encoding, as its declaration names it; empty: UTF-8
 };
 
 // Why a replace wrote nothing though there was something to write: the

@@ -68,6 +68,7 @@ struct TextRows {
     QList<LiteralSpan> spans;
     QStringList rawDelimiters;
     bool xml = false;     // the rows are a form's: their text is XML element content
+    QByteArray encoding;  // a form's, as its XML declaration names it; empty for UTF-8
     QStringList contexts; // a form's: each row's disambiguation
     QStringList notes;    // a form's: each row's note for the translator
     QStringList uses;     // a form's: each row's widget and property

@@ -3,7 +3,15 @@
 #include "engine/files/ErrorText.h"
 #include "engine/files/FileError.h"
 
+#include "engine/files/Utf8NoBomFile.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QXmlStreamReader>
+
+#include <algorithm>
+#include <optional>
 
 
 bool IsFormPath(const QString &path)
@@ -36,7 +44,9 @@ TextRows ScanFormStrings(QStringView text, const QString &path)
 {
     TextRows rows;
     rows.xml = true;
-    QXmlStreamReader xml(text.toString());
+    // The reader passes over a byte-order mark without counting it: its offsets are after it.
+    const qsizetype mark = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
+    QXmlStreamReader xml(text.mid(mark).toString());
     Where where;
     QList<bool> ownerPushed; // per open element: whether it pushed an owner
     bool listMarked = false;
@@ -71,11 +81,11 @@ TextRows ScanFormStrings(QStringView text, const QString &path)
         if (name != QLatin1String("string"))
             continue;
         ownerPushed.removeLast(); // readElementText consumes the end element
-        const qsizetype start = xml.characterOffset();
+        const qsizetype start = mark + xml.characterOffset();
         const QString content = xml.readElementText();
         if (xml.hasError())
             break;
-        const qsizetype end = text.lastIndexOf(QLatin1String("</"), xml.characterOffset() - 1);
+        const qsizetype end = text.lastIndexOf(QLatin1String("</"), mark + xml.characterOffset() - 1);
         if (!content.isEmpty() && !marked(attributes) && !listMarked && end > start) {
             rows.spans.append({start, end - start});
             rows.rawDelimiters.append(QString());
@@ -90,4 +100,74 @@ TextRows ScanFormStrings(QStringView text, const QString &path)
         throw MakeFileError(FileErrorKind::MalformedForm, path,
                             QStringLiteral("第 %1 行第 %2 列：%3").arg(xml.lineNumber()).arg(xml.columnNumber()).arg(xml.errorString()));
     return rows;
+}
+
+namespace {
+
+// The encoding a form's XML declaration names; empty for UTF-8, or when it names none.
+QByteArray declaredEncoding(const QByteArray &bytes)
+{
+    const QByteArray start = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3, 200) : bytes.left(200);
+    if (!start.startsWith("<?xml"))
+        return QByteArray();
+    static const QRegularExpression encoding(QStringLiteral(R"(^<\?xml[^>]*?\sencoding\s*=\s*["']([A-Za-z0-9._:-]+)["'])"));
+    const QString name = encoding.match(QString::fromLatin1(start.left(start.indexOf("?>")))).captured(1);
+    return name.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0 || name.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0
+        ? QByteArray() : name.toLatin1();
+}
+
+} // namespace
+
+namespace {
+std::optional<QByteArray> encoded(QStringView text, const QByteArray &encoding);
+}
+
+QString DecodeForm(const QByteArray &bytes, const QString &path, QByteArray *encoding)
+{
+    *encoding = declaredEncoding(bytes);
+    if (encoding->isEmpty())
+        return Utf8NoBomFile::DecodeUtf8(bytes, path);
+    QStringDecoder decoder(encoding->constData(), QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QString name = QString::fromLatin1(*encoding);
+    if (!decoder.isValid())
+        throw MakeFileError(FileErrorKind::MalformedForm, path, QStringLiteral("它声明的编码 %1 无法识别").arg(name));
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError() || encoded(text, *encoding) != bytes)
+        throw MakeFileError(FileErrorKind::MalformedForm, path, QStringLiteral("它不是它声明的编码 %1").arg(name));
+    return text;
+}
+
+namespace {
+
+// The text in the encoding, or nothing when the encoding cannot hold it (Qt's
+// encoders write "?" for a character they cannot hold: it is read back to tell).
+std::optional<QByteArray> encoded(QStringView text, const QByteArray &encoding)
+{
+    QStringEncoder encoder(encoding.constData(), QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(encoding.constData(), QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QByteArray bytes = encoder.encode(text);
+    const QString back = decoder.decode(bytes);
+    if (!encoder.isValid() || encoder.hasError() || back != text || decoder.hasError())
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+bool FormEncodingHolds(const QByteArray &encoding, char32_t c)
+{
+    return encoding.isEmpty() || encoded(QChar::fromUcs4(c), encoding).has_value();
+}
+
+QByteArray EncodeForm(const QString &text, const QByteArray &encoding, const QString &path)
+{
+    if (encoding.isEmpty())
+        return Utf8NoBomFile::EncodeUtf8(text, path);
+    if (std::optional<QByteArray> bytes = encoded(text, encoding))
+        return *bytes;
+    const QList<uint> points = text.toUcs4();
+    const auto unheld = std::find_if(points.cbegin(), points.cend(), [&](uint c) { return !FormEncodingHolds(encoding, c); });
+    const QString character = unheld == points.cend() ? QString() : QString::fromUcs4(reinterpret_cast<const char32_t *>(&*unheld), 1);
+    throw MakeFileError(FileErrorKind::CannotWrite, path,
+                        QStringLiteral("界面文件声明的编码 %1 容纳不了字符“%2”").arg(QString::fromLatin1(encoding), character));
 }

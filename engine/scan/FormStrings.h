@@ -2,6 +2,7 @@
 
 #include "engine/scan/CodeStrings.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -16,3 +17,16 @@ bool IsFormPath(const QString &path);
 // `extracomment`, its use the widget's name and the property ("btnConnect text").
 // Throws FileError naming the line and column when the form is no well-formed XML.
 TextRows ScanFormStrings(QStringView text, const QString &path);
+
+// A form's bytes as text, in the encoding its XML declaration names (UTF-8 when
+// it names none; a byte-order mark kept as U+FEFF), whose name goes to
+// `encoding` (empty for UTF-8). Throws FileError naming the form when that
+// encoding is unknown here, or its bytes do not read back as they are.
+QString DecodeForm(const QByteArray &bytes, const QString &path, QByteArray *encoding);
+
+// Whether a form's encoding (empty: UTF-8) holds the character.
+bool FormEncodingHolds(const QByteArray &encoding, char32_t c);
+
+// The form's text in its encoding; throws FileError naming the form when that
+// encoding cannot hold one of its characters.
+QByteArray EncodeForm(const QString &text, const QByteArray &encoding, const QString &path);

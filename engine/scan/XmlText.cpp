@@ -99,19 +99,31 @@ void AppendXmlAttribute(QString &out, QStringView text)
     out.append(u'"');
 }
 
-std::optional<QString> EncodeXmlText(QStringView text)
+std::optional<QString> EncodeXmlText(QStringView text, const std::function<bool(char32_t)> &encodable)
 {
     QString written;
     written.reserve(text.size());
     if (!AppendXmlContent(written, text, false))
         return std::nullopt;
-    return written;
+    if (!encodable)
+        return written;
+    QString referenced;
+    for (const char32_t c : written.toUcs4()) // valid UTF-16 now: no lone surrogate
+        if (encodable(c))
+            referenced += QStringView(QChar::fromUcs4(c));
+        else
+            referenced += QLatin1String("&#x") + QString::number(uint(c), 16).toUpper() + u';';
+    return referenced;
 }
 
 std::optional<QString> DecodeXmlText(QStringView written)
 {
     if (std::optional<QString> text = decodeNamedEntities(written))
         return text;
+    if (written.startsWith(QChar(0xFEFF))) { // Qt's reader drops one that opens an element's text
+        const std::optional<QString> rest = DecodeXmlText(written.mid(1));
+        return rest ? std::optional<QString>(QChar(0xFEFF) + *rest) : std::nullopt;
+    }
     QXmlStreamReader xml(QStringLiteral("<x>") + written.toString() + QStringLiteral("</x>"));
     xml.readNextStartElement();
     const QString text = xml.readElementText();

@@ -26,8 +26,9 @@ bool AppendXmlContent(QString &out, QStringView text, bool quote, const XmlUnhel
 void AppendXmlAttribute(QString &out, QStringView text);
 
 // Element content for the text, quotes left as they are; std::nullopt when it
-// holds a character XML cannot hold.
-std::optional<QString> EncodeXmlText(QStringView text);
+// holds a character XML cannot hold. A character the file's encoding cannot
+// hold (`encodable` says no) is written as a character reference, &#x4F60;.
+std::optional<QString> EncodeXmlText(QStringView text, const std::function<bool(char32_t)> &encodable = {});
 
 // The text that element content stands for; std::nullopt when it is no
 // well-formed content (markup other than text, references and CDATA included).
