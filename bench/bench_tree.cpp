@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -164,6 +165,35 @@ int main(int argc, char *argv[])
             PrintRow({"zelvane import, every file written", input, Ms(imported), "20 folders: " + Ms(baseline[1]),
                       QString::asprintf("%.2f", imported / baseline[1])});
         }
+    }
+    // One text in many places: the .po's "#:" lines against the .ts's <location>s.
+    {
+        QTemporaryDir folder;
+        const int places = smoke ? 400 : 40000;
+        QByteArray source;
+        for (int i = 0; i < places; ++i)
+            source += "void f" + QByteArray::number(i) + "() { tr(\"Save the file\"); }\n";
+        WriteFile(folder.filePath(QStringLiteral("one.cpp")), source);
+        const auto [po, ts] = MediansInTurn(smoke ? 1 : 5, [&] { runOrDie(folder.path(), program, {"export", "-o", "one.po", "one.cpp"}); },
+                                            [&] { runOrDie(folder.path(), program, {"export", "-o", "one.ts", "one.cpp"}); });
+        PrintRow({"zelvane export .po", QString::asprintf("one text in %d places", places), Ms(po), ".ts: " + Ms(ts), QString::asprintf("%.2f", po / ts)});
+    }
+    // Many small files: the import that writes each against the dry run that writes none.
+    {
+        QTemporaryDir folder;
+        const int small = smoke ? 50 : 10000;
+        for (int i = 0; i < small; ++i) {
+            const QString name = QStringLiteral("small/d%1/f%2.cpp").arg(i % 100).arg(i);
+            QDir(folder.path()).mkpath(QFileInfo(folder.filePath(name)).path());
+            WriteFile(folder.filePath(name), "void f() { tr(\"Open\"); }\n");
+        }
+        Catalog catalog;
+        catalog.entries.append(CatalogEntry{QStringLiteral("Open"), QStringLiteral("打开"), true, {}});
+        WriteCatalog(catalog, folder.filePath(QStringLiteral("tr.ts")), "small");
+        const double dry = MedianMs(1, [&] { runOrDie(folder.path(), program, {"import", "--dry-run", "tr.ts", "small"}); });
+        const double imported = MedianMs(1, [&] { runOrDie(folder.path(), program, {"import", "tr.ts", "small"}); });
+        PrintRow({"zelvane import, every file written", QString::asprintf("%d files of one string in 100 folders", small), Ms(imported),
+                  "--dry-run: " + Ms(dry), QString::asprintf("%.2f", imported / dry)});
     }
     return 0;
 }

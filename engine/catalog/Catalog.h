@@ -113,6 +113,7 @@ private:
     QList<QStringList> m_uses; // each entry's distinct uses, in the order first met
     QList<Judged> m_judged;    // the C++ places, judged at the end
     ProgramFlows m_flows;
+    QHash<qsizetype, QSet<QString>> m_manyUses; // the same as a set, for an entry of many uses
 };
 
 // The catalog without the entries that look like the program's data; how many were left out.

@@ -167,8 +167,18 @@ void CatalogMerger::add(CatalogRows file)
         if (entry.note.isEmpty())
             entry.note = row.note;
         QStringList &uses = m_uses[at];
-        if (!row.use.isEmpty() && !uses.contains(row.use))
+        // A few uses are looked through; many in a set, lest a text used in every function take quadratic time.
+        constexpr qsizetype Few = 8;
+        if (row.use.isEmpty()) {
+        } else if (uses.size() < Few) {
+            if (!uses.contains(row.use))
+                uses.append(row.use);
+            if (uses.size() == Few)
+                m_manyUses.insert(at, QSet<QString>(uses.cbegin(), uses.cend()));
+        } else if (QSet<QString> &seen = m_manyUses[at]; !seen.contains(row.use)) {
+            seen.insert(row.use);
             uses.append(row.use);
+        }
         if (!entry.finished && !row.translation.isNull()) {
             entry.translation = row.translation;
             entry.finished = true;
@@ -209,6 +219,7 @@ Catalog CatalogMerger::take()
             entry.note = entry.note.isEmpty() ? where : entry.note + QLatin1Char('\n') + where;
     }
     m_uses.clear();
+    m_manyUses.clear();
     m_entryOf.clear();
     return std::move(m_catalog);
 }
