@@ -5,7 +5,6 @@
 // literals joined) given a translation reads back as exactly that translation.
 #include "Reference.h"
 
-#include "engine/catalog/Catalog.h"
 #include "engine/catalog/CatalogFormats.h"
 #include "engine/replace/OwnLiterals.h"
 
@@ -46,12 +45,12 @@ QString described(const QList<CodeString> &strings)
     std::abort();
 }
 
-// The text of each whole string, "-" where it cannot be decoded.
+// The text of each whole string, empty where it cannot be decoded.
 QStringList wholeStrings(const QString &text, const TextRows &rows, QList<qsizetype> *firsts = nullptr)
 {
     QStringList texts;
     for (qsizetype i = 0; i < rows.literals.size(); i = JoinedEnd(rows.literals, i)) {
-        texts << JoinedText(text, rows.literals, i, JoinedEnd(rows.literals, i)).value_or(QStringLiteral("-"));
+        texts << JoinedText(text, rows.literals, i, JoinedEnd(rows.literals, i)).value_or(QString());
         if (firsts)
             firsts->append(i);
     }
@@ -61,11 +60,14 @@ QStringList wholeStrings(const QString &text, const TextRows &rows, QList<qsizet
 void checkWholeStrings(const QString &text)
 {
     const TextRows rows = ScanRows(text, true);
-    Catalog catalog = CatalogFromRows({{QStringLiteral("f.cpp"), text, rows, {}, true}}, QStringLiteral("."));
-    for (CatalogEntry &entry : catalog.entries) {
-        entry.translation = QStringLiteral("«") + entry.source + QStringLiteral("\\»");
-        entry.finished = true;
-    }
+    if (std::any_of(rows.literals.begin(), rows.literals.end(), [](const CodeLiteral &literal) { return literal.malformed; }))
+        return; // a raw string's prefix with no "(": what any edit after it does to its reading is no compiler's
+    Catalog catalog;
+    QList<qsizetype> firsts;
+    QStringList expected = wholeStrings(text, rows, &firsts);
+    for (const QString &source : std::as_const(expected))
+        if (!source.isEmpty())
+            catalog.entries.append(CatalogEntry{source, QStringLiteral("«") + source + QStringLiteral("\\»"), true});
     const FillResult fill = FillWholeStrings(CatalogIndex(catalog), text, rows);
     QList<LiteralSpan> spans;
     bool raw = false;
@@ -74,8 +76,6 @@ void checkWholeStrings(const QString &text)
         raw |= !literal.rawDelimiter.isNull();
     }
     const QString written = ReplaceOwnLiterals(text, spans, fill.replacements).text;
-    QList<qsizetype> firsts;
-    QStringList expected = wholeStrings(text, rows, &firsts);
     for (qsizetype k = 0; k < expected.size(); ++k)
         if (fill.filledRows.contains(int(firsts[k])))
             expected[k] = QStringLiteral("«") + expected[k] + QStringLiteral("\\»");

@@ -25,6 +25,8 @@ std::optional<QString> JoinedText(QStringView text, const QList<CodeLiteral> &li
     for (qsizetype i = first; i < end; ++i) {
         const CodeLiteral &literal = literals[i];
         const QStringView content = text.sliced(literal.content.start, literal.content.length);
+        if (literal.malformed)
+            return std::nullopt; // rewritten, it could read as a raw string
         if (!literal.rawDelimiter.isNull()) {
             joined += content;
         } else if (const std::optional<QString> decoded = DecodeCppEscapes(content)) {

@@ -118,7 +118,8 @@ private:
             return;
         const bool joins = m_lastLiteralEnd >= 0 && onlyBlanksBetween(t, m_lastLiteralEnd, start);
         const qsizetype rowIndex = row.start >= 0 ? m_strings->size() - 1 : -1;
-        m_literals->append({{begin, close - begin}, delimiter, joins, rowIndex});
+        const bool malformed = delimiter.isNull() && isRawPrefix(t.sliced(start, begin - 1 - start));
+        m_literals->append({{begin, close - begin}, delimiter, joins, rowIndex, malformed});
         m_lastLiteralEnd = end;
     }
 

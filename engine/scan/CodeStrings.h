@@ -29,6 +29,7 @@ struct CodeLiteral {
     QString rawDelimiter; // as CodeString's
     bool joinsPrevious = false; // only blanks, spliced lines and comments since the literal before: one string
     qsizetype row = -1;   // its row (an index into TextRows::spans), or -1 when it gives none
+    bool malformed = false; // a raw string's prefix with no "(" after its delimiter: no compiler reads it
 };
 Q_DECLARE_TYPEINFO(CodeLiteral, Q_RELOCATABLE_TYPE);
 
