@@ -92,6 +92,17 @@ struct Options {
     QStringList paths;
 };
 
+// An option as the user wrote it ("-dash" stays "-dash"): the parser keeps only its name.
+QString asWritten(const QStringList &arguments, const QString &name)
+{
+    for (const QString &argument : arguments) {
+        const QString bare = argument.section(u'=', 0, 0);
+        if (bare.startsWith(u'-') && QStringView(bare).mid(bare.startsWith(QLatin1String("--")) ? 2 : 1) == name)
+            return bare;
+    }
+    return QStringLiteral("--") + name;
+}
+
 // The options, or the problem with them.
 std::optional<Options> parse(const QStringList &arguments, QString *problem)
 {
@@ -112,7 +123,7 @@ std::optional<Options> parse(const QStringList &arguments, QString *problem)
         const QStringList unknown = parser.unknownOptionNames();
         const QString last = arguments.last();
         if (!unknown.isEmpty())
-            *problem = QStringLiteral("不认识的选项 %1%2。").arg(unknown.first().size() == 1 ? "-" : "--", unknown.first());
+            *problem = QStringLiteral("不认识的选项 %1。").arg(asWritten(arguments, unknown.first()));
         else if (last.startsWith(u'-'))
             *problem = QStringLiteral("选项 %1 后面缺少值。").arg(last);
         else

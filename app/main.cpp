@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
     QStringList arguments;
@@ -14,5 +16,14 @@ int main(int argc, char *argv[])
         QCoreApplication::setApplicationVersion(QStringLiteral(ZELVANE_VERSION));
         return RunCommandLine(app.arguments().mid(1));
     }
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Without a display Qt would abort; say why instead.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs("zelvane：没有可用的显示器（DISPLAY 没有设置），无法打开窗口。\n"
+                   "在图形桌面中启动，或者用命令行：zelvane export|import（zelvane --help 说明用法）。\n", stderr);
+        return 1;
+    }
+#endif
     return RunWindow(argc, argv);
 }

@@ -39,6 +39,8 @@ QString systemWords(const QString &english)
         {"Is a directory", u"这是一个文件夹"},
         {"File name too long", u"文件名太长"},
         {"Input/output error", u"输入输出错误"},
+        {"file to open is a directory", u"这是一个文件夹"},
+        {"Unknown error", u"未知错误"},
         {"Too many open files", u"打开的文件太多"},
     };
     for (const auto &[words, chinese] : Known) {
@@ -84,5 +86,5 @@ FileError MakeFileError(FileErrorKind kind, const QString &path, const QString &
         break;
     case FileErrorKind::Other: text = reason; break;
     }
-    return FileError(text, path, offset, kind);
+    return FileError(text, path, offset);
 }
