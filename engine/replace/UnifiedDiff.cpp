@@ -2,6 +2,7 @@
 
 #include "engine/scan/SourceLines.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -20,6 +21,31 @@ QString signedLine(const SourceLines &lines, int index, QChar sign)
 struct Change {
     int oldFirst, oldLast, newFirst, newLast; // lines, inclusive
 };
+
+// A file name as git writes it in a header: as it is, or, when it holds a
+// control character, a quote or a backslash, in quotes with C escapes (a
+// line break would otherwise end the header).
+QString quotedName(const QString &path)
+{
+    const bool plain = std::none_of(path.begin(), path.end(), [](QChar c) { return c < u' ' || c == u'\x7f' || c == u'"' || c == u'\\'; });
+    if (plain)
+        return path;
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : path) {
+        switch (c.unicode()) {
+        case u'\n': quoted += QLatin1String("\\n"); break;
+        case u'\t': quoted += QLatin1String("\\t"); break;
+        case u'"': quoted += QLatin1String("\\\""); break;
+        case u'\\': quoted += QLatin1String("\\\\"); break;
+        default:
+            if (c < u' ' || c == u'\x7f')
+                quoted += QStringLiteral("\\%1").arg(c.unicode(), 3, 8, QLatin1Char('0'));
+            else
+                quoted += c;
+        }
+    }
+    return quoted + QLatin1Char('"');
+}
 
 } // namespace
 
@@ -49,7 +75,8 @@ QString UnifiedDiff(const QString &path, const QString &oldText, const QList<Lit
     }
     if (changes.empty())
         return QString();
-    QString diff = QStringLiteral("--- %1\n+++ %1\n").arg(path);
+    const QString name = quotedName(path);
+    QString diff = QStringLiteral("--- %1\n+++ %1\n").arg(name);
     for (const Change &c : changes) {
         const int from = qMax(0, c.oldFirst - Context), to = qMin(oldLines.count() - 1, c.oldLast + Context);
         const int newFrom = c.newFirst - (c.oldFirst - from), newTo = c.newLast + (to - c.oldLast);
