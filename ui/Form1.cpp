@@ -465,12 +465,10 @@ void Form1::Command4_Click()
 
 void Form1::Check1_Click()
 {
-    const Qt::CheckState state = Check1->checkState();
-    const int value = state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;
-    if (value == 0)
-        ClearTopmost(this);
-    else if (value == 1)
+    if (Check1->isChecked()) // the window never sets the third state
         SetTopmost(this);
+    else
+        ClearTopmost(this);
 }
 
 void Form1::Check2_Click()

@@ -5,7 +5,7 @@
 
 // The one exception the engine throws. Its message is written for the user:
 // Chinese, naming the file and the system's reason.
-// What went wrong with a file, for callers that act on it; the words are ErrorText's.
+// What went wrong with a file; ErrorText words each kind.
 enum class FileErrorKind {
     Other,
     CannotRead,         // the file could not be read
@@ -21,11 +21,8 @@ enum class FileErrorKind {
 class FileError : public std::runtime_error
 {
 public:
-    explicit FileError(const QString &message, const QString &path = QString(), qint64 offset = -1,
-                       FileErrorKind kind = FileErrorKind::Other)
-        : std::runtime_error(message.toStdString()), m_message(message), m_path(path), m_offset(offset), m_kind(kind) {}
-
-    FileErrorKind kind() const { return m_kind; }
+    explicit FileError(const QString &message, const QString &path = QString(), qint64 offset = -1)
+        : std::runtime_error(message.toStdString()), m_message(message), m_path(path), m_offset(offset) {}
 
     QString message() const { return m_message; }
     QString path() const { return m_path; }  // the file it is about, where one is known
@@ -35,5 +32,4 @@ private:
     QString m_message;
     QString m_path;
     qint64 m_offset;
-    FileErrorKind m_kind;
 };

@@ -20,6 +20,8 @@ namespace Utf8NoBomFile {
 // Reads a whole file as UTF-8. A leading byte-order mark is kept as U+FEFF so
 // that reading and writing back is byte-identical. Throws FileError when the
 // file cannot be read or is not valid UTF-8.
+// The read and the write by their original names; the program itself reads
+// bytes (ReadBytes, DecodeUtf8) and writes through ReplaceAndSave.
 QString ReadUtf8Text(const QString &path);
 
 // A whole file's bytes; throws FileError when it cannot be read.

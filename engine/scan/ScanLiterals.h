@@ -9,6 +9,7 @@
 // Quotation marks pair strictly in sequence; a pair whose opening mark follows
 // a backslash, an empty or all-space pair, and a pair holding a TAB give no row.
 // Each row is trimmed of leading and trailing U+0020 spaces only.
+// The scan by its original name; the window and the tools use the spans below.
 QStringList ScanLiterals(QStringView text);
 
 // Where each row of ScanLiterals lies in the text.
