@@ -57,6 +57,25 @@ QString overRow(QStringView text, const CodeLiteral &literal, const LiteralSpan 
     return result.append(content.sliced(before + row.length));
 }
 
+// Whether a place of the entry takes its finished translation; what does not is counted.
+bool translatesHere(const CatalogEntry *entry, bool data, FillResult &result)
+{
+    if (!entry->finished) {
+        ++result.counts.unfinished;
+        if (!entry->translation.isEmpty())
+            result.unfinished.insert(entry);
+        return false;
+    }
+    if (entry->translation == entry->source)
+        return false;
+    result.used.insert(entry);
+    if (data) {
+        ++result.counts.leftAsData;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString CatalogKey(const QString &context, const QString &source)
@@ -104,19 +123,8 @@ FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, 
                 result.written.insert(translated); // an earlier import wrote it
             continue;
         }
-        if (!entry->finished) {
-            ++result.counts.unfinished;
-            if (!entry->translation.isEmpty())
-                result.unfinished.insert(entry);
+        if (!translatesHere(entry, dataRows.value(i), result))
             continue;
-        }
-        if (entry->translation == entry->source)
-            continue;
-        used.insert(entry);
-        if (dataRows.value(i)) {
-            ++result.counts.leftAsData;
-            continue;
-        }
         if (i < replacements.size() && replacements[i] != found[i]) {
             ++result.counts.alreadyChanged;
             continue;
@@ -156,19 +164,8 @@ FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, cons
                 result.written.insert(translated); // an earlier import wrote it
             continue;
         }
-        if (!entry->finished) {
-            ++result.counts.unfinished;
-            if (!entry->translation.isEmpty())
-                result.unfinished.insert(entry);
+        if (!translatesHere(entry, dataLiterals.value(first), result))
             continue;
-        }
-        if (entry->translation == entry->source)
-            continue;
-        result.used.insert(entry);
-        if (dataLiterals.value(first)) {
-            ++result.counts.leftAsData;
-            continue;
-        }
         const std::optional<QString> written = writtenInLiteral(literals[first].rawDelimiter, entry->translation);
         if (!written) {
             ++result.counts.notWritable;
