@@ -508,13 +508,15 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, const Tree
 // Each kind of translation the catalog holds but the import could not write, counted.
 QString notWrittenSummary(const QList<CatalogProblem> &problems, int unwritable)
 {
-    int counts[4] = {};
+    int counts[CatalogProblem::KindCount] = {};
     for (const CatalogProblem &problem : problems)
         ++counts[problem.kind];
-    const QString words[4] = {QStringLiteral("复数形式 %1 条"), QStringLiteral("含 NUL %1 条"), QStringLiteral("实体无法展开 %1 条"),
-                              QStringLiteral("同一原文两种译法 %1 条")};
+    const QString words[CatalogProblem::KindCount] = {
+        QStringLiteral("复数形式 %1 条"), QStringLiteral("含 NUL %1 条"), QStringLiteral("实体无法展开 %1 条"),
+        QStringLiteral("同一原文两种译法 %1 条"), QStringLiteral("分成几种长度 %1 条"), QStringLiteral("含有元素 %1 条"),
+        QStringLiteral("含有无法编码的字符 %1 条")};
     QStringList parts;
-    for (int kind = 0; kind < 4; ++kind)
+    for (int kind = 0; kind < CatalogProblem::KindCount; ++kind)
         if (counts[kind] > 0)
             parts << words[kind].arg(counts[kind]);
     if (unwritable > 0)

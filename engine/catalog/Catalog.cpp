@@ -41,6 +41,22 @@ void leaveOutConflicts(Catalog &catalog)
 
 } // namespace
 
+CatalogProblem MakeCatalogProblem(CatalogProblem::Kind kind, int line, const QString &source, const QString &detail)
+{
+    QString what;
+    switch (kind) {
+    case CatalogProblem::Plural: what = QStringLiteral("是复数形式的条目"); break;
+    case CatalogProblem::Nul: what = QStringLiteral("的译文含有 NUL 字符"); break;
+    case CatalogProblem::Entity: what = QStringLiteral("含有无法展开的实体 &%1;").arg(detail); break;
+    case CatalogProblem::Variants: what = QStringLiteral("的译文分成了几种长度（variants）"); break;
+    case CatalogProblem::Markup: what = QStringLiteral("含有元素 <%1>").arg(detail); break;
+    case CatalogProblem::BadCharacter: what = QStringLiteral("含有无法编码的字符（孤立的代理项，或字符集无法解码的字节）"); break;
+    case CatalogProblem::Conflict:
+    case CatalogProblem::KindCount: break;
+    }
+    return {kind, QStringLiteral("第 %1 行：“%2”%3，没有写入。").arg(QString::number(line), ShortText(source), what)};
+}
+
 QString ShortText(const QString &text)
 {
     return text.size() > 40 ? text.left(40) + QChar(0x2026) : text;

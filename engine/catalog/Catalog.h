@@ -42,10 +42,22 @@ Q_DECLARE_TYPEINFO(CatalogEntry, Q_RELOCATABLE_TYPE);
 
 // An entry a catalog holds but that cannot be written, and why.
 struct CatalogProblem {
-    enum Kind { Plural, Nul, Entity, Conflict };
+    enum Kind {
+        Plural,       // plural forms
+        Nul,          // a NUL in the translation, however written
+        Entity,       // an entity that is external or not declared
+        Conflict,     // one text translated two ways
+        Variants,     // a .ts translation in length variants
+        Markup,       // an element inside a text (<b>…</b>), or a <byte/> that stands for no character
+        BadCharacter, // a lone surrogate, or bytes the catalog's charset cannot decode
+        KindCount
+    };
     Kind kind;
     QString text; // in words for the user, naming its line in the catalog
 };
+
+// The problem of the entry at `line` whose text is `source`; `detail` names an entity or an element.
+CatalogProblem MakeCatalogProblem(CatalogProblem::Kind kind, int line, const QString &source, const QString &detail = QString());
 
 struct Catalog {
     QList<CatalogEntry> entries;
@@ -157,10 +169,10 @@ CatalogUpdateCounts UpdateCatalog(Catalog &fresh, const Catalog &old, bool keepO
 double TextSimilarity(QStringView a, QStringView b);
 
 // Reads a .ts, .po or .pot, by its extension. A malformed file throws FileError
-// naming the file, line and column. Entries that cannot be written (plural
-// forms, a NUL, an entity left unresolved, a text translated twice two ways)
-// are left out, each a problem naming its line; a text translated two ways is
-// kept both ways when `keepConflicts` (for a catalog to be updated, not imported).
+// naming the file, line and column. Entries that cannot be written (see
+// CatalogProblem::Kind) are left out, each a problem naming its line; a text
+// translated two ways is kept both ways when `keepConflicts` (for a catalog to
+// be updated, not imported).
 Catalog ReadCatalog(const QString &path, bool keepConflicts = false);
 
 struct FillCounts {

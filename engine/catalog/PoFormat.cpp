@@ -19,59 +19,93 @@
 #include <sys/mman.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-// The first problem libgettextpo reports; a fatal one jumps back out of the call.
+// The first problem libgettextpo reports, in plain C data: its handler may
+// jump out of a fatal one, and the jump must skip no C++ object's destructor.
 struct PoProblem {
-    QString text;
+    bool reported = false;
+    po_message_t only = nullptr;    // when set, problems about other messages are passed over
+    po_message_t message = nullptr; // the message it is about, if any
+    size_t line = 0, column = 0;
+    char text[512] = {};
     std::jmp_buf out;
 };
 thread_local PoProblem *g_problem = nullptr;
 
-void recordProblem(int severity, const char *filename, size_t line, size_t column, const char *text)
+void recordProblem(int severity, po_message_t message, size_t line, size_t column, const char *text)
 {
     if (severity == PO_SEVERITY_WARNING)
         return;
-    if (g_problem->text.isEmpty()) {
-        const bool hasColumn = column != size_t(-1) && column > 0;
-        g_problem->text = line == 0 ? QString::fromUtf8(text)
-            : hasColumn             ? QStringLiteral("第 %1 行第 %2 列：%3").arg(line).arg(column).arg(QString::fromUtf8(text))
-                                    : QStringLiteral("第 %1 行：%2").arg(line).arg(QString::fromUtf8(text));
-        Q_UNUSED(filename);
+    PoProblem &problem = *g_problem;
+    if (!problem.reported && (!problem.only || message == problem.only)) {
+        problem.reported = true;
+        problem.message = message;
+        problem.line = line;
+        problem.column = column;
+        std::snprintf(problem.text, sizeof problem.text, "%s", text ? text : "");
     }
     if (severity == PO_SEVERITY_FATAL_ERROR)
-        std::longjmp(g_problem->out, 1);
+        std::longjmp(problem.out, 1);
 }
 
-void xerror(int severity, po_message_t, const char *filename, size_t line, size_t column, int, const char *text)
+void xerror(int severity, po_message_t message, const char *, size_t line, size_t column, int, const char *text)
 {
-    recordProblem(severity, filename, line, column, text);
+    recordProblem(severity, message, line, column, text);
 }
 
-void xerror2(int severity, po_message_t, const char *filename, size_t line, size_t column, int, const char *text,
+void xerror2(int severity, po_message_t message, const char *, size_t line, size_t column, int, const char *text,
              po_message_t, const char *, size_t, size_t, int, const char *)
 {
-    recordProblem(severity, filename, line, column, text);
+    recordProblem(severity, message, line, column, text);
 }
 
 const po_xerror_handler Handler = {xerror, xerror2};
 
-// Runs a libgettextpo call; true when it reported no error.
-template <typename Call> bool poCall(PoProblem &problem, Call call)
+// The libgettextpo calls that may report a problem, each in a frame of its own
+// that holds only C data, where a fatal problem lands. True when none was reported.
+bool guardedRead(const char *name, po_file_t *file, PoProblem *problem)
 {
-    g_problem = &problem;
-    bool jumped = false;
-    if (setjmp(problem.out) == 0)
-        call();
-    else
-        jumped = true;
+    g_problem = problem;
+    if (setjmp(problem->out) == 0)
+        *file = po_file_read(name, &Handler);
     g_problem = nullptr;
-    return !jumped && problem.text.isEmpty();
+    return !problem->reported;
+}
+
+bool guardedWrite(po_file_t file, const char *name, PoProblem *problem)
+{
+    g_problem = problem;
+    if (setjmp(problem->out) == 0)
+        po_file_write(file, name, &Handler);
+    g_problem = nullptr;
+    return !problem->reported;
+}
+
+bool guardedCheck(po_message_t message, po_message_iterator_t iterator, PoProblem *problem)
+{
+    g_problem = problem;
+    if (setjmp(problem->out) == 0)
+        po_message_check_all(message, iterator, &Handler);
+    g_problem = nullptr;
+    return !problem->reported;
+}
+
+// The problem in words: its place and libgettextpo's reason.
+QString problemWords(const PoProblem &problem)
+{
+    const QString reason = QString::fromUtf8(problem.text);
+    const bool hasColumn = problem.column != size_t(-1) && problem.column > 0;
+    return problem.line == 0 ? reason
+        : hasColumn          ? QStringLiteral("第 %1 行第 %2 列：%3").arg(problem.line).arg(problem.column).arg(reason)
+                             : QStringLiteral("第 %1 行：%2").arg(problem.line).arg(reason);
 }
 
 // The format flags that let msgfmt --check-format compare a translation's placeholders.
@@ -92,31 +126,72 @@ void setFormats(po_message_t message, const QString &source)
 // a temporary file, and the bytes go to the catalog by the one checked write.
 QByteArray poBytes(po_file_t file, const QString &path)
 {
+    PoProblem problem;
 #ifdef Q_OS_LINUX
     const int memory = memfd_create("zelvane-po", MFD_CLOEXEC);
     if (memory < 0)
         throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, QString::fromLocal8Bit(std::strerror(errno)));
-    const QByteArray name = "/proc/self/fd/" + QByteArray::number(memory);
-    po_file_write(file, name.constData(), &Handler);
     QFile written;
     written.open(memory, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    const QByteArray name = "/proc/self/fd/" + QByteArray::number(memory);
+#else
+    QTemporaryFile written;
+    if (!written.open())
+        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, written.errorString());
+    const QByteArray name = QFile::encodeName(written.fileName());
+#endif
+    if (!guardedWrite(file, name.constData(), &problem))
+        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, problemWords(problem));
     written.seek(0);
     return written.readAll();
-#else
-    QTemporaryFile temporary;
-    if (!temporary.open())
-        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, temporary.errorString());
-    temporary.close();
-    po_file_write(file, QFile::encodeName(temporary.fileName()).constData(), &Handler);
-    if (!temporary.open())
-        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, temporary.errorString());
-    return temporary.readAll();
-#endif
+}
+
+// libgettextpo looks through a message's places for a twin before it adds one,
+// which takes time in the square of their number: each message gets one
+// stand-in place, "#: \x01N" (N its entry's number), replaced by its places here.
+QByteArray placeMark(qsizetype entry) { return "\x01" + QByteArray::number(entry); }
+
+// The "#:" lines of the places, wrapped at 79 columns as gettext wraps them; a
+// place named twice (two strings on one line) once, as gettext names it.
+void appendPlaces(QByteArray &out, const QList<CatalogPlace> &places)
+{
+    qsizetype column = 2;
+    out += "#:";
+    for (qsizetype i = 0; i < places.size(); ++i) {
+        const CatalogPlace &place = places[i];
+        if (i > 0 && place.line == places[i - 1].line && place.file == places[i - 1].file)
+            continue; // places come in the order of files and lines
+        const QByteArray reference = QFile::encodeName(place.file) + ':' + QByteArray::number(place.line);
+        if (column > 2 && column + 1 + reference.size() > 79) {
+            out += "\n#:";
+            column = 2;
+        }
+        out += ' ' + reference;
+        column += 1 + reference.size();
+    }
+    out += '\n';
+}
+
+QByteArray withPlaces(const QByteArray &bytes, const Catalog &catalog)
+{
+    QByteArray out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    static const QByteArray mark = "\n#: \x01";
+    qsizetype from = 0;
+    for (qsizetype at; (at = bytes.indexOf(mark, from)) >= 0;) {
+        const qsizetype digits = at + mark.size(), end = bytes.indexOf('\n', digits);
+        out.append(bytes.constData() + from, digits - mark.size() + 1 - from);
+        appendPlaces(out, catalog.entries[bytes.mid(digits, end - digits).toLongLong()].places);
+        from = end + 1;
+    }
+    out.append(bytes.constData() + from, bytes.size() - from);
+    return out;
 }
 
 void writePo(const Catalog &catalog, const QString &path, const QString &language)
 {
     po_file_t file = po_file_create();
+    const struct Free { po_file_t file; ~Free() { po_file_free(file); } } release{file};
     po_message_iterator_t iterator = po_message_iterator(file, nullptr);
     po_message_t header = po_message_create();
     po_message_set_msgid(header, "");
@@ -127,7 +202,8 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
                                     QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm+0000")), language);
     po_message_set_msgstr(header, fields.toUtf8().constData());
     po_message_insert(iterator, header);
-    for (const CatalogEntry &entry : catalog.entries) {
+    for (qsizetype i = 0; i < catalog.entries.size(); ++i) {
+        const CatalogEntry &entry = catalog.entries[i];
         if (entry.source.contains(QChar(0)) || entry.translation.contains(QChar(0)))
             continue; // a C string cannot hold it
         po_message_t message = po_message_create();
@@ -143,50 +219,86 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
         if (!entry.oldSource.isEmpty())
             po_message_set_prev_msgid(message, entry.oldSource.toUtf8().constData());
         po_message_set_obsolete(message, entry.obsolete);
-        for (const CatalogPlace &place : entry.places)
-            po_message_add_filepos(message, QFile::encodeName(place.file).constData(), size_t(place.line));
+        if (!entry.places.isEmpty() && !entry.obsolete)
+            po_message_add_filepos(message, placeMark(i).constData(), size_t(-1));
         setFormats(message, entry.source);
         po_message_insert(iterator, message);
     }
     po_message_iterator_free(iterator);
-    PoProblem problem;
-    QByteArray bytes;
-    const bool written = poCall(problem, [&] { bytes = poBytes(file, path); });
-    po_file_free(file);
-    if (!written)
-        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, problem.text);
+    const QByteArray bytes = withPlaces(poBytes(file, path), catalog);
     Utf8NoBomFile::AtomicWriter out(path, FileErrorKind::CannotWriteCatalog);
     out.write(bytes);
     out.commit();
 }
 
-// Where each message's msgid stands in a .po's text (obsolete "#~" ones apart),
-// in the order libgettextpo gives them, and whether the message holds an
-// escape of a NUL, which libgettextpo's strings end at.
-struct PoMessageLines {
-    QList<int> lines;
-    QList<bool> nul;
-    QList<int> obsoleteLines;
+// The line libgettextpo read a message's msgstr (or first msgstr[N]) from. It
+// names that line when its own check finds a msgid and a msgstr of which only
+// one starts with a line break: the msgstr is set so for the check, and put
+// back. Plural forms, which are not written, are taken away for it.
+int msgstrLine(po_message_t message, po_message_iterator_t iterator)
+{
+    if (po_message_msgid_plural(message))
+        po_message_set_msgid_plural(message, nullptr);
+    const QByteArray msgstr(po_message_msgstr(message)); // a copy: setting frees it
+    po_message_set_msgstr(message, po_message_msgid(message)[0] == '\n' ? "x" : "\n");
+    PoProblem problem;
+    problem.only = message;
+    guardedCheck(message, iterator, &problem);
+    po_message_set_msgstr(message, msgstr.constData());
+    return int(problem.line);
+}
+
+// A message of a .po, where its msgstr stands, and whether its strings hold an
+// escape of a NUL (libgettextpo's strings end at one).
+struct PoMessage {
+    po_message_t message;
+    bool plural = false;
+    int line = 0;
+    bool nul = false;
+    bool obsolete = false;
 };
 
-PoMessageLines poMessageLines(const QByteArray &bytes)
+// Where each obsolete ("#~") message's msgid stands, in the order of the file.
+QList<int> obsoleteMessageLines(const QByteArray &bytes)
+{
+    QList<int> lines;
+    int number = 1;
+    for (qsizetype from = 0; from <= bytes.size(); ++number) {
+        qsizetype end = bytes.indexOf('\n', from);
+        if (end < 0)
+            end = bytes.size();
+        if (QByteArrayView(bytes.constData() + from, end - from).trimmed().startsWith("#~ msgid "))
+            lines.append(number);
+        from = end + 1;
+    }
+    return lines;
+}
+
+// Marks the messages with a NUL escape. The lines after one message's msgstr
+// (and the strings continuing it) up to the end of the next message's hold
+// that next message; the comments among them are left out.
+void findNuls(QList<PoMessage> &messages, const QByteArray &bytes)
 {
     static const QRegularExpression nulEscape(QStringLiteral(R"((?<!\\)(?:\\\\)*\\(?:000|0{1,2}(?![0-7])|x0+(?![0-9A-Fa-f])))"));
-    PoMessageLines found;
     const QList<QByteArray> lines = bytes.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].trimmed();
-        if (line.startsWith("msgid ")) {
-            found.lines.append(int(i + 1));
-            found.nul.append(false);
+    QList<PoMessage *> byLine;
+    for (PoMessage &message : messages)
+        if (message.line > 0 && !message.obsolete)
+            byLine.append(&message);
+    std::sort(byLine.begin(), byLine.end(), [](const PoMessage *a, const PoMessage *b) { return a->line < b->line; });
+    qsizetype from = 0;
+    for (PoMessage *message : byLine) {
+        qsizetype end = qMin<qsizetype>(message->line, lines.size());
+        while (end < lines.size() && (lines[end].trimmed().startsWith('"') || lines[end].trimmed().startsWith("msgstr[")))
+            ++end;
+        for (qsizetype i = from; i < end; ++i) {
+            const QByteArray line = lines[i].trimmed();
+            if (!line.startsWith('#') && (line.contains("\\0") || line.contains("\\x"))
+                && nulEscape.match(QString::fromLatin1(line)).hasMatch())
+                message->nul = true;
         }
-        if (line.startsWith("#~ msgid "))
-            found.obsoleteLines.append(int(i + 1));
-        if (!found.nul.isEmpty() && !line.startsWith('#') && !line.startsWith("msgctxt")
-            && nulEscape.match(QString::fromLatin1(line)).hasMatch())
-            found.nul.last() = true;
+        from = qMax(from, end);
     }
-    return found;
 }
 
 // The decoder for the charset the header names; UTF-8 when it names none.
@@ -218,48 +330,62 @@ Catalog readPo(const QString &path)
     PoProblem problem;
     po_file_t file = nullptr;
     const QByteArray name = QFile::encodeName(path);
-    if (!poCall(problem, [&] { file = po_file_read(name.constData(), &Handler); }) || !file) {
+    if (!guardedRead(name.constData(), &file, &problem) || !file) {
         if (file)
             po_file_free(file);
-        throw MakeFileError(FileErrorKind::MalformedCatalog, path, problem.text);
+        throw MakeFileError(FileErrorKind::MalformedCatalog, path, problemWords(problem));
     }
     const struct Free { po_file_t file; ~Free() { po_file_free(file); } } release{file};
     QStringDecoder decoder = poDecoder(file, path);
-    const auto text = [&decoder](const char *bytes) { return bytes ? decoder.decode(QByteArrayView(bytes)) : QString(); };
-    const PoMessageLines lines = poMessageLines(Utf8NoBomFile::ReadBytes(path));
-    Catalog catalog;
-    int index = -1, obsoleteIndex = -1;
+    bool undecodable = false;
+    const auto text = [&](const char *bytes) {
+        const QString decoded = bytes ? decoder.decode(QByteArrayView(bytes)) : QString();
+        undecodable |= decoder.hasError();
+        decoder.resetState();
+        return decoded;
+    };
+    const QByteArray bytes = Utf8NoBomFile::ReadBytes(path);
+    const QList<int> obsoleteLines = obsoleteMessageLines(bytes);
+    QList<PoMessage> messages;
+    qsizetype obsoleteIndex = 0;
     for (const char *const *domain = po_file_domains(file); *domain; ++domain) {
         po_message_iterator_t iterator = po_message_iterator(file, *domain);
         while (po_message_t message = po_next_message(iterator)) {
-            CatalogEntry entry;
-            entry.obsolete = po_message_is_obsolete(message);
-            const int at = entry.obsolete ? ++obsoleteIndex : ++index;
-            if (!*po_message_msgid(message))
-                continue; // the header
-            entry.line = int((entry.obsolete ? lines.obsoleteLines : lines.lines).value(at));
-            entry.source = text(po_message_msgid(message));
-            entry.context = text(po_message_msgctxt(message));
-            entry.note = text(po_message_extracted_comments(message)).trimmed();
-            entry.comment = text(po_message_comments(message)).trimmed();
-            entry.oldSource = text(po_message_prev_msgid(message));
-            for (int i = 0; po_filepos_t place = po_message_filepos(message, i); ++i)
-                entry.places.append({QFile::decodeName(po_filepos_file(place)), int(po_filepos_start_line(place))});
-            if (entry.obsolete && (po_message_msgid_plural(message) || entry.source.contains(QChar(0))))
-                continue; // never written: nothing to report
-            if (po_message_msgid_plural(message)) {
-                catalog.problems.append({CatalogProblem::Plural, QStringLiteral("第 %1 行：“%2”是复数形式的条目，没有写入。").arg(entry.line).arg(ShortText(entry.source))});
-                continue;
-            }
-            if (!entry.obsolete && lines.nul.value(index)) {
-                catalog.problems.append({CatalogProblem::Nul, QStringLiteral("第 %1 行：“%2”的译文含有 NUL 字符（\\0），没有写入。").arg(entry.line).arg(ShortText(entry.source))});
-                continue;
-            }
-            entry.translation = text(po_message_msgstr(message));
-            entry.finished = !po_message_is_fuzzy(message) && !entry.translation.isEmpty();
-            catalog.entries.append(entry);
+            const bool obsolete = po_message_is_obsolete(message);
+            const int line = obsolete ? obsoleteLines.value(obsoleteIndex++) : 0;
+            if (*po_message_msgid(message)) // not the header
+                messages.append({message, po_message_msgid_plural(message) != nullptr,
+                                 obsolete ? line : msgstrLine(message, iterator), false, obsolete});
         }
         po_message_iterator_free(iterator);
+    }
+    findNuls(messages, bytes);
+    Catalog catalog;
+    for (const PoMessage &found : messages) {
+        po_message_t message = found.message;
+        CatalogEntry entry;
+        entry.line = found.line;
+        entry.obsolete = found.obsolete;
+        undecodable = false;
+        entry.source = text(po_message_msgid(message));
+        entry.context = text(po_message_msgctxt(message));
+        entry.note = text(po_message_extracted_comments(message)).trimmed();
+        entry.comment = text(po_message_comments(message)).trimmed();
+        entry.oldSource = text(po_message_prev_msgid(message));
+        for (int i = 0; po_filepos_t place = po_message_filepos(message, i); ++i)
+            entry.places.append({QFile::decodeName(po_filepos_file(place)), int(po_filepos_start_line(place))});
+        entry.translation = text(po_message_msgstr(message));
+        entry.finished = !po_message_is_fuzzy(message) && !entry.translation.isEmpty();
+        if (entry.obsolete && (found.plural || found.nul || undecodable))
+            continue; // never written: nothing to report
+        if (found.plural)
+            catalog.problems.append(MakeCatalogProblem(CatalogProblem::Plural, entry.line, entry.source));
+        else if (found.nul && !po_message_is_fuzzy(message))
+            catalog.problems.append(MakeCatalogProblem(CatalogProblem::Nul, entry.line, entry.source));
+        else if (undecodable && entry.finished)
+            catalog.problems.append(MakeCatalogProblem(CatalogProblem::BadCharacter, entry.line, entry.source));
+        else
+            catalog.entries.append(entry);
     }
     return catalog;
 }

@@ -13,6 +13,7 @@
 #include <QXmlStreamWriter>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -145,9 +146,33 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
     file.commit();
 }
 
-// The text of the element the reader stands on, <byte value="x…"/> read back as
-// its character; an entity the reader could not resolve is named in `entity`.
-QString readTsText(QXmlStreamReader &xml, QString *entity, const QStringList &external, const QString &decoded)
+// What makes a message's texts other than plain text: the first found.
+struct TsOdd {
+    std::optional<CatalogProblem::Kind> kind;
+    QString detail; // the element's or the entity's name
+    void note(CatalogProblem::Kind found, const QString &name = QString())
+    {
+        if (!kind) {
+            kind = found;
+            detail = name;
+        }
+    }
+};
+
+// The character a <byte value="x…"/> (or value="…" in decimal) stands for; none when it names none.
+std::optional<char32_t> byteValue(QStringView value)
+{
+    bool ok = false;
+    const uint code = value.startsWith(u'x') ? value.mid(1).toUInt(&ok, 16) : value.toUInt(&ok, 10);
+    if (!ok || code > 0x10FFFF)
+        return std::nullopt;
+    return char32_t(code);
+}
+
+// The text of the element the reader stands on, <byte value="x…"/> read back
+// as its character. An entity the reader could not resolve or another element
+// is noted in `odd`; in a translation, a NUL or a lone surrogate too.
+QString readTsText(QXmlStreamReader &xml, TsOdd &odd, bool translation, const QStringList &external, const QString &decoded)
 {
     const qint64 start = xml.characterOffset();
     QString text;
@@ -155,13 +180,17 @@ QString readTsText(QXmlStreamReader &xml, QString *entity, const QStringList &ex
         if (xml.isCharacters()) {
             text += xml.text();
         } else if (xml.isEntityReference()) {
-            *entity = xml.name().toString();
+            odd.note(CatalogProblem::Entity, xml.name().toString());
         } else if (xml.isStartElement()) {
-            const QStringView value = xml.attributes().value(QLatin1String("value"));
-            bool ok = false;
-            const uint code = value.startsWith(u'x') ? value.mid(1).toUInt(&ok, 16) : value.toUInt(&ok, 10);
-            if (xml.name() == QLatin1String("byte") && ok && code < 0x10000)
-                text += QChar(char16_t(code));
+            const std::optional<char32_t> code = byteValue(xml.attributes().value(QLatin1String("value")));
+            if (xml.name() != QLatin1String("byte") || !code)
+                odd.note(CatalogProblem::Markup, xml.name().toString());
+            else if (*code == 0 && translation)
+                odd.note(CatalogProblem::Nul);
+            else if (*code < 0x10000)
+                text += QChar(char16_t(*code)); // a surrogate too, judged below
+            else
+                text += QChar::fromUcs4(*code);
             xml.skipCurrentElement();
         }
     }
@@ -170,8 +199,10 @@ QString readTsText(QXmlStreamReader &xml, QString *entity, const QStringList &ex
         const QStringView raw = QStringView(decoded).mid(start, xml.characterOffset() - start);
         for (const QString &name : external)
             if (raw.contains(QLatin1Char('&') + name + QLatin1Char(';')))
-                *entity = name;
+                odd.note(CatalogProblem::Entity, name);
     }
+    if (translation && !QStringView(text).isValidUtf16())
+        odd.note(CatalogProblem::BadCharacter);
     return text;
 }
 
@@ -190,11 +221,11 @@ Catalog readTs(const QString &path)
     Catalog catalog;
     CatalogEntry entry;
     bool plural = false;
-    QString entity;
+    TsOdd odd;
     QString owner;        // the context's name
     QStringList external; // entities whose text is outside the file
     QString decoded;      // the file's text, where it declares such entities
-    const auto text = [&] { return readTsText(xml, &entity, external, decoded); };
+    const auto text = [&](bool translation = false) { return readTsText(xml, odd, translation, external, decoded); };
     while (!xml.atEnd() && !xml.hasError()) {
         xml.readNext();
         if (xml.isDTD()) {
@@ -208,11 +239,13 @@ Catalog readTs(const QString &path)
             continue;
         const QStringView name = xml.name();
         if (xml.isEndElement()) {
-            if (plural)
-                catalog.problems.append({CatalogProblem::Plural, QStringLiteral("第 %1 行：“%2”是复数形式的条目，没有写入。").arg(entry.line).arg(ShortText(entry.source))});
-            else if (!entity.isNull())
-                catalog.problems.append({CatalogProblem::Entity, QStringLiteral("第 %1 行：“%2”含有无法展开的实体 &%3;，没有写入。").arg(entry.line).arg(ShortText(entry.source), entity)});
-            else
+            // An unfinished or obsolete translation is not written: only an entity or plural forms are worth a word then.
+            const bool written = entry.finished && !entry.obsolete;
+            if (plural && !entry.obsolete)
+                catalog.problems.append(MakeCatalogProblem(CatalogProblem::Plural, entry.line, entry.source));
+            else if (odd.kind && (written || (*odd.kind == CatalogProblem::Entity && !entry.obsolete)))
+                catalog.problems.append(MakeCatalogProblem(*odd.kind, entry.line, entry.source, odd.detail));
+            else if (!plural && !odd.kind)
                 catalog.entries.append(entry);
         } else if (name == QLatin1String("name")) {
             owner = text();
@@ -220,7 +253,7 @@ Catalog readTs(const QString &path)
             entry = CatalogEntry();
             entry.owner = owner;
             entry.line = int(xml.lineNumber());
-            entity = QString();
+            odd = TsOdd();
             plural = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
         } else if (name == QLatin1String("location")) {
             entry.places.append({attribute(xml, "filename"), attribute(xml, "line").toInt()});
@@ -236,9 +269,11 @@ Catalog readTs(const QString &path)
             entry.oldSource = text();
         } else if (name == QLatin1String("translation")) {
             const QString type = attribute(xml, "type");
-            entry.translation = text();
+            if (xml.attributes().value(QLatin1String("variants")) == QLatin1String("yes"))
+                odd.note(CatalogProblem::Variants);
+            entry.translation = text(true);
             entry.obsolete = type == u"vanished" || type == u"obsolete";
-            entry.finished = (type.isEmpty() || type == u"vanished") && !entry.translation.isEmpty();
+            entry.finished = (type.isEmpty() || type == u"vanished") && (!entry.translation.isEmpty() || odd.kind);
         }
     }
     if (xml.hasError())
