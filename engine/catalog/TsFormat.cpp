@@ -50,11 +50,11 @@ void appendElement(QString &out, const char *name, const QString &text)
 
 // The messages of entries [from, to), laid out as Qt's writer lays them out
 // after the context's name.
-QByteArray tsMessages(const Catalog &catalog, qsizetype from, qsizetype to)
+QByteArray tsMessages(const std::vector<const CatalogEntry *> &entries, qsizetype from, qsizetype to)
 {
     QString out;
     for (qsizetype i = from; i < to; ++i) {
-        const CatalogEntry &entry = catalog.entries[i];
+        const CatalogEntry &entry = *entries[size_t(i)];
         out += QLatin1String("\n        <message>");
         for (const CatalogPlace &place : entry.places) {
             out += QLatin1String("\n            <location filename=");
@@ -87,18 +87,25 @@ QByteArray takeWritten(QBuffer &buffer)
     return bytes;
 }
 
-// The entries, those of one owner together, the owners in the order first met
+// The entries' order, those of one owner together, the owners in the order first met
 // (Linguist lists a context's messages together, whatever order they come in).
-Catalog groupedByOwner(const Catalog &catalog)
+// One look-up an entry: a tree has about as many owners as files.
+std::vector<const CatalogEntry *> groupedByOwner(const Catalog &catalog)
 {
     QHash<QString, qsizetype> rank;
-    for (const CatalogEntry &entry : catalog.entries)
-        rank.insert(entry.owner, rank.value(entry.owner, rank.size()));
-    Catalog grouped;
-    grouped.entries = catalog.entries;
-    if (rank.size() > 1)
-        std::stable_sort(grouped.entries.begin(), grouped.entries.end(),
-                         [&](const CatalogEntry &a, const CatalogEntry &b) { return rank[a.owner] < rank[b.owner]; });
+    std::vector<std::vector<const CatalogEntry *>> owners;
+    for (const CatalogEntry &entry : catalog.entries) {
+        qsizetype &at = rank[entry.owner]; // one look-up: 0 for an owner not met yet
+        if (at == 0) {
+            owners.emplace_back();
+            at = qsizetype(owners.size());
+        }
+        owners[size_t(at - 1)].push_back(&entry);
+    }
+    std::vector<const CatalogEntry *> grouped;
+    grouped.reserve(size_t(catalog.entries.size()));
+    for (const std::vector<const CatalogEntry *> &owner : owners)
+        grouped.insert(grouped.end(), owner.begin(), owner.end());
     return grouped;
 }
 
@@ -118,29 +125,38 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
         xml.writeAttribute(QStringLiteral("language"), language);
     if (!sourceLanguage.isEmpty())
         xml.writeAttribute(QStringLiteral("sourcelanguage"), sourceLanguage);
-    const Catalog grouped = groupedByOwner(catalog);
-    for (qsizetype from = 0; from < grouped.entries.size() || from == 0;) {
-        const QString owner = grouped.entries.value(from).owner;
+    const std::vector<const CatalogEntry *> grouped = groupedByOwner(catalog);
+    const qsizetype entries = qsizetype(grouped.size());
+    // The contexts' own lines first, by Qt's writer; then every context's messages in
+    // parts on every core at once (a tree has a context a file: threads started for
+    // each would cost more than its messages), each part into the file once those
+    // before it are. A part never spans two contexts.
+    struct Part {
+        qsizetype from, to;
+        QByteArray before; // the lines of its context that come first, in a context's first part
+    };
+    std::vector<Part> parts;
+    for (qsizetype from = 0; from < entries || from == 0;) {
+        const QString owner = from < entries ? grouped[size_t(from)]->owner : QString();
         qsizetype to = from;
-        while (to < grouped.entries.size() && grouped.entries[to].owner == owner)
+        while (to < entries && grouped[size_t(to)]->owner == owner)
             ++to;
         xml.writeStartElement(QStringLiteral("context"));
         xml.writeTextElement(QStringLiteral("name"), owner.isEmpty() ? context : owner);
-        file.write(takeWritten(buffer));
-        // The messages are written in parts on every core, each part into the file once those before it are.
-        std::vector<QByteArray> parts((to - from + MessagesPerPart - 1) / MessagesPerPart);
-        ParallelForInOrder(int(parts.size()), 0, [&](int part) {
-            const qsizetype first = from + part * MessagesPerPart;
-            parts[part] = tsMessages(grouped, first, qMin(to, first + MessagesPerPart));
-        }, [&](int part) {
-            file.write(parts[part]);
-            parts[part] = QByteArray();
-        });
+        parts.push_back({from, qMin(to, from + MessagesPerPart), takeWritten(buffer)});
+        for (qsizetype first = from + MessagesPerPart; first < to; first += MessagesPerPart)
+            parts.push_back({first, qMin(to, first + MessagesPerPart), QByteArray()});
         xml.writeEndElement();
         if (to == from)
             break; // an empty catalog: one empty context
         from = to;
     }
+    ParallelForInOrder(int(parts.size()), 0, [&](int part) {
+        parts[part].before += tsMessages(grouped, parts[part].from, parts[part].to);
+    }, [&](int part) {
+        file.write(parts[part].before);
+        parts[part].before = QByteArray();
+    });
     xml.writeEndDocument();
     file.write(takeWritten(buffer));
     file.commit();

@@ -156,6 +156,9 @@ bool marksNoTranslation(QStringView comment)
         const qsizetype end = at + word.size();
         return end <= comment.size() && comment.sliced(at, word.size()) == word && (end == comment.size() || !comment[end].isLetterOrNumber());
     };
+    // Every mark holds "tr", "TR" or "18n": most comments hold none, found at the speed of a search.
+    if (!comment.contains(u"tr") && !comment.contains(u"TR") && !comment.contains(u"18n"))
+        return false;
     for (qsizetype at = 0; at < comment.size(); ++at) {
         if (at > 0 && classOf(comment[at - 1]) != Blank && comment[at - 1].isLetterOrNumber())
             continue; // inside a word
