@@ -1,8 +1,9 @@
 #include "app/CommandLine.h"
 
+#include "app/words/ProblemWords.h"
+
 #include "engine/catalog/Catalog.h"
 #include "engine/Document.h"
-#include "engine/files/ErrorText.h"
 #include "engine/files/FileError.h"
 #include "engine/replace/OwnLiterals.h"
 #include "engine/files/ParallelFor.h"
@@ -280,11 +281,15 @@ void writeToStandardOutput(const Catalog &catalog, const QString &context, const
 {
     QTemporaryFile file(QDir::tempPath() + (options.po ? QStringLiteral("/zelvane-XXXXXX.po") : QStringLiteral("/zelvane-XXXXXX.ts")));
     if (!file.open())
-        throw FileError(QStringLiteral("无法建立临时文件：%1").arg(FileErrorReason(file)));
+        throw DeviceError(Problem::CannotWriteOutput, QString(), file);
     WriteCatalog(catalog, file.fileName(), context, options.language, options.sourceLanguage, options.po);
     const QByteArray bytes = Utf8NoBomFile::ReadBytes(file.fileName());
     if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) || std::fflush(stdout) != 0)
-        throw FileError(QStringLiteral("无法写入标准输出：%1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    {
+        Problem problem = ProblemAbout(Problem::CannotWriteOutput, QString());
+        problem.systemError = errno;
+        throw FileError(problem);
+    }
 }
 
 int exportCommand(const Options &options)
@@ -306,18 +311,18 @@ int exportCommand(const Options &options)
         if (toFile)
             earlier = earlierCatalog(output);
     } catch (const FileError &error) {
-        report(error.message() + QStringLiteral("（没有改动它）"));
+        report(ProblemWords(error.problems()) + QStringLiteral("（没有改动它）"));
         return 1;
     }
     const QString folder = output.absolutePath();
     // Each file read, scanned and turned into its catalog rows on every core, and merged in order.
     struct Read {
-        QString error;
+        Problems error;
         CatalogRows rows;
         qsizetype strings = 0;
-        QString note; // a mark of an interrupted write beside the file, which an export leaves as it is
+        Problems note; // a mark of an interrupted write beside the file, which an export leaves as it is
     };
-    QStringList problems;
+    QList<Problems> problems;
     qsizetype files = 0, strings = 0;
     CatalogMerger merger;
     const QDir current = QDir::current(); // asked once, not once a file
@@ -326,7 +331,7 @@ int exportCommand(const Options &options)
         if (!document.error.isEmpty())
             return Read{document.error, {}, 0};
         const CatalogSource source{current.absoluteFilePath(path), document.text, document.rows, document.found, true};
-        return Read{QString(), PrepareCatalogRows(source, folder), document.found.size(), document.recovered};
+        return Read{{}, PrepareCatalogRows(source, folder), document.found.size(), document.recovered};
     }, [&](Read file) {
         ++files;
         if (!file.note.isEmpty())
@@ -339,8 +344,8 @@ int exportCommand(const Options &options)
         merger.add(std::move(file.rows));
         strings += file.strings;
     });
-    for (const QString &problem : problems)
-        report(problem);
+    for (const Problems &problem : problems)
+        report(ProblemWords(problem));
     Catalog catalog = merger.take();
     const int dataPlaces = DataPlaces(catalog);
     const int data = options.all ? 0 : LeaveOutData(catalog);
@@ -356,7 +361,7 @@ int exportCommand(const Options &options)
         else
             WriteCatalog(catalog, options.output, context, options.language, options.sourceLanguage, options.po);
     } catch (const FileError &error) {
-        report(error.message());
+        report(ProblemWords(error.problems()));
         return 1;
     }
     QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条，写入 %4；失败 %5 个。\n")
@@ -378,10 +383,10 @@ int exportCommand(const Options &options)
 struct Imported {
     enum { Failed, LeftAlone, Written } outcome = LeftAlone;
     qsizetype strings = 0;
-    QString problem;
+    Problems problem;
     QStringList warnings; // translations that would break their literal or its format
-    QStringList notes;    // what earlier runs stopped half-way had left, and was put right
-    QStringList unwritable; // translations that cannot be written into their raw string
+    Problems notes;       // what earlier runs stopped half-way had left, and was put right
+    Problems unwritable;  // translations that cannot be written into their raw string or form
     QSet<const CatalogEntry *> used;
     QSet<const CatalogEntry *> written;    // translations a string here already holds
     QSet<const CatalogEntry *> unfinished; // translations marked unfinished or fuzzy, of strings here
@@ -428,7 +433,7 @@ struct TreeFlows {
 
 Imported importInto(const QString &path, const CatalogIndex &catalog, const TreeFlows *tree, bool dryRun, bool again = false)
 {
-    const MayRestore restore = [](const QString &) { return true; };
+    const MayRestore restore = [](const Problem &) { return true; };
     Document document = Document::Load(path, true, dryRun ? MayRestore() : restore);
     Imported imported;
     imported.strings = document.found.size();
@@ -437,7 +442,7 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, const Tree
         imported.problem = document.marked ? document.recovered : document.error;
         return imported;
     }
-    imported.notes << document.recovered;
+    imported.notes += document.recovered;
     // A form's rows are its texts; a C++ file's strings are its whole literals, joined as the compiler joins them.
     const bool code = !document.rows.xml;
     QList<LiteralSpan> spans = document.rows.spans;
@@ -464,11 +469,10 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, const Tree
     if (!fill.notWritableRows.isEmpty()) {
         const SourceLines lines(document.text);
         for (const int row : fill.notWritableRows) {
-            const QString line = QString::number(lines.lineOf(spans[row].start));
-            imported.unwritable << (code
-                ? QStringLiteral("%1 第 %2 行：译文含有原始字符串的结束符 )%3\"，写不进这个原始字符串，没有写入。")
-                      .arg(document.path, line, delimiters[row])
-                : QStringLiteral("%1 第 %2 行：译文含有 XML 无法容纳的字符，没有写入。").arg(document.path, line));
+            Problem problem = ProblemAt(code ? Problem::RawStringCannotHold : Problem::FormCannotHold, document.path,
+                                        lines.lineOf(spans[row].start), 0);
+            problem.detail = delimiters.value(row);
+            imported.unwritable << problem;
         }
     }
     if (fill.counts.filled == 0)
@@ -487,7 +491,7 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, const Tree
     request.spans = spans;
     try {
         const ReplaceResult result = ReplaceAndSave(request);
-        imported.notes << result.recovered;
+        imported.notes += result.recovered;
         if (result.refusal == Refusal::ChangedOnDisk && !again) { // another Zelvane wrote it meanwhile: once more from what it wrote
             Imported next = importInto(path, catalog, tree, false, true);
             next.notes = imported.notes + next.notes;
@@ -496,31 +500,25 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, const Tree
         imported.outcome = result.written ? Imported::Written : Imported::LeftAlone;
         if (result.refusal != Refusal::None) { // read-only, or changed since it was read: not asked here
             imported.outcome = Imported::Failed;
-            imported.problem = result.refusalText;
+            imported.problem = {ProblemAbout(result.refusal == Refusal::ReadOnly ? Problem::ReadOnly : Problem::ChangedOnDisk, path)};
         }
     } catch (const FileError &error) {
         imported.outcome = Imported::Failed;
-        imported.problem = error.message();
+        imported.problem = error.problems();
     }
     return imported;
 }
 
 // Each kind of translation the catalog holds but the import could not write, counted.
-QString notWrittenSummary(const QList<CatalogProblem> &problems, int unwritable)
+QString notWrittenSummary(const Problems &problems)
 {
-    int counts[CatalogProblem::KindCount] = {};
-    for (const CatalogProblem &problem : problems)
+    int counts[Problem::KindCount] = {};
+    for (const Problem &problem : problems)
         ++counts[problem.kind];
-    const QString words[CatalogProblem::KindCount] = {
-        QStringLiteral("复数形式 %1 条"), QStringLiteral("含 NUL %1 条"), QStringLiteral("实体无法展开 %1 条"),
-        QStringLiteral("同一原文两种译法 %1 条"), QStringLiteral("分成几种长度 %1 条"), QStringLiteral("含有元素 %1 条"),
-        QStringLiteral("含有无法编码的字符 %1 条")};
     QStringList parts;
-    for (int kind = 0; kind < CatalogProblem::KindCount; ++kind)
+    for (int kind = 0; kind < Problem::KindCount; ++kind)
         if (counts[kind] > 0)
-            parts << words[kind].arg(counts[kind]);
-    if (unwritable > 0)
-        parts << QStringLiteral("写不进原始字符串 %1 处").arg(unwritable);
+            parts << ProblemCountWords(Problem::Kind(kind), counts[kind]);
     return parts.join(QStringLiteral("，"));
 }
 
@@ -600,14 +598,15 @@ int importCommand(const Options &options)
     try {
         catalog = ReadCatalog(options.catalog);
     } catch (const FileError &error) {
-        report(error.message());
+        report(ProblemWords(error.problems()));
         return 1;
     }
     int failed = 0;
     const CatalogIndex index(catalog);
     QStringList problems;
-    for (const CatalogProblem &problem : catalog.problems)
-        problems << QStringLiteral("%1 %2").arg(options.catalog, problem.text);
+    Problems notWritten = catalog.problems; // and those of the files, as they come
+    for (const Problem &problem : catalog.problems)
+        problems << ProblemWords(problem);
     const QStringList sources = sourceFiles(options.paths, &failed);
     if (!belongsToTree(matchTree(catalog, options.catalog, sources), options, &problems))
         return 1;
@@ -624,7 +623,6 @@ int importCommand(const Options &options)
         });
         tree->flows.resolve();
     }
-    int unwritable = 0;
     QSet<const CatalogEntry *> used, already, unfinished;
     int files = 0, written = 0, alone = 0, leftAsData = 0;
     qsizetype strings = 0;
@@ -634,17 +632,18 @@ int importCommand(const Options &options)
     }, [&](const Imported &result) {
         ++files;
         leftAsData += result.leftAsData;
-        for (const QString &note : result.notes)
-            if (!note.isEmpty())
-                problems << note;
+        if (!result.notes.isEmpty())
+            problems << ProblemWords(result.notes);
         strings += result.strings;
-        problems << result.warnings << result.unwritable;
-        unwritable += int(result.unwritable.size());
+        problems << result.warnings;
+        for (const Problem &problem : result.unwritable)
+            problems << ProblemWords(problem);
+        notWritten += result.unwritable;
         used.unite(result.used);
         already.unite(result.written);
         unfinished.unite(result.unfinished);
         if (result.outcome == Imported::Failed) {
-            problems << result.problem;
+            problems << ProblemWords(result.problem);
             ++failed;
         }
         written += result.outcome == Imported::Written;
@@ -655,11 +654,11 @@ int importCommand(const Options &options)
         report(problem);
     print(stdout, diff);
     const QString verb = options.dryRun ? QStringLiteral("会改动") : QStringLiteral("写入");
-    const QString notWritten = notWrittenSummary(catalog.problems, unwritable);
+    const QString notWrittenWords = notWrittenSummary(notWritten);
     QString summary = QStringLiteral("读取 %1 个文件：字符串 %2 个，条目 %3 条；%4 %5 个文件，未改动 %6 个，失败 %7 个。")
                           .arg(files).arg(strings).arg(catalog.entries.size()).arg(verb).arg(written).arg(alone).arg(failed);
-    if (!notWritten.isEmpty())
-        summary += QStringLiteral("没有写入的译文：%1。").arg(notWritten);
+    if (!notWrittenWords.isEmpty())
+        summary += QStringLiteral("没有写入的译文：%1。").arg(notWrittenWords);
     if (leftAsData > 0)
         summary += QStringLiteral("有译文的字符串中 %1 处看来是程序用的数据，保持原样（要全部写入请加 --all）。").arg(leftAsData);
     if (!unfinished.isEmpty())

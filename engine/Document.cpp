@@ -12,8 +12,8 @@ Document Document::Load(const QString &path, bool codeStrings, const MayRestore 
     try {
         const MarkOutcome mark = RecoverInterruptedWrite(path, mayRestore);
         if (!mark.fileUsable)
-            throw FileError(mark.words);
-        document.recovered = mark.words;
+            throw FileError(mark.problems);
+        document.recovered = mark.problems;
         document.marked = mark.markStays;
         document.bytes = Utf8NoBomFile::ReadBytes(path);
         if (IsFormPath(path)) {
@@ -26,7 +26,7 @@ Document Document::Load(const QString &path, bool codeStrings, const MayRestore 
             document.rows = ScanRows(document.text, codeStrings);
         }
     } catch (const FileError &error) {
-        document.error = error.message();
+        document.error = error.problems();
         return document;
     }
     document.found = LiteralsAt(document.text, document.rows.spans);

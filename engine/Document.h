@@ -19,8 +19,8 @@ struct Document {
     QStringList found;        // the text at each row's span
     QStringList replacements; // each row's replacement, as found until it is edited
     QStringList written;      // the replacements as the load or the last write left them
-    QString error;            // why the file could not be read, in words for the user; empty when it was
-    QString recovered;        // what the load found of an interrupted write, and did about it, in words for the user
+    Problems error;           // why the file could not be read; none when it was
+    Problems recovered;       // what the load found of an interrupted write, and did about it
     bool marked = false;      // a mark of an interrupted write stays beside the file: a replace refuses it
 
     // Reads and scans the file (a Designer form, *.ui, for its texts); a file

@@ -43,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!isValidUtf8(bytes) || !file.open(QIODevice::ReadOnly) || file.readAll() != bytes)
             fail("the bytes did not come back, or were not valid UTF-8");
     } catch (const FileError &error) {
-        // The bytes before the one the message names are valid; with it they are not.
+        // The bytes before the one the problem names are valid; with it they are not; its line is the one it stands on.
         const qsizetype bad = error.offset();
-        const bool named = error.path() == path && error.message().contains(QStringLiteral("第 %1 个字节").arg(bad + 1));
+        const bool named = error.path() == path && error.problem().line == bytes.left(qMax<qsizetype>(bad, 0)).count('\n') + 1;
         if (isValidUtf8(bytes) || !named || bad < 0 || !isValidUtf8(bytes.left(bad)))
             fail("a wrong refusal");
     }

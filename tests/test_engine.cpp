@@ -9,6 +9,7 @@
 #include "engine/scan/CodeStrings.h"
 #include "engine/scan/CppEscapes.h"
 #include "engine/Document.h"
+#include "app/words/ProblemWords.h"
 #include "engine/files/FileError.h"
 #include "engine/replace/Landing.h"
 #include "engine/replace/OwnLiterals.h"
@@ -42,7 +43,7 @@ template <typename Call> QString failureOf(Call call)
     try {
         call();
     } catch (const FileError &error) {
-        return error.message();
+        return ProblemWords(error.problems());
     }
     return QString();
 }
@@ -59,7 +60,7 @@ QString describe(const QList<Landing> &landings)
 const QByteArray Source = "a(\"hello\"); b(\"world\");\n";
 const QByteArray OldBackup = "an older backup\n";
 const QByteArray Written = "a(\"你好\"); b(\"world\");\n";
-const MayRestore Restore = [](const QString &) { return true; };
+const MayRestore Restore = [](const Problem &) { return true; };
 
 } // namespace
 
@@ -732,7 +733,7 @@ private slots:
         QCOMPARE(QFile::permissions(path("main.cpp.backup")), permissions);
         QVERIFY(!QFileInfo(path("main.cpp.backup")).isSymLink());
         QCOMPARE(readBytes(path("main.cpp.backup")), Source);
-        QCOMPARE(ReplaceConfirmation(request, result), "已经替换 main.cpp。替换前的文件保存在 main.cpp.backup。");
+        QCOMPARE(ReplaceConfirmation(request.path, request.path + ".backup", result.written), "已经替换 main.cpp。替换前的文件保存在 main.cpp.backup。");
         QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup", "real.cpp"}));
     }
 
@@ -750,7 +751,7 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(editedAt, QFileDevice::FileModificationTime));
         }
         const ReplaceResult refused = ReplaceAndSave(request);
-        QVERIFY(refused.refusal == Refusal::ChangedOnDisk && refused.refusalText.contains(path()) && !refused.written);
+        QVERIFY(refused.refusal == Refusal::ChangedOnDisk && !refused.written);
         QCOMPARE(readBytes(path()), edited);
         QCOMPARE(readBytes(path("main.cpp.backup")), OldBackup);
         request.diskBytes.reset();
@@ -763,7 +764,7 @@ private slots:
         QCOMPARE(QFileInfo(path("main.cpp.backup")).lastModified(), editedAt); // the backup keeps the time of the change
 
         request.found = request.replacements; // nothing to change: the same bytes
-        QCOMPARE(ReplaceConfirmation(request, ReplaceAndSave(request)), "main.cpp 没有需要写入的修改。");
+        QCOMPARE(ReplaceConfirmation(request.path, request.path + ".backup", ReplaceAndSave(request).written), "main.cpp 没有需要写入的修改。");
         QCOMPARE(readBytes(path("main.cpp.backup")), edited);
 
         QVERIFY(QFile::rename(path("main.cpp.backup"), path(".main.cpp.backup.old")));
@@ -831,7 +832,7 @@ private slots:
         writeBytes(path(), Source);
         QVERIFY(::chmod(QFile::encodeName(path()).constData(), 0444) == 0);
         const ReplaceResult refused = ReplaceAndSave(request);
-        QVERIFY(refused.refusal == Refusal::ReadOnly && refused.refusalText == "main.cpp 是只读文件。");
+        QVERIFY(refused.refusal == Refusal::ReadOnly);
         QCOMPARE(readBytes(path()), Source);
         request.allowReadOnly = true;
         ReplaceAndSave(request);
@@ -884,7 +885,7 @@ private slots:
                 QCOMPARE(readBytes(path()), fileThere);
                 QCOMPARE(readBytes(path("main.cpp.backup")), backupThere);
                 if (at != ReplaceStep::FileInPlace)
-                    throw FileError("磁盘已满");
+                    throw FileProblem(Problem::CannotWrite, path("main.cpp"), "No space left on device");
             });
         });
         QVERIFY(reached);
@@ -893,14 +894,14 @@ private slots:
             QCOMPARE(entries(), QStringList{".main.cpp.writing"} + names);
             QVERIFY(!Document::Load(path(), true).error.isEmpty()); // a load that may not write leaves it
             const Document reloaded = Document::Load(path(), true, Restore);
-            QVERIFY2(reloaded.recovered.contains("已经用备份 " + path("main.cpp.backup") + " 恢复"), qPrintable(reloaded.recovered));
+            QVERIFY2(ProblemWords(reloaded.recovered).contains("已经用备份 " + path("main.cpp.backup") + " 恢复"), qPrintable(ProblemWords(reloaded.recovered)));
             QCOMPARE(reloaded.bytes, Source);
             QCOMPARE(readBytes(path("other.cpp")), Source);
         }
         QCOMPARE(entries(), names); // nothing temporary stays
         if (step == int(ReplaceStep::FileInPlace) || step == int(ReplaceStep::FileEmptied))
             return;
-        QVERIFY2(message.contains("磁盘已满"), qPrintable(message));
+        QVERIFY2(message.contains("磁盘空间不足"), qPrintable(message));
         QCOMPARE(readBytes(path()), Source);
         QCOMPARE(readBytes(path("main.cpp.backup")), OldBackup);
         ReplaceAndSave(request); // and the next press works
@@ -928,13 +929,13 @@ private slots:
         int status = 0;
         QVERIFY(::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
         QString asked;
-        const Document declined = Document::Load(path(), true, [&](const QString &question) { asked = question; return false; });
+        const Document declined = Document::Load(path(), true, [&](const Problem &found) { asked = RestoreQuestion(found); return false; });
         QVERIFY2(asked.contains("5 字节，共 " + QString::number(Written.size()) + " 字节") && asked.contains(path("main.cpp.backup"))
                      && asked.contains(QString::number(Source.size()) + " 字节"), qPrintable(asked));
-        QVERIFY(declined.error.contains("没有恢复"));
+        QVERIFY(ProblemWords(declined.error).contains("没有恢复"));
         QCOMPARE(readBytes(path()), Written.left(5));
         const Document reloaded = Document::Load(path(), true, Restore);
-        QVERIFY2(reloaded.recovered.contains("已经用备份"), qPrintable(reloaded.recovered));
+        QVERIFY2(ProblemWords(reloaded.recovered).contains("已经用备份"), qPrintable(ProblemWords(reloaded.recovered)));
         QCOMPARE(readBytes(path("other.cpp")), Source);
         QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup", "other.cpp"}));
     }

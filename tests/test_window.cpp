@@ -5,6 +5,8 @@
 
 #include "support/Window.h"
 
+#include "app/words/ProblemWords.h"
+
 #include "ui/Form2.h"
 
 #include <QDesktopServices>
@@ -17,6 +19,8 @@
 #include <QScrollBar>
 #include <QStringListModel>
 #include <QToolTip>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QWindow>
 
 class UrlCatcher : public QObject
@@ -51,6 +55,7 @@ private slots:
     {
         writeBytes(file("a.cpp"), QByteArray("puts(\"你好\");\nputs(\"nul") + '\0' + "inside\");\nputs(\"" + m_long.toUtf8() + "\");\n");
         writeBytes(file("r.cpp"), "puts(\"你好\");\nputs(\"second\");\n");
+        writeBytes(file("bad.cpp"), "x(\"\xff\");\n");
         QByteArray many;
         for (int i = 0; i < 40000; ++i)
             many += "\"r" + QByteArray::number(i) + "\"\n";
@@ -94,6 +99,27 @@ private slots:
         QVERIFY(notice.isVisible());
         QTest::mouseDClick(notice.label1(1), Qt::LeftButton);
         QVERIFY(!notice.isVisible());
+    }
+
+    // Every problem the engine reports has its words, in Chinese, with every
+    // place filled in; and a problem reads the same in the window and on the
+    // command line.
+    void problemWords()
+    {
+        for (int kind = 0; kind < Problem::KindCount; ++kind) {
+            Problem problem = ProblemAt(Problem::Kind(kind), "src/甲.cpp", 7, 3, "Permission denied");
+            problem.other = problem.detail = "src/乙.cpp";
+            problem.text = "Open";
+            const QString words = ProblemWords(problem);
+            QVERIFY2(words.contains(QRegularExpression("[\\x{4e00}-\\x{9fff}]")) && !words.contains(QRegularExpression("%\\d")),
+                     qPrintable(QString::number(kind) + ": " + words));
+        }
+        QProcess exported;
+        exported.start(ZELVANE_PROGRAM, {"export", "-o", "-", file("bad.cpp")});
+        QVERIFY(exported.waitForFinished(60000));
+        const QString err = QString::fromUtf8(exported.readAllStandardError());
+        const QString shown = m_window->load("bad.cpp").section(": ", 1).remove(" [warning]");
+        QVERIFY2(shown.contains("第 1 行第 4 列，第 4 个字节") && err.contains(shown), qPrintable(err + "\n" + shown));
     }
 
     // NUL characters and a literal longer than 32,767 characters stay whole.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/words/ProblemWords.h"
 #include "engine/files/FileError.h"
 #include "platform/MessageBox.h"
 
@@ -58,7 +59,7 @@ void RunEvent(QWidget *form, const QString &title, Procedure &&procedure)
     try {
         procedure();
     } catch (const FileError &error) {
-        ShowFailure(form, error.message(), title);
+        ShowFailure(form, ProblemWords(error.problems()), title);
     } catch (const std::exception &error) {
         ShowFailure(form, QStringLiteral("操作失败：%1").arg(QString::fromLocal8Bit(error.what())), title);
     } catch (...) {

@@ -1,5 +1,7 @@
 #include "ui/Form1.h"
 
+#include "app/words/ProblemWords.h"
+
 #include "engine/Document.h"
 #include "engine/files/FileError.h"
 #include "engine/replace/ReplaceAndSave.h"
@@ -265,14 +267,14 @@ void Form1::File1_DblClick()
         return;
     }
     BusyCursor busy;
-    const MayRestore askFirst = [this](const QString &question) {
-        return AskUnbusy(this, question, loadTitle(), {QStringLiteral("恢复(&R)"), QStringLiteral("取消")}) == 0;
+    const MayRestore askFirst = [this](const Problem &found) {
+        return AskUnbusy(this, RestoreQuestion(found), loadTitle(), {QStringLiteral("恢复(&R)"), QStringLiteral("取消")}) == 0;
     };
     Document document = Document::Load(path, Check3->isChecked(), askFirst);
     if (!document.error.isEmpty()) {
         // SourceText, the lists and Text1 keep what they held, and File1 shows whose they are.
         SelectLoadedFile();
-        ShowFailure(this, document.error, loadTitle());
+        ShowFailure(this, ProblemWords(document.error), loadTitle());
         return;
     }
     Rows->changeAll([&] {
@@ -282,7 +284,7 @@ void Form1::File1_DblClick()
     showNoMatch(false); // about the rows before
     ShowRows(0);
     if (!Doc.recovered.isEmpty())
-        ShowMessageUnbusy(this, Doc.recovered, loadTitle(), MessageIcon::Information);
+        ShowMessageUnbusy(this, ProblemWords(Doc.recovered), loadTitle(), MessageIcon::Information);
 }
 
 // File1 selects the file the rows are of, where it lists it.
@@ -356,20 +358,22 @@ bool Form1::ReplaceInto()
     ReplaceResult result = ::ReplaceAndSave(request);
     while (result.refusal != Refusal::None) { // asked, then pressed again with the allowance
         if (result.refusal == Refusal::ChangedOnDisk) {
-            if (!ConfirmChangedOnDisk(result.refusalText))
+            if (!ConfirmChangedOnDisk(ProblemWords(ProblemAbout(Problem::ChangedOnDisk, request.path))))
                 return false;
             request.diskBytes.reset();
         } else {
-            const QString text = result.refusalText + QStringLiteral("\n仍然替换：写入这个文件，它仍然是只读的。\n取消：什么也不写入。");
+            const QString text = ProblemWords(ProblemAbout(Problem::ReadOnly, request.path)) + QStringLiteral("\n仍然替换：写入这个文件，它仍然是只读的。\n取消：什么也不写入。");
             if (AskUnbusy(this, text, ReplaceTitle(), {QStringLiteral("仍然替换(&W)"), QStringLiteral("取消")}) != 0)
                 return false;
             request.allowReadOnly = true;
         }
         result = ::ReplaceAndSave(request);
     }
-    QString confirmation = ReplaceConfirmation(request, result);
+    const QString backup = SourcePaths::BackupPathFor(request.path);
+    QString confirmation = SourcePaths::IsOrdinaryFile(backup) || !result.written // a hidden backup goes unnamed
+        ? ReplaceConfirmation(request.path, backup, result.written) : QString();
     if (!result.recovered.isEmpty())
-        confirmation = result.recovered + QStringLiteral("\n") + confirmation;
+        confirmation = ProblemWords(result.recovered) + QStringLiteral("\n") + confirmation;
     // The next press applies the rows to the text written.
     Doc.takeWritten(std::move(result), rowsWritten);
     Marks->setText(SourceText, Doc.rows, Check3->isChecked());

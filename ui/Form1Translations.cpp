@@ -9,6 +9,8 @@
 #include "ui/RowMarks.h"
 #include "ui/EventGuard.h"
 #include "ui/Form1.h"
+
+#include "app/words/ProblemWords.h"
 #include "ui/ListBox.h"
 
 #include <QCheckBox>
@@ -34,7 +36,7 @@ void Form1::connectTranslations()
 void Form1::Command5_Click()
 {
     if (Doc.path.isEmpty())
-        throw FileError(QStringLiteral("还没有载入文件。请先在文件列表中双击一个 .cpp 文件。"));
+        throw FileProblem(Problem::NothingToExport, QString());
     const QFileInfo loaded(Doc.path);
     QString filter;
     QString path = AskSavePath(this, exportTitle(), loaded.path() + QLatin1Char('/') + loaded.completeBaseName() + QStringLiteral(".ts"),
@@ -73,7 +75,7 @@ void Form1::Command5_Click()
 void Form1::Command6_Click()
 {
     if (Doc.path.isEmpty())
-        throw FileError(QStringLiteral("还没有载入文件，没有可以填入译文的行。请先在文件列表中双击一个 .cpp 文件。"));
+        throw FileProblem(Problem::NothingToFill, QString());
     const QString path = AskOpenPath(this, importTitle(), QFileInfo(Doc.path).path(), {TsFilter, PoFilter});
     if (path.isEmpty())
         return;
@@ -104,8 +106,8 @@ void Form1::Command6_Click()
         text += QStringLiteral("\n%1 行看来是程序用的数据（灰色），保持原样。").arg(counts.leftAsData);
     if (counts.notWritable)
         text += QStringLiteral("\n%1 行的译文无法写进它的原始字符串，没有填入。").arg(counts.notWritable);
-    for (const CatalogProblem &problem : catalog.problems.mid(0, 5))
-        text += QStringLiteral("\n") + problem.text;
+    for (const Problem &problem : catalog.problems.mid(0, 5))
+        text += QStringLiteral("\n") + ProblemWords(problem);
     if (catalog.problems.size() > 5)
         text += QStringLiteral("\n另有 %1 条译文因为上面这几类原因没有填入。").arg(catalog.problems.size() - 5);
     ShowMessageUnbusy(this, text, importTitle(), MessageIcon::Information);

@@ -5,6 +5,7 @@
 // behind a small table (CatalogFormats.h: TsFormat.cpp, PoFormat.cpp), and
 // translations back into rows (CatalogFill.cpp).
 
+#include "engine/files/Problem.h"
 #include "engine/scan/CodeStrings.h"
 #include "engine/scan/StringUses.h"
 
@@ -40,29 +41,14 @@ struct CatalogEntry {
 Q_DECLARE_TYPEINFO(CatalogPlace, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(CatalogEntry, Q_RELOCATABLE_TYPE);
 
-// An entry a catalog holds but that cannot be written, and why.
-struct CatalogProblem {
-    enum Kind {
-        Plural,       // plural forms
-        Nul,          // a NUL in the translation, however written
-        Entity,       // an entity that is external or not declared
-        Conflict,     // one text translated two ways
-        Variants,     // a .ts translation in length variants
-        Markup,       // an element inside a text (<b>…</b>), or a <byte/> that stands for no character
-        BadCharacter, // a lone surrogate, or bytes the catalog's charset cannot decode
-        KindCount
-    };
-    Kind kind;
-    QString text; // in words for the user, naming its line in the catalog
-};
-
-// The problem of the entry at `line` whose text is `source`; `detail` names an entity or an element.
-CatalogProblem MakeCatalogProblem(CatalogProblem::Kind kind, int line, const QString &source, const QString &detail = QString());
+// The problem of the entry at `line` of the catalog whose text is `source`;
+// `detail` names an entity or an element.
+Problem MakeCatalogProblem(Problem::Kind kind, const QString &catalog, int line, const QString &source, const QString &detail = QString());
 
 struct Catalog {
     QList<CatalogEntry> entries;
     int undecodable = 0; // rows left out: their escapes stand for bytes, or are malformed
-    QList<CatalogProblem> problems; // entries read but left out
+    Problems problems; // entries read but left out
 };
 
 // A lookup key: the text, and its disambiguation where it has one.
@@ -170,7 +156,7 @@ double TextSimilarity(QStringView a, QStringView b);
 
 // Reads a .ts, .po or .pot, by its extension. A malformed file throws FileError
 // naming the file, line and column. Entries that cannot be written (see
-// CatalogProblem::Kind) are left out, each a problem naming its line; a text
+// Problem::Kind) are left out, each a problem naming its line; a text
 // translated two ways is kept both ways when `keepConflicts` (for a catalog to
 // be updated, not imported).
 Catalog ReadCatalog(const QString &path, bool keepConflicts = false);

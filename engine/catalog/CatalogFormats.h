@@ -20,9 +20,6 @@ struct CatalogFormat {
 extern const CatalogFormat TsFormat;
 extern const CatalogFormat PoFormat;
 
-// A text as a problem quotes it: 40 characters at most.
-QString ShortText(const QString &text);
-
 // The string literals [first, end) stand for, joined; std::nullopt when one cannot be decoded or is malformed.
 std::optional<QString> JoinedText(QStringView text, const QList<CodeLiteral> &literals, qsizetype first, qsizetype end);
 // Where the string that starts at literal `first` ends: the first literal after it that the compiler does not join to it.

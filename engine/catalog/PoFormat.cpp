@@ -1,7 +1,6 @@
 // gettext's .po, read and written through libgettextpo.
 #include "engine/catalog/CatalogFormats.h"
 
-#include "engine/files/ErrorText.h"
 #include "engine/files/FileError.h"
 #include "engine/files/Utf8NoBomFile.h"
 #include "engine/replace/ReplacementChecks.h"
@@ -98,16 +97,12 @@ bool guardedCheck(po_message_t message, po_message_iterator_t iterator, PoProble
     return !problem->reported;
 }
 
-// The problem in words: its place and libgettextpo's reason.
-QString problemWords(const PoProblem &problem)
+// The problem libgettextpo reported, about the catalog.
+FileError catalogError(Problem::Kind kind, const QString &path, const PoProblem &problem)
 {
-    const QString reason = QString::fromUtf8(problem.text);
     const bool hasColumn = problem.column != size_t(-1) && problem.column > 0;
-    return problem.line == 0 ? reason
-        : hasColumn          ? QStringLiteral("第 %1 行第 %2 列：%3").arg(problem.line).arg(problem.column).arg(reason)
-                             : QStringLiteral("第 %1 行：%2").arg(problem.line).arg(reason);
+    return FileError(ProblemAt(kind, path, qint64(problem.line), hasColumn ? qint64(problem.column) : 0, QString::fromUtf8(problem.text)));
 }
-
 // The format flags that let msgfmt --check-format compare a translation's placeholders.
 void setFormats(po_message_t message, const QString &source)
 {
@@ -129,19 +124,22 @@ QByteArray poBytes(po_file_t file, const QString &path)
     PoProblem problem;
 #ifdef Q_OS_LINUX
     const int memory = memfd_create("zelvane-po", MFD_CLOEXEC);
-    if (memory < 0)
-        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (memory < 0) {
+        Problem problem = ProblemAbout(Problem::CannotWriteCatalog, path);
+        problem.systemError = errno;
+        throw FileError(problem);
+    }
     QFile written;
     written.open(memory, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     const QByteArray name = "/proc/self/fd/" + QByteArray::number(memory);
 #else
     QTemporaryFile written;
     if (!written.open())
-        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, written.errorString());
+        throw DeviceError(Problem::CannotWriteCatalog, path, written);
     const QByteArray name = QFile::encodeName(written.fileName());
 #endif
     if (!guardedWrite(file, name.constData(), &problem))
-        throw MakeFileError(FileErrorKind::CannotWriteCatalog, path, problemWords(problem));
+        throw catalogError(Problem::CannotWriteCatalog, path, problem);
     written.seek(0);
     return written.readAll();
 }
@@ -226,7 +224,7 @@ void writePo(const Catalog &catalog, const QString &path, const QString &languag
     }
     po_message_iterator_free(iterator);
     const QByteArray bytes = withPlaces(poBytes(file, path), catalog);
-    Utf8NoBomFile::AtomicWriter out(path, FileErrorKind::CannotWriteCatalog);
+    Utf8NoBomFile::AtomicWriter out(path, Problem::CannotWriteCatalog);
     out.write(bytes);
     out.commit();
 }
@@ -317,23 +315,25 @@ QStringDecoder poDecoder(po_file_t file, const QString &path)
     if (charset.isEmpty() || charset == "CHARSET") // a template's placeholder
         charset = "UTF-8";
     QStringDecoder decoder(charset.constData(), QStringConverter::Flag::Stateless);
-    if (!decoder.isValid())
-        throw MakeFileError(FileErrorKind::MalformedCatalog, path,
-                            QStringLiteral("它的字符集 %1 无法识别").arg(QString::fromLatin1(charset)));
+    if (!decoder.isValid()) {
+        Problem problem = ProblemAbout(Problem::UnknownCharset, path);
+        problem.detail = QString::fromLatin1(charset);
+        throw FileError(problem);
+    }
     return decoder;
 }
 
 Catalog readPo(const QString &path)
 {
     if (!QFileInfo(path).isFile())
-        throw MakeFileError(FileErrorKind::CannotReadCatalog, path, QStringLiteral("文件不存在"));
+        throw FileProblem(Problem::CatalogMissing, path);
     PoProblem problem;
     po_file_t file = nullptr;
     const QByteArray name = QFile::encodeName(path);
     if (!guardedRead(name.constData(), &file, &problem) || !file) {
         if (file)
             po_file_free(file);
-        throw MakeFileError(FileErrorKind::MalformedCatalog, path, problemWords(problem));
+        throw catalogError(Problem::MalformedCatalog, path, problem);
     }
     const struct Free { po_file_t file; ~Free() { po_file_free(file); } } release{file};
     QStringDecoder decoder = poDecoder(file, path);
@@ -379,11 +379,11 @@ Catalog readPo(const QString &path)
         if (entry.obsolete && (found.plural || found.nul || undecodable))
             continue; // never written: nothing to report
         if (found.plural)
-            catalog.problems.append(MakeCatalogProblem(CatalogProblem::Plural, entry.line, entry.source));
+            catalog.problems.append(MakeCatalogProblem(Problem::CatalogPlural, path, entry.line, entry.source));
         else if (found.nul && !po_message_is_fuzzy(message))
-            catalog.problems.append(MakeCatalogProblem(CatalogProblem::Nul, entry.line, entry.source));
+            catalog.problems.append(MakeCatalogProblem(Problem::CatalogNul, path, entry.line, entry.source));
         else if (undecodable && entry.finished)
-            catalog.problems.append(MakeCatalogProblem(CatalogProblem::BadCharacter, entry.line, entry.source));
+            catalog.problems.append(MakeCatalogProblem(Problem::CatalogBadCharacter, path, entry.line, entry.source));
         else
             catalog.entries.append(entry);
     }

@@ -1,7 +1,6 @@
 // Qt Linguist's .ts: its messages written by hand, read by QXmlStreamReader.
 #include "engine/catalog/CatalogFormats.h"
 
-#include "engine/files/ErrorText.h"
 #include "engine/files/FileError.h"
 #include "engine/files/ParallelFor.h"
 #include "engine/files/Utf8NoBomFile.h"
@@ -112,7 +111,7 @@ std::vector<const CatalogEntry *> groupedByOwner(const Catalog &catalog)
 void writeTs(const Catalog &catalog, const QString &path, const QString &context, const QString &language,
              const QString &sourceLanguage)
 {
-    Utf8NoBomFile::AtomicWriter file(path, FileErrorKind::CannotWriteCatalog);
+    Utf8NoBomFile::AtomicWriter file(path, Problem::CannotWriteCatalog);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QXmlStreamWriter xml(&buffer);
@@ -164,9 +163,9 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
 
 // What makes a message's texts other than plain text: the first found.
 struct TsOdd {
-    std::optional<CatalogProblem::Kind> kind;
+    std::optional<Problem::Kind> kind;
     QString detail; // the element's or the entity's name
-    void note(CatalogProblem::Kind found, const QString &name = QString())
+    void note(Problem::Kind found, const QString &name = QString())
     {
         if (!kind) {
             kind = found;
@@ -196,13 +195,13 @@ QString readTsText(QXmlStreamReader &xml, TsOdd &odd, bool translation, const QS
         if (xml.isCharacters()) {
             text += xml.text();
         } else if (xml.isEntityReference()) {
-            odd.note(CatalogProblem::Entity, xml.name().toString());
+            odd.note(Problem::CatalogEntity, xml.name().toString());
         } else if (xml.isStartElement()) {
             const std::optional<char32_t> code = byteValue(xml.attributes().value(QLatin1String("value")));
             if (xml.name() != QLatin1String("byte") || !code)
-                odd.note(CatalogProblem::Markup, xml.name().toString());
+                odd.note(Problem::CatalogMarkup, xml.name().toString());
             else if (*code == 0 && translation)
-                odd.note(CatalogProblem::Nul);
+                odd.note(Problem::CatalogNul);
             else if (*code < 0x10000)
                 text += QChar(char16_t(*code)); // a surrogate too, judged below
             else
@@ -215,10 +214,10 @@ QString readTsText(QXmlStreamReader &xml, TsOdd &odd, bool translation, const QS
         const QStringView raw = QStringView(decoded).mid(start, xml.characterOffset() - start);
         for (const QString &name : external)
             if (raw.contains(QLatin1Char('&') + name + QLatin1Char(';')))
-                odd.note(CatalogProblem::Entity, name);
+                odd.note(Problem::CatalogEntity, name);
     }
     if (translation && !QStringView(text).isValidUtf16())
-        odd.note(CatalogProblem::BadCharacter);
+        odd.note(Problem::CatalogBadCharacter);
     return text;
 }
 
@@ -231,7 +230,7 @@ Catalog readTs(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw MakeFileError(FileErrorKind::CannotReadCatalog, path, file.errorString());
+        throw DeviceError(Problem::CannotReadCatalog, path, file);
     const QByteArray bytes = file.readAll();
     QXmlStreamReader xml(bytes);
     Catalog catalog;
@@ -258,9 +257,9 @@ Catalog readTs(const QString &path)
             // An unfinished or obsolete translation is not written: only an entity or plural forms are worth a word then.
             const bool written = entry.finished && !entry.obsolete;
             if (plural && !entry.obsolete)
-                catalog.problems.append(MakeCatalogProblem(CatalogProblem::Plural, entry.line, entry.source));
-            else if (odd.kind && (written || (*odd.kind == CatalogProblem::Entity && !entry.obsolete)))
-                catalog.problems.append(MakeCatalogProblem(*odd.kind, entry.line, entry.source, odd.detail));
+                catalog.problems.append(MakeCatalogProblem(Problem::CatalogPlural, path, entry.line, entry.source));
+            else if (odd.kind && (written || (*odd.kind == Problem::CatalogEntity && !entry.obsolete)))
+                catalog.problems.append(MakeCatalogProblem(*odd.kind, path, entry.line, entry.source, odd.detail));
             else if (!plural && !odd.kind)
                 catalog.entries.append(entry);
         } else if (name == QLatin1String("name")) {
@@ -286,15 +285,14 @@ Catalog readTs(const QString &path)
         } else if (name == QLatin1String("translation")) {
             const QString type = attribute(xml, "type");
             if (xml.attributes().value(QLatin1String("variants")) == QLatin1String("yes"))
-                odd.note(CatalogProblem::Variants);
+                odd.note(Problem::CatalogVariants);
             entry.translation = text(true);
             entry.obsolete = type == u"vanished" || type == u"obsolete";
             entry.finished = (type.isEmpty() || type == u"vanished") && (!entry.translation.isEmpty() || odd.kind);
         }
     }
     if (xml.hasError())
-        throw MakeFileError(FileErrorKind::MalformedCatalog, path,
-                            QStringLiteral("第 %1 行第 %2 列：%3").arg(xml.lineNumber()).arg(xml.columnNumber()).arg(xml.errorString()));
+        throw FileError(ProblemAt(Problem::MalformedCatalog, path, xml.lineNumber(), xml.columnNumber(), xml.errorString()));
     return catalog;
 }
 

@@ -1,35 +1,51 @@
 #pragma once
 
-#include <QString>
+#include "engine/files/Problem.h"
+
+#include <QFileDevice>
+
 #include <stdexcept>
 
-// The one exception the engine throws. Its message is written for the user:
-// Chinese, naming the file and the system's reason.
-// What went wrong with a file; ErrorText words each kind.
-enum class FileErrorKind {
-    Other,
-    CannotRead,         // the file could not be read
-    NotUtf8,            // it is not UTF-8: offset() names the first bad byte
-    CannotWrite,        // it could not be written; it is as it was
-    PartlyWritten,      // writing into it failed half-way: it may hold part of the new text
-    CannotReadCatalog,  // a translation file could not be read
-    MalformedCatalog,   // a translation file is not well formed: nothing was imported
-    CannotWriteCatalog, // a translation file could not be written
-    MalformedForm,      // a Designer form is no well-formed XML
-};
-
+// The one exception the engine throws: a problem, followed by what it left
+// (the file unchanged, emptied, its old text kept in the backup, ...).
 class FileError : public std::runtime_error
 {
 public:
-    explicit FileError(const QString &message, const QString &path = QString(), qint64 offset = -1)
-        : std::runtime_error(message.toStdString()), m_message(message), m_path(path), m_offset(offset) {}
+    explicit FileError(const Problem &problem) : FileError(Problems{problem}) {}
+    explicit FileError(const Problems &problems) : std::runtime_error("zelvane file error"), m_problems(problems) {}
 
-    QString message() const { return m_message; }
-    QString path() const { return m_path; }  // the file it is about, where one is known
-    qint64 offset() const { return m_offset; } // the 0-based byte it is about (not UTF-8), else -1
+    const Problems &problems() const { return m_problems; }
+    const Problem &problem() const { return m_problems.first(); }
+    QString path() const { return problem().file; } // the file it is about, where one is known
+    qint64 offset() const { return problem().kind == Problem::NotUtf8 ? problem().offset : -1; }
+
+    // The same error, followed by what it left.
+    FileError followedBy(Problem::Kind kind, const QString &other = QString()) const
+    {
+        Problem then;
+        then.kind = kind;
+        then.file = path();
+        then.other = other;
+        FileError error = *this;
+        error.m_problems.append(then);
+        return error;
+    }
 
 private:
-    QString m_message;
-    QString m_path;
-    qint64 m_offset;
+    Problems m_problems;
 };
+
+inline FileError FileProblem(Problem::Kind kind, const QString &path, const QString &reason = QString())
+{
+    return FileError(ProblemAbout(kind, path, reason));
+}
+
+// The error of a file operation, with what Qt's device says went wrong;
+// `systemError` the errno of the failed call, for when Qt's words lost it.
+inline FileError DeviceError(Problem::Kind kind, const QString &path, const QFileDevice &device, int systemError = 0)
+{
+    Problem problem = ProblemAbout(kind, path, device.errorString());
+    problem.deviceError = int(device.error());
+    problem.systemError = systemError;
+    return FileError(problem);
+}

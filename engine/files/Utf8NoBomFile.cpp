@@ -1,6 +1,5 @@
 #include "engine/files/Utf8NoBomFile.h"
 
-#include "engine/files/ErrorText.h"
 #include "engine/files/FileError.h"
 
 #include <QFile>
@@ -53,12 +52,12 @@ QByteArray ReadBytes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw MakeFileError(FileErrorKind::CannotRead, path, FileErrorReason(file));
+        throw DeviceError(Problem::CannotRead, path, file);
     if (file.size() > LargestReadableFile)
-        throw MakeFileError(FileErrorKind::CannotRead, path, QStringLiteral("文件过大（超过 1 GB）"));
+        throw FileProblem(Problem::TooLarge, path);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw MakeFileError(FileErrorKind::CannotRead, path, FileErrorReason(file));
+        throw DeviceError(Problem::CannotRead, path, file);
     return bytes;
 }
 
@@ -75,10 +74,11 @@ QString DecodeUtf8(const QByteArray &bytes, const QString &path)
     if (decoder.hasError()) {
         const qsizetype bad = firstInvalidUtf8Byte(bytes);
         const qsizetype lineStart = bytes.lastIndexOf('\n', bad - 1) + 1; // the bytes before `bad` are valid
-        const QString where = QStringLiteral("第 %1 行第 %2 列，")
-                                  .arg(bytes.first(bad).count('\n') + 1)
-                                  .arg(QString::fromUtf8(bytes.sliced(lineStart, bad - lineStart)).size() + 1);
-        throw MakeFileError(FileErrorKind::NotUtf8, path, where, bad);
+        Problem problem = ProblemAbout(Problem::NotUtf8, path);
+        problem.offset = bad;
+        problem.line = int(bytes.first(bad).count('\n') + 1);
+        problem.column = int(QString::fromUtf8(bytes.sliced(lineStart, bad - lineStart)).size() + 1);
+        throw FileError(problem);
     }
     return text;
 }
@@ -86,7 +86,7 @@ QString DecodeUtf8(const QByteArray &bytes, const QString &path)
 QByteArray EncodeUtf8(const QString &text, const QString &path)
 {
     if (!QStringView(text).isValidUtf16())
-        throw MakeFileError(FileErrorKind::CannotWrite, path, QStringLiteral("文本含有无法编码的字符（孤立的代理项）"));
+        throw FileProblem(Problem::CannotEncode, path);
     return text.toUtf8();
 }
 
@@ -101,10 +101,10 @@ bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const 
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file));
+        throw DeviceError(Problem::CannotWrite, path, file);
     errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush())
-        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file, errno));
+        throw DeviceError(Problem::CannotWrite, path, file, errno);
     if (!ApplyStatus(file.handle(), status)) {
         file.cancelWriting();
         return false;
@@ -112,7 +112,7 @@ bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const 
     if (beforeRename)
         beforeRename();
     if (!file.commit())
-        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file));
+        throw DeviceError(Problem::CannotWrite, path, file);
     return true;
 }
 
@@ -120,13 +120,13 @@ void WriteInPlace(const QByteArray &bytes, const QString &path, const std::funct
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw MakeFileError(FileErrorKind::CannotWrite, path, FileErrorReason(file));
-    const auto partly = [&] { return MakeFileError(FileErrorKind::PartlyWritten, path, FileErrorReason(file)); };
+        throw DeviceError(Problem::CannotWrite, path, file);
+    const auto partly = [&] { return DeviceError(Problem::PartlyWritten, path, file); };
     try {
         if (afterEmptied)
             afterEmptied();
     } catch (const FileError &error) {
-        throw FileError(error.message() + QStringLiteral("\r\n文件 %1 已被清空。").arg(path));
+        throw error.followedBy(Problem::LeftEmptied);
     }
     if (file.write(bytes) != bytes.size() || !file.flush())
         throw partly();
@@ -145,7 +145,7 @@ static bool namesDevice(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
 }
 
-AtomicWriter::AtomicWriter(const QString &path, FileErrorKind kind)
+AtomicWriter::AtomicWriter(const QString &path, Problem::Kind kind)
     : m_file(path), m_device(path), m_out(&m_file), m_kind(kind)
 {
     if (namesDevice(path))
@@ -179,7 +179,7 @@ void AtomicWriter::commit()
 
 void AtomicWriter::fail()
 {
-    const FileError error = MakeFileError(m_kind, m_out->fileName(), FileErrorReason(*m_out, errno));
+    const FileError error = DeviceError(m_kind, m_out->fileName(), *m_out, errno);
     if (m_out == &m_file)
         m_file.cancelWriting();
     throw error;

@@ -3,7 +3,7 @@
 // files/: the user's files on disk. Utf8NoBomFile reads and writes them
 // safely, FileStatus keeps their owner and mode, WriteLock keeps two writers
 // apart, SourcePaths names them and walks a tree, ParallelFor works on its
-// files on every core; FileError and ErrorText say what went wrong.
+// files on every core; FileError holds what went wrong, as a Problem.
 
 #include "engine/files/FileError.h"
 #include "engine/files/FileStatus.h"
@@ -62,7 +62,7 @@ void WriteInPlace(const QByteArray &bytes, const QString &path, const std::funct
 class AtomicWriter
 {
 public:
-    AtomicWriter(const QString &path, FileErrorKind kind);
+    AtomicWriter(const QString &path, Problem::Kind kind);
     void write(const QByteArray &bytes);
     void commit();
 
@@ -71,7 +71,7 @@ private:
     QSaveFile m_file;
     QFile m_device;
     QFileDevice *m_out;
-    FileErrorKind m_kind;
+    Problem::Kind m_kind;
 };
 
 } // namespace Utf8NoBomFile

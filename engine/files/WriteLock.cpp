@@ -1,6 +1,7 @@
 #include "engine/files/WriteLock.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -55,8 +56,11 @@ int lockFolder(const QString &folder, const QDeadlineTimer &deadline)
 
 } // namespace
 
-WriteLock::WriteLock(const QString &filePath, int waitMs)
+WriteLock::WriteLock(const QString &filePath, int waitMs) : m_filePath(filePath)
 {
+    QElapsedTimer waited;
+    waited.start();
+    const struct Measure { QElapsedTimer &timer; qint64 &ms; ~Measure() { ms = timer.elapsed(); } } measure{waited, m_waitedMs};
     const QFileInfo file(filePath);
     const QString path = file.absoluteFilePath(), folder = file.absolutePath();
     const QDeadlineTimer deadline(waitMs);
@@ -107,8 +111,9 @@ WriteLock::~WriteLock()
     g_changed.wakeAll();
 }
 
-QString WriteLock::busyText(const QString &filePath)
+Problem WriteLock::busy() const
 {
-    return QStringLiteral("另一个 Zelvane 正在写入 %1 所在的文件夹，等了 10 秒仍没有结束。这个文件没有被修改，请稍后再试。")
-        .arg(filePath);
+    Problem problem = ProblemAbout(Problem::FolderBusy, m_filePath);
+    problem.size = (m_waitedMs + 500) / 1000;
+    return problem;
 }

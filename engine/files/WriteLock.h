@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/files/Problem.h"
+
 #include <QString>
 
 // Keeps two writers from working on the same file at once: threads of this
@@ -17,10 +19,12 @@ public:
 
     // False when another process held it all that time; the file must be left alone.
     bool locked() const { return !m_path.isEmpty(); }
-    // The refusal for the file, in words for the user.
-    static QString busyText(const QString &filePath);
+    // The refusal of the file when it was not had: how long this lock waited.
+    Problem busy() const;
 
 private:
     QString m_path; // empty when it was not had
+    QString m_filePath;
+    qint64 m_waitedMs = 0;
     QString m_folder;
 };

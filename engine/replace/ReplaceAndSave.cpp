@@ -1,6 +1,5 @@
 #include "engine/replace/ReplaceAndSave.h"
 
-#include "engine/files/ErrorText.h"
 #include "engine/files/FileError.h"
 #include "engine/files/FileStatus.h"
 #include "engine/replace/OwnLiterals.h"
@@ -22,21 +21,22 @@ using SourcePaths::IsOrdinaryFile;
 
 namespace {
 
-const QString Unchanged = QStringLiteral("\r\n文件没有被修改。");
-
 void refuseUnlessReplaceable(const ReplaceRequest &request, const QString &target)
 {
     if (request.path.isEmpty())
-        throw FileError(QStringLiteral("还没有载入文件，没有可以写入的修改。"));
+        throw FileProblem(Problem::NothingLoaded, QString());
     const QFileInfo info(target); // a link is judged by what it points to
     if (!info.exists())
-        throw FileError(QStringLiteral("文件 %1 已不存在，无法替换。").arg(target));
+        throw FileProblem(Problem::FileGone, target);
     if (!info.isFile())
-        throw FileError(QStringLiteral("%1 不是一个文件，无法替换。").arg(target));
+        throw FileProblem(Problem::NotAFile, target);
     const QString backup = BackupPathFor(target);
     const QFileInfo backupInfo(backup);
-    if ((backupInfo.exists() || backupInfo.isSymLink()) && !IsOrdinaryFile(backup))
-        throw FileError(QStringLiteral("备份文件名 %1 已被一个文件夹或隐藏文件占用，无法备份。").arg(backup) + Unchanged);
+    if ((backupInfo.exists() || backupInfo.isSymLink()) && !IsOrdinaryFile(backup)) {
+        Problem taken = ProblemAbout(Problem::BackupNameTaken, target);
+        taken.other = backup;
+        throw FileError(taken).followedBy(Problem::LeftUnchanged);
+    }
 }
 
 QByteArray currentBytes(const QString &path)
@@ -44,18 +44,17 @@ QByteArray currentBytes(const QString &path)
     try {
         return Utf8NoBomFile::ReadBytes(path);
     } catch (const FileError &error) {
-        throw FileError(error.message() + Unchanged);
+        throw error.followedBy(Problem::LeftUnchanged);
     }
 }
 
-// The refusal of a file whose bytes changed since the window last loaded or wrote it.
-ReplaceResult changedOnDisk(const QString &target, const QString &recovered)
+// A refusal the caller may ask the user about.
+ReplaceResult refused(Refusal refusal, const Problems &recovered)
 {
-    ReplaceResult refused;
-    refused.recovered = recovered;
-    refused.refusal = Refusal::ChangedOnDisk;
-    refused.refusalText = QStringLiteral("文件 %1 在载入（或上一次替换）之后被修改过，磁盘上的内容已经和载入时不同。").arg(target);
-    return refused;
+    ReplaceResult result;
+    result.recovered = recovered;
+    result.refusal = refusal;
+    return result;
 }
 
 // A hidden name in the same folder as `path`: ".NAME" + suffix. Built from the
@@ -69,12 +68,6 @@ QString hiddenBeside(const QString &path, QLatin1StringView suffix)
 
 // Where an older backup waits, hidden beside it, until the new file is in place.
 QString asidePathFor(const QString &backup) { return hiddenBeside(backup, QLatin1StringView(".old")); }
-
-QString joinedLines(QStringList lines)
-{
-    lines.removeAll(QString());
-    return lines.join(u'\n');
-}
 
 // Whether anything has the name, a dangling link too: one lstat.
 bool present(const QString &path)
@@ -96,28 +89,30 @@ void restoreFromBackup(const QString &target, const QByteArray &backupBytes)
 // An older backup set aside by a replace that stopped before it ended: put back
 // when that replace wrote nothing (the new backup is the file as it is), else
 // deleted, since the backup that replaced it is of a newer generation.
-QString settleAsideBackup(const QString &target)
+Problems settleAsideBackup(const QString &target)
 {
     const QString backup = BackupPathFor(target);
     const QString aside = asidePathFor(backup);
     if (!present(aside))
-        return QString();
+        return {};
     bool replaced = present(backup);
     if (replaced) {
         try {
             replaced = Utf8NoBomFile::ReadBytes(backup) != Utf8NoBomFile::ReadBytes(target);
         } catch (const FileError &) {
-            return QString(); // left for a run that can read them
+            return {}; // left for a run that can read them
         }
     }
     if (replaced) {
         QFile::remove(aside);
-        return QString();
+        return {};
     }
     QFile::remove(backup); // none, or the file's own bytes once more
     if (!QFile::rename(aside, backup))
-        return QString();
-    return QStringLiteral("上一次替换 %1 时被中断：旧的备份已经放回 %2。").arg(target, backup);
+        return {};
+    Problem putBack = ProblemAbout(Problem::OlderBackupPutBack, target);
+    putBack.other = backup;
+    return {putBack};
 }
 
 // What a mark beside the file says, settled as far as `mayRestore` lets: a
@@ -127,34 +122,43 @@ MarkOutcome settleMark(const QString &target, const MayRestore &mayRestore)
 {
     using WritingMark::Finding;
     const WritingMark::Look look = WritingMark::Inspect(target);
-    MarkOutcome outcome{look.words, true, look.finding != Finding::None};
+    MarkOutcome outcome{{}, true, look.finding != Finding::None};
+    if (look.finding == Finding::None)
+        return outcome;
+    outcome.problems = {look.problem};
+    const auto then = [&](Problem::Kind kind, const QString &reason = QString()) {
+        Problem done = ProblemAbout(kind, target, reason);
+        done.other = SourcePaths::BackupPathFor(target);
+        outcome.problems.append(done);
+    };
     switch (look.finding) {
     case Finding::None: break;
     case Finding::Whole: // nothing to put right: the mark goes now, or with the next load that may write
         outcome.markStays = false;
         if (!mayRestore)
-            outcome.words += QStringLiteral("导入（不带 --dry-run）或在窗口中打开它时会删除这个标记。");
+            then(Problem::MarkWillGo);
         else if (QFile::remove(WritingMark::PathFor(target)))
-            outcome.words += QStringLiteral("已经删除这个标记。");
+            then(Problem::MarkRemoved);
         break;
     case Finding::PartWritten:
         outcome.fileUsable = false;
         if (!mayRestore) {
-            outcome.words += QStringLiteral("导入（不带 --dry-run）或在窗口中打开它时会用备份恢复。");
+            then(Problem::WillRestore);
             break;
         }
-        if (!mayRestore(look.words + QStringLiteral("\n\n用备份恢复 %1 吗？现在只写入了一部分的内容会被备份的内容替换。").arg(target))) {
-            outcome.words += QStringLiteral("没有恢复，文件没有载入。");
+        if (!mayRestore(look.problem)) {
+            then(Problem::NotRestored);
             break;
         }
         try {
             restoreFromBackup(target, look.backupBytes);
         } catch (const FileError &error) {
-            outcome.words += QStringLiteral("无法用备份恢复：%1").arg(error.message());
+            then(Problem::RestoreFailed);
+            outcome.problems += error.problems();
             break;
         }
-        outcome = {QStringLiteral("上一次写入 %1 时被中断，文件只写入了一部分：已经用备份 %2 恢复成替换前的内容。")
-                       .arg(target, BackupPathFor(target)), true, false};
+        outcome = {{}, true, false};
+        then(Problem::Restored);
         break;
     case Finding::BackupUnfit: outcome.fileUsable = false; break;
     case Finding::ChangedSince:
@@ -184,17 +188,19 @@ public:
         if (file.rename(m_aside))
             return;
         m_aside.clear();
-        throw FileError(QStringLiteral("无法删除旧的备份文件 %1：%2").arg(backup, FileErrorReason(file)) + Unchanged);
+        FileError stuck = DeviceError(Problem::OldBackupStuck, backup, file);
+        throw stuck.followedBy(Problem::LeftUnchanged);
     }
 
     // The replace failed: the new backup goes, the older one comes back.
-    QString restore()
+    // The replace failed: the new backup goes, the older one comes back; false
+    // when it could not, and waits under its hidden name.
+    bool restore()
     {
         QFile::remove(m_backup);
-        if (m_aside.isEmpty() || QFile::rename(m_aside, m_backup))
-            return QString();
-        return QStringLiteral("\r\n上一次的备份保存在 %1 中。").arg(m_aside);
+        return m_aside.isEmpty() || QFile::rename(m_aside, m_backup);
     }
+    QString aside() const { return m_aside; }
 
     void discard()
     {
@@ -227,15 +233,15 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     refuseUnlessReplaceable(request, target);
     const WriteLock lock(target);
     if (!lock.locked())
-        throw FileError(WriteLock::busyText(target));
+        throw FileError(lock.busy()).followedBy(Problem::LeftUnchanged);
     ReplaceResult result;
-    const MarkOutcome mark = settleMark(target, [](const QString &) { return true; });
+    const MarkOutcome mark = settleMark(target, [](const Problem &) { return true; });
     if (!mark.fileUsable || mark.markStays)
-        throw FileError(mark.words + Unchanged);
-    result.recovered = joinedLines({mark.words, settleAsideBackup(target)});
+        throw FileError(mark.problems).followedBy(Problem::LeftUnchanged);
+    result.recovered = mark.problems + settleAsideBackup(target);
     const QByteArray oldBytes = currentBytes(target);
     if (request.diskBytes && *request.diskBytes != oldBytes)
-        return changedOnDisk(target, result.recovered);
+        return refused(Refusal::ChangedOnDisk, result.recovered);
     OwnLiterals written = applyRows(request);
     result.text = std::move(written.text);
     result.spans = std::move(written.spans);
@@ -244,13 +250,8 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     if (result.bytes == oldBytes)
         return result; // nothing to write: the file and its backup stay as they are
     const FileStatus status = StatusOf(target);
-    if (status.readOnly() && !request.allowReadOnly) {
-        ReplaceResult refused;
-        refused.recovered = result.recovered;
-        refused.refusal = Refusal::ReadOnly;
-        refused.refusalText = QStringLiteral("%1 是只读文件。").arg(QFileInfo(target).fileName());
-        return refused;
-    }
+    if (status.readOnly() && !request.allowReadOnly)
+        return refused(Refusal::ReadOnly, result.recovered);
 
     OldBackup oldBackup(backup);
     bool emptied = false;
@@ -272,10 +273,12 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     } catch (const FileError &error) {
         if (emptied) { // the backup holds the only whole copy now: it stays
             oldBackup.discard();
-            throw FileError(error.message() + QStringLiteral("\r\n替换前的文件完整地保存在 %1 中。").arg(backup));
+            throw error.followedBy(Problem::OldTextKeptInBackup, backup);
         }
         QFile::remove(WritingMark::PathFor(target));
-        throw FileError(error.message() + oldBackup.restore());
+        if (!oldBackup.restore())
+            throw error.followedBy(Problem::OlderBackupKept, oldBackup.aside());
+        throw;
     } catch (...) {
         if (!emptied)
             oldBackup.restore();
@@ -296,20 +299,8 @@ MarkOutcome RecoverInterruptedWrite(const QString &path, const MayRestore &mayRe
         return MarkOutcome();
     const WriteLock lock(path);
     if (!lock.locked())
-        throw FileError(WriteLock::busyText(path));
+        throw FileError(lock.busy());
     MarkOutcome outcome = settleMark(path, mayRestore);
-    outcome.words = joinedLines({outcome.words, settleAsideBackup(path)});
+    outcome.problems += settleAsideBackup(path);
     return outcome;
-}
-
-QString ReplaceConfirmation(const ReplaceRequest &request, const ReplaceResult &result)
-{
-    const QString &target = request.path;
-    const QString fileName = QFileInfo(target).fileName();
-    if (!result.written)
-        return QStringLiteral("%1 没有需要写入的修改。").arg(fileName);
-    const QString backup = BackupPathFor(target);
-    if (!IsOrdinaryFile(backup))
-        return QString();
-    return QStringLiteral("已经替换 %1。替换前的文件保存在 %2。").arg(fileName, QFileInfo(backup).fileName());
 }

@@ -6,6 +6,7 @@
 // ReplacementChecks and RowAnalysis what an edit would break, UnifiedDiff the
 // dry run's diff, and ReplaceAndSave the press itself with its backup.
 
+#include "engine/files/Problem.h"
 #include "engine/replace/ApplyPairs.h"
 #include "engine/scan/ScanLiterals.h"
 
@@ -47,12 +48,11 @@ enum class Refusal {
 struct ReplaceResult
 {
     Refusal refusal = Refusal::None;
-    QString refusalText; // the refusal in words, naming the file
     QString text;
     QList<LiteralSpan> spans;
     QByteArray bytes;
     bool written = false; // false: the file already held these bytes, and nothing on disk changed
-    QString recovered;    // what an earlier replace stopped half-way had left, and was put right, in words
+    Problems recovered;   // what an earlier replace stopped half-way had left, and what was done about it
 };
 
 // The places between the replace's steps on disk, in order. A hook given to
@@ -82,13 +82,13 @@ using ReplaceHook = std::function<void(ReplaceStep)>;
 // NAME.backup then hold.
 ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook = {});
 
-// Whether a load may put right what an interrupted write left: asked with the
-// question for the user (both versions named); none: nothing may be written.
-using MayRestore = std::function<bool(const QString &question)>;
+// Whether a load may put right what an interrupted write left, as found (both
+// versions named); none: nothing may be written.
+using MayRestore = std::function<bool(const Problem &found)>;
 
 // What a load found of an interrupted write beside a file, and did about it.
 struct MarkOutcome {
-    QString words;          // for the user; empty when there was no mark
+    Problems problems;      // what was found and done; none when there was no mark
     bool fileUsable = true; // false: it holds part of a write and was not restored
     bool markStays = false; // a mark stands that a replace would refuse, and leave as it is
 };
@@ -99,11 +99,3 @@ struct MarkOutcome {
 // is not the one that write made and a mark this program did not write are left
 // as they are and reported. Throws FileError when the folder stays locked.
 MarkOutcome RecoverInterruptedWrite(const QString &path, const MayRestore &mayRestore);
-
-// The message after a replace: what was written and where the backup is, or
-// that there was nothing to write; an empty string when the backup is no
-// ordinary file (a hidden one) and nothing is shown.
-QString ReplaceConfirmation(const ReplaceRequest &request, const ReplaceResult &result);
-
-// The title of every message the replace shows.
-inline QString ReplaceTitle() { return QStringLiteral("替换文件"); }

@@ -40,25 +40,23 @@ Parsed parse(const QByteArray &mark)
     return parsed;
 }
 
-// Why a name is no ordinary file of its own, or nothing when it is one: lstat,
-// so that a link is seen as a link.
-QString notOwnFile(const QString &path)
+// What a name is when it is no ordinary file of its own: lstat, so that a link
+// is seen as a link.
+Problem::FileNature natureOf(const QString &path)
 {
     struct stat status;
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return QStringLiteral("不存在");
+        return Problem::Missing;
     if (S_ISLNK(status.st_mode))
-        return QStringLiteral("是一个链接");
+        return Problem::Link;
     if (S_ISDIR(status.st_mode))
-        return QStringLiteral("是一个文件夹");
+        return Problem::Folder;
     if (!S_ISREG(status.st_mode))
-        return QStringLiteral("不是普通文件");
+        return Problem::Special;
     if (status.st_nlink > 1)
-        return QStringLiteral("还有别的名字（硬链接）");
-    return QString();
+        return Problem::HardLinked;
+    return Problem::OrdinaryFile;
 }
-
-Look found(Finding finding, const QString &words) { return Look{finding, QByteArray(), words}; }
 
 } // namespace
 
@@ -78,41 +76,53 @@ Look Inspect(const QString &file)
 {
     const QString mark = PathFor(file);
     const QString backup = SourcePaths::BackupPathFor(file);
-    const QString markIs = notOwnFile(mark);
-    if (markIs == QStringLiteral("不存在"))
+    const Problem::FileNature markIs = natureOf(mark);
+    if (markIs == Problem::Missing)
         return Look();
-    const QString start = QStringLiteral("%1 旁边有上一次写入时留下的标记 %2，").arg(file, mark);
-    if (!markIs.isEmpty())
-        return found(Finding::MarkUnfit, start + QStringLiteral("但它%1，不是 Zelvane 的写入标记：没有处理。").arg(markIs));
+    Look look;
+    look.problem = ProblemAbout(Problem::MarkUnfit, file);
+    look.problem.other = mark;
+    look.problem.detail = backup;
+    const auto found = [&look](Finding finding, Problem::Kind kind) {
+        look.finding = finding;
+        look.problem.kind = kind;
+        return look;
+    };
+    if (markIs != Problem::OrdinaryFile) {
+        look.problem.nature = markIs;
+        return found(Finding::MarkUnfit, Problem::MarkUnfit);
+    }
     Parsed record;
     try {
         record = parse(Utf8NoBomFile::ReadBytes(mark));
     } catch (const FileError &) {
     }
     if (!record.valid)
-        return found(Finding::MarkUnfit, start + QStringLiteral("但无法读懂它的内容：没有处理。"));
+        return found(Finding::MarkUnfit, Problem::MarkUnreadable);
     const QByteArray bytes = Utf8NoBomFile::ReadBytes(file);
+    look.problem.size = bytes.size();
+    look.problem.total = record.newBytes.size();
     if (bytes == record.newBytes || sizeAndHash(bytes) == record.backup)
-        return found(Finding::Whole, start + QStringLiteral("文件是完整的（%1 字节）。").arg(bytes.size()));
-    if (!record.newBytes.startsWith(bytes)) {
-        return found(Finding::ChangedSince,
-                     start + QStringLiteral("但文件在那之后又被修改过（现在 %1 字节）：没有用备份恢复，标记保留。备份 %2 保存着那次写入之前的内容；"
-                                            "确认文件无误后，请删除 %3。").arg(QString::number(bytes.size()), backup, mark));
-    }
-    const QString partly = start + QStringLiteral("文件只写入了一部分（%1 字节，共 %2 字节），").arg(bytes.size()).arg(record.newBytes.size());
-    const QString backupIs = notOwnFile(backup);
-    if (!backupIs.isEmpty())
-        return found(Finding::BackupUnfit, partly + QStringLiteral("而备份 %1 %2：没有恢复。").arg(backup, backupIs));
+        return found(Finding::Whole, Problem::MarkWhole);
+    if (!record.newBytes.startsWith(bytes))
+        return found(Finding::ChangedSince, Problem::ChangedSinceMark);
+    look.problem.nature = natureOf(backup);
+    if (look.problem.nature != Problem::OrdinaryFile)
+        return found(Finding::BackupUnfit, Problem::PartWrittenBackupUnfit);
     QByteArray old;
     try {
         old = Utf8NoBomFile::ReadBytes(backup);
     } catch (const FileError &error) {
-        return found(Finding::BackupUnfit, partly + QStringLiteral("而备份无法读取：%1").arg(error.message()));
+        look.problem.reason = error.problem().reason;
+        look.problem.systemError = error.problem().systemError;
+        look.problem.deviceError = error.problem().deviceError;
+        return found(Finding::BackupUnfit, Problem::PartWrittenBackupUnreadable);
     }
     if (sizeAndHash(old) != record.backup)
-        return found(Finding::BackupUnfit, partly + QStringLiteral("而备份 %1 已经不是那次写入时的备份：没有恢复。").arg(backup));
-    return Look{Finding::PartWritten, old,
-                partly + QStringLiteral("备份 %1 保存着写入之前的完整内容（%2 字节）。").arg(backup).arg(old.size())};
+        return found(Finding::BackupUnfit, Problem::PartWrittenBackupOther);
+    look.problem.offset = old.size();
+    look.backupBytes = old;
+    return found(Finding::PartWritten, Problem::PartWritten);
 }
 
 } // namespace WritingMark

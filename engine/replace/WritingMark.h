@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/files/Problem.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -26,7 +28,7 @@ enum class Finding {
 struct Look {
     Finding finding = Finding::None;
     QByteArray backupBytes; // PartWritten: the bytes that restore the file
-    QString words;          // what was found, for the user
+    Problem problem;        // what was found (none: no mark)
 };
 
 // What the mark beside the file says of it. Changes nothing; throws FileError

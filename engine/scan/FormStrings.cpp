@@ -1,6 +1,5 @@
 #include "engine/scan/FormStrings.h"
 
-#include "engine/files/ErrorText.h"
 #include "engine/files/FileError.h"
 
 #include "engine/files/Utf8NoBomFile.h"
@@ -97,8 +96,7 @@ TextRows ScanFormStrings(QStringView text, const QString &path)
             where.property.clear();
     }
     if (xml.hasError())
-        throw MakeFileError(FileErrorKind::MalformedForm, path,
-                            QStringLiteral("第 %1 行第 %2 列：%3").arg(xml.lineNumber()).arg(xml.columnNumber()).arg(xml.errorString()));
+        throw FileError(ProblemAt(Problem::MalformedForm, path, xml.lineNumber(), xml.columnNumber(), xml.errorString()));
     return rows;
 }
 
@@ -128,12 +126,14 @@ QString DecodeForm(const QByteArray &bytes, const QString &path, QByteArray *enc
     if (encoding->isEmpty())
         return Utf8NoBomFile::DecodeUtf8(bytes, path);
     QStringDecoder decoder(encoding->constData(), QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    const QString name = QString::fromLatin1(*encoding);
+    Problem problem = ProblemAbout(Problem::UnknownFormEncoding, path);
+    problem.detail = QString::fromLatin1(*encoding);
     if (!decoder.isValid())
-        throw MakeFileError(FileErrorKind::MalformedForm, path, QStringLiteral("它声明的编码 %1 无法识别").arg(name));
+        throw FileError(problem);
     const QString text = decoder.decode(bytes);
+    problem.kind = Problem::NotInFormEncoding;
     if (decoder.hasError() || encoded(text, *encoding) != bytes)
-        throw MakeFileError(FileErrorKind::MalformedForm, path, QStringLiteral("它不是它声明的编码 %1").arg(name));
+        throw FileError(problem);
     return text;
 }
 
@@ -168,6 +168,8 @@ QByteArray EncodeForm(const QString &text, const QByteArray &encoding, const QSt
     const QList<uint> points = text.toUcs4();
     const auto unheld = std::find_if(points.cbegin(), points.cend(), [&](uint c) { return !FormEncodingHolds(encoding, c); });
     const QString character = unheld == points.cend() ? QString() : QString::fromUcs4(reinterpret_cast<const char32_t *>(&*unheld), 1);
-    throw MakeFileError(FileErrorKind::CannotWrite, path,
-                        QStringLiteral("界面文件声明的编码 %1 容纳不了字符“%2”").arg(QString::fromLatin1(encoding), character));
+    Problem problem = ProblemAbout(Problem::FormEncodingCannotHold, path);
+    problem.detail = QString::fromLatin1(encoding);
+    problem.text = character;
+    throw FileError(problem);
 }
