@@ -3,10 +3,16 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
+#ifdef SIGXFSZ
+    // A write past the file size limit (ulimit -f) fails with EFBIG and is
+    // reported, file left whole, rather than killing the program half-way.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

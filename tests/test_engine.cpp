@@ -33,6 +33,7 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -800,7 +801,7 @@ private slots:
         QCOMPARE(readBytes(path("main.cpp.backup")), fault == 5 ? QByteArray("<missing>") : OldBackup);
     }
 
-    // Owner, group and mode stay, on the file and its backup; a file with a
+    // Owner, group, mode and a user's extended attribute stay, on the file and its backup; a file with a
     // second name is written into, so both names show the new text; a
     // read-only file is written only when allowed, and stays read-only.
     // A failure once it was emptied says that the backup holds it whole.
@@ -810,14 +811,18 @@ private slots:
             QSKIP("giving files to another owner needs root (CI runs as root)");
         const auto status = [](const QString &file) {
             struct stat info;
+            char tag[16] = {};
+            const bool tagged = ::getxattr(QFile::encodeName(file).constData(), "user.tag", tag, sizeof tag - 1) > 0;
             return ::stat(QFile::encodeName(file).constData(), &info) == 0
-                ? QStringLiteral("%1:%2 %3 %4").arg(info.st_uid).arg(info.st_gid).arg(info.st_mode & 07777, 0, 8).arg(info.st_nlink)
+                ? QStringLiteral("%1:%2 %3 %4 %5").arg(info.st_uid).arg(info.st_gid).arg(info.st_mode & 07777, 0, 8).arg(info.st_nlink)
+                      .arg(tagged ? tag : "untagged")
                 : QStringLiteral("<missing>");
         };
         ReplaceRequest request = loaded();
         for (const int mode : {0664, 0600}) {
             writeBytes(path(), Source);
             QVERIFY(::chown(QFile::encodeName(path()).constData(), 65534, 65534) == 0 && ::chmod(QFile::encodeName(path()).constData(), mode_t(mode)) == 0);
+            ::setxattr(QFile::encodeName(path()).constData(), "user.tag", "blue", 4, 0); // where the file system takes it
             const QString before = status(path());
             ReplaceAndSave(request);
             QCOMPARE(status(path()), before);
@@ -827,7 +832,7 @@ private slots:
         QVERIFY(::link(QFile::encodeName(path()).constData(), QFile::encodeName(path("other.cpp")).constData()) == 0);
         ReplaceAndSave(request);
         QCOMPARE(readBytes(path("other.cpp")), Written);
-        QCOMPARE(status(path()).section(' ', 2), "2");
+        QCOMPARE(status(path()).section(' ', 2, 2), "2");
 
         writeBytes(path(), Source);
         QVERIFY(::chmod(QFile::encodeName(path()).constData(), 0444) == 0);
@@ -837,7 +842,7 @@ private slots:
         request.allowReadOnly = true;
         ReplaceAndSave(request);
         QCOMPARE(readBytes(path()), Written);
-        QCOMPARE(status(path()).section(' ', 1), "444 2");
+        QCOMPARE(status(path()).section(' ', 1, 2), "444 2");
         QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup", "other.cpp"}));
     }
 

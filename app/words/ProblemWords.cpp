@@ -70,14 +70,43 @@ QString systemReason(const Problem &problem)
     return what + QStringLiteral("（") + systemWords(words) + QStringLiteral("）");
 }
 
+// A parser's own words (libgettextpo's, Qt's XML reader's), in Chinese where
+// they are among the common ones, the original kept after them.
+QString parserWords(const QString &english)
+{
+    static const std::pair<const char *, const char16_t *> Known[] = {
+        {"end-of-line within string", u"字符串没有结束就换了行"},
+        {"missing 'msgstr' section", u"缺少 msgstr"},
+        {"missing 'msgid_plural' section", u"缺少 msgid_plural"},
+        {"duplicate message definition", u"同一条消息定义了两次"},
+        {"unknown", u"不认识的关键字"},
+        {"invalid control sequence", u"无效的转义序列"},
+        {"end-of-file within string", u"字符串没有结束文件就结束了"},
+        {"syntax error", u"语法错误"},
+        {"Premature end of document", u"文档提前结束"},
+        {"Opening and ending tag mismatch", u"开始标签和结束标签不一致"},
+        {"Extra content at end of document", u"文档结束后还有内容"},
+        {"Start tag expected", u"这里应当是开始标签"},
+        {"Unexpected", u"出现了不该出现的内容"},
+        {"Invalid XML character", u"含有 XML 不允许的字符"},
+        {"Encountered incorrectly encoded content", u"内容的编码不对"},
+    };
+    for (const auto &[words, chinese] : Known) {
+        if (english.contains(QLatin1String(words)))
+            return QString::fromUtf16(chinese) + QStringLiteral("（") + english + QStringLiteral("）");
+    }
+    return english;
+}
+
 // A parser's reason, with the line and column it names.
 QString parserReason(const Problem &problem)
 {
+    const QString reason = parserWords(problem.reason);
     if (problem.line <= 0)
-        return problem.reason;
+        return reason;
     if (problem.column <= 0)
-        return QStringLiteral("第 %1 行：%2").arg(problem.line).arg(problem.reason);
-    return QStringLiteral("第 %1 行第 %2 列：%3").arg(problem.line).arg(problem.column).arg(problem.reason);
+        return QStringLiteral("第 %1 行：%2").arg(problem.line).arg(reason);
+    return QStringLiteral("第 %1 行第 %2 列：%3").arg(problem.line).arg(problem.column).arg(reason);
 }
 
 QString natureWords(Problem::FileNature nature)
