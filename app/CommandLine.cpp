@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QThread>
 
 #include <atomic>
 #include <cerrno>
@@ -32,6 +33,9 @@
 #include <unistd.h>
 
 namespace {
+
+// Files an import writes at once: each write mostly waits for the disk.
+constexpr int WritingThreads = 16;
 
 const char Usage[] =
     "用法：\n"
@@ -201,11 +205,12 @@ QStringList sourceFiles(const QStringList &paths, int *failed)
 
 // Runs work(path) for every file on every core, showing the progress, and
 // done(result) in the files' order as soon as their work is finished.
-template <typename Work, typename Done> void forEachFile(const QStringList &files, Work work, Done done)
+// Each file's work on every core, or on `threads` threads for work that mostly waits for the disk.
+template <typename Work, typename Done> void forEachFile(const QStringList &files, Work work, Done done, int threads = 0)
 {
     std::vector<decltype(work(QString()))> results(files.size());
     Progress progress(files);
-    ParallelForInOrder(int(files.size()), 0, [&](int i) {
+    ParallelForInOrder(int(files.size()), threads, [&](int i) {
         progress.started(i);
         results[i] = work(files[i]);
         progress.finished();
@@ -627,6 +632,9 @@ int importCommand(const Options &options)
     int files = 0, written = 0, alone = 0, leftAsData = 0;
     qsizetype strings = 0;
     QString diff;
+    // A write waits for the disk to hold the file (and its backup) before the next step: many at once
+    // let the file system put their waits together.
+    const int threads = options.dryRun ? 0 : qMax(QThread::idealThreadCount(), WritingThreads);
     forEachFile(sources, [&](const QString &path) {
         return importInto(path, index, tree ? &*tree : nullptr, options.dryRun);
     }, [&](const Imported &result) {
@@ -649,7 +657,7 @@ int importCommand(const Options &options)
         written += result.outcome == Imported::Written;
         alone += result.outcome == Imported::LeftAlone;
         diff += result.diff;
-    });
+    }, threads);
     for (const QString &problem : problems)
         report(problem);
     print(stdout, diff);

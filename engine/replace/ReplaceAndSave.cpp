@@ -14,7 +14,9 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using SourcePaths::BackupPathFor;
 using SourcePaths::IsOrdinaryFile;
@@ -213,12 +215,55 @@ private:
     QString m_aside;
 };
 
-// NAME's bytes as NAME.backup, with NAME's owner, group, mode and time of change where they may be given.
-void writeBackup(const QByteArray &bytes, const QString &backup, FileStatus status, const std::function<void()> &written)
+// NAME itself under a second name, NAME.backup, when that name still shows
+// the bytes read: nothing copied and nothing to wait for, and the owner, mode,
+// times and attributes are its own. False, nothing left, where the file system
+// has no such names or NAME changed since it was read.
+bool linkBackup(const QString &target, const QByteArray &bytes, const QString &backup)
+{
+#ifdef Q_OS_UNIX
+    if (::linkat(AT_FDCWD, QFile::encodeName(target).constData(), AT_FDCWD, QFile::encodeName(backup).constData(), AT_SYMLINK_FOLLOW) != 0)
+        return false;
+    bool same = false;
+    try {
+        same = Utf8NoBomFile::ReadBytes(backup) == bytes;
+    } catch (const FileError &) {
+    }
+    if (!same)
+        QFile::remove(backup);
+    return same;
+#else
+    Q_UNUSED(target);
+    Q_UNUSED(bytes);
+    Q_UNUSED(backup);
+    return false;
+#endif
+}
+
+// NAME's bytes as NAME.backup, a copy with NAME's owner, group, mode and time
+// of change where they may be given.
+void copyBackup(const QByteArray &bytes, const QString &backup, FileStatus status, const std::function<void()> &written = {})
 {
     status.keepModified = true;
     if (!Utf8NoBomFile::WriteAtomicallyKeeping(bytes, backup, status, written))
         Utf8NoBomFile::WriteAtomicallyKeeping(bytes, backup, status.modeOnly(), written);
+}
+
+// NAME's bytes as NAME.backup: a second name of a file of one name (NAME is
+// renamed over next, and its old file stays as the backup), else a copy. True
+// when it is a second name.
+bool writeBackup(const QString &target, const QByteArray &bytes, const QString &backup, const FileStatus &status,
+                 const std::function<void()> &written)
+{
+    if (status.links > 1) {
+        copyBackup(bytes, backup, status, written);
+        return false;
+    }
+    written();
+    if (linkBackup(target, bytes, backup))
+        return true;
+    copyBackup(bytes, backup, status);
+    return false;
 }
 
 } // namespace
@@ -257,11 +302,13 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     bool emptied = false;
     try {
         reach(ReplaceStep::OldBackupSetAside);
-        writeBackup(oldBytes, backup, status, [&] { reach(ReplaceStep::BackupWritten); });
+        const bool linked = writeBackup(target, oldBytes, backup, status, [&] { reach(ReplaceStep::BackupWritten); });
         reach(ReplaceStep::BackupInPlace);
         const bool replaced = status.links <= 1
             && Utf8NoBomFile::WriteAtomicallyKeeping(result.bytes, target, status, [&] { reach(ReplaceStep::FileWritten); });
         if (!replaced) {
+            if (linked) // NAME is about to be written into: its backup becomes a file of its own first
+                copyBackup(oldBytes, backup, status);
             const QString mark = WritingMark::PathFor(target);
             Utf8NoBomFile::WriteAtomically(WritingMark::Record(oldBytes, result.bytes), mark);
             Utf8NoBomFile::WriteInPlace(result.bytes, target, [&] {
