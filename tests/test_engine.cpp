@@ -20,6 +20,7 @@
 #include "engine/files/SourcePaths.h"
 #include "engine/scan/StringUses.h"
 #include "engine/replace/UnifiedDiff.h"
+#include "engine/scan/Placeholders.h"
 #include "engine/scan/XmlText.h"
 #include "engine/files/Utf8NoBomFile.h"
 #include "engine/files/WriteLock.h"
@@ -1028,8 +1029,32 @@ private slots:
         for (const ReplacementProblem problem : checked)
             listed << names[int(problem)];
         QCOMPARE(listed.join(u' '), problems);
-        QCOMPARE(PlaceholderTokens("%-5.2ld %L2 %% %1d %3 %.x"), QStringList({"ld", "L2", "d", "3"}));
         QCOMPARE(AccessKeyCount("&&&a & b&"), 1);
+    }
+
+    // The one placeholder rule the checks and the uses share: q a Qt marker, p a printf conversion.
+    void placeholders_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("Qt markers") << "%1 of %2, %L1" << "q1 q2 qL1";
+        QTest::newRow("two digits at most") << "%99 %100" << "q99 q10";
+        QTest::newRow("no marker") << "%0 %L 100% %.x %" << "";
+        QTest::newRow("an escaped percent") << "%% %%1 %1" << "q1";
+        QTest::newRow("printf with flags, width, precision") << "%-8.3lf %*d %.*s %+05i" << "plf pd ps pi";
+        QTest::newRow("length modifiers") << "%hhu %I64d %zu %qd %Lg" << "phhu pI64d pzu pqd pLg";
+        QTest::newRow("a width before a letter is printf") << "%1d %2s" << "pd ps";
+        QTest::newRow("the count") << "%n files" << "pn";
+    }
+
+    void placeholders()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, found);
+        QStringList listed;
+        for (const Placeholder &placeholder : FindPlaceholders(text))
+            listed << (placeholder.isPrintf ? "p" : "q") + placeholder.token.toString();
+        QCOMPARE(listed.join(u' '), found);
     }
 };
 
