@@ -348,7 +348,7 @@ bool Form1::ReplaceInto()
             break;
         case PressAnswer::AllRows:
             for (int row = 0; row < Doc.replacements.size(); ++row) {
-                if (RowChanges(Doc.found[row], Doc.replacements[row]))
+                if (RowChanges(Doc.found.at(row), Doc.replacements.at(row)))
                     rowsWritten << row;
             }
             break;
@@ -500,11 +500,11 @@ void Form1::Check3_Click()
     for (int i = 0; i < Doc.rows.spans.size(); ++i) {
         const auto to = rowAt.constFind(Doc.rows.spans[i].start);
         if (to == rowAt.cend() || literals[*to] != oldLiterals[i]) {
-            dropped += Doc.replacements[i] != Doc.written[i];
+            dropped += Doc.replacements.at(i) != Doc.written.at(i);
             continue;
         }
-        replacements[*to] = Doc.replacements[i];
-        written[*to] = Doc.written[i];
+        replacements[*to] = Doc.replacements.at(i);
+        written[*to] = Doc.written.at(i);
         if (i == List2->currentRow())
             current = *to;
     }

@@ -99,7 +99,7 @@ void Form1::CommitEdit()
 {
     const QString text = Text1->text();
     const int row = SelectedRow(List2);
-    if (IsBlank(text) || row < 0 || Doc.replacements[row] == text)
+    if (IsBlank(text) || row < 0 || Doc.replacements.at(row) == text)
         return;
     SetReplacement(row, text);
     UpdateMarks();
@@ -114,12 +114,12 @@ void Form1::FillSameText()
     const int row = SelectedRow(List2);
     if (IsBlank(text) || row < 0)
         return;
-    const QString found = Doc.found[row];
+    const QString found = Doc.found.at(row);
     int filled = 0;
     for (int i = 0; i < List2->count(); ++i) {
-        const bool unchanged = Doc.replacements[i] == Doc.found[i];
-        const bool same = unchanged && Doc.found[i] == found && !Marks->looksLikeData(i);
-        if ((i == row || same) && Doc.replacements[i] != text) {
+        const bool unchanged = Doc.replacements.at(i) == Doc.found.at(i);
+        const bool same = unchanged && Doc.found.at(i) == found && !Marks->looksLikeData(i);
+        if ((i == row || same) && Doc.replacements.at(i) != text) {
             SetReplacement(i, text);
             ++filled;
         }
@@ -129,7 +129,7 @@ void Form1::FillSameText()
     const int count = List2->count();
     for (int step = 1; step < count; ++step) {
         const int next = (row + step) % count;
-        if (Doc.replacements[next] == Doc.found[next]) {
+        if (Doc.replacements.at(next) == Doc.found.at(next)) {
             SelectRow(List1, next);
             List1_MouseUp(1, 0, 0, 0);
             return;
@@ -156,9 +156,9 @@ void Form1::List1_MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/)
 void Form1::List1_DblClick()
 {
     const int row = SelectedRow(List1);
-    if (List1->count() == 0 || row < 0 || Doc.replacements[row] == Doc.found[row])
+    if (List1->count() == 0 || row < 0 || Doc.replacements.at(row) == Doc.found.at(row))
         return;
-    SetReplacement(row, Doc.found[row]);
+    SetReplacement(row, Doc.found.at(row));
     UpdateMarks();
 }
 
@@ -168,7 +168,7 @@ void Form1::List2_Click()
     const int row = SelectedRow(List2);
     if (row < 0)
         return;
-    Text1->setText(Doc.replacements[row]);
+    Text1->setText(Doc.replacements.at(row));
     Text1->setFocus();
     Text1->selectAll(); // Text1 may have had the focus already
 }

@@ -124,7 +124,7 @@ void Form1::ShowRow(int row)
         const QSignalBlocker quiet(List2); // its Click would take the focus into Text1
         List2->setCurrentRow(row);
     }
-    Text1->setText(Doc.replacements[row]);
+    Text1->setText(Doc.replacements.at(row));
 }
 
 void Form1::NextMarkedRow(int step)
@@ -145,7 +145,7 @@ void Form1::UpdateCounts()
         return; // empty before the first load
     int changed = 0;
     for (qsizetype i = 0; i < Doc.found.size(); ++i)
-        changed += Doc.replacements[i] != Doc.found[i];
+        changed += Doc.replacements.at(i) != Doc.found.at(i);
     // The marks being worked out, what they count is not known yet.
     const QString unknown(QChar(0x2026));
     const QString unwritten = Marks->busy() ? unknown : QString::number(UnwrittenCount());

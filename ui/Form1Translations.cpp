@@ -86,7 +86,7 @@ void Form1::Command6_Click()
         dataRows.append(Marks->looksLikeData(i));
     const FillResult fill = FillFromCatalog(catalog, Doc.found, Doc.replacements, Doc.rows, dataRows);
     for (int i = 0; i < List2->count() && i < fill.replacements.size(); ++i) {
-        if (Doc.replacements[i] == fill.replacements[i])
+        if (Doc.replacements.at(i) == fill.replacements[i])
             continue;
         SetReplacement(i, fill.replacements[i]);
         if (i == List2->currentRow())

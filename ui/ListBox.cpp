@@ -192,6 +192,11 @@ void ListBox::clearRows()
     setCurrentIndex(QModelIndex());
 }
 
+void ListBox::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
+{
+    QAbstractItemView::dataChanged(topLeft, bottomRight, roles); // not QListView's, which lays out all rows
+}
+
 // Like the platform's list box, a selected row stays selected: a click below the
 // last row or a Ctrl+click on the selected row does not clear the highlight.
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex &index,

@@ -50,6 +50,9 @@ signals:
     void dblClick();
 
 protected:
+    // Every row has the one uniform size whatever it holds: changed data repaints
+    // its rows and lays none out again (the list view would lay out every row).
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles = QList<int>()) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event = nullptr) const override;
     void mousePressEvent(QMouseEvent *event) override;

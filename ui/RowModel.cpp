@@ -33,10 +33,10 @@ QVariant RowModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return found ? m_document.found[row] : m_document.replacements.value(row);
+        return found ? m_document.found.at(row) : m_document.replacements.value(row);
     case Qt::ToolTipRole: {
         const QString tip = found ? m_marks.sourceTip(row) + QStringLiteral("\n双击这一行，它的替换恢复成原始字符串。") : m_marks.landingTip(row);
-        return wholeText(found ? m_document.found[row] : m_document.replacements.value(row)) + tip;
+        return wholeText(found ? m_document.found.at(row) : m_document.replacements.value(row)) + tip;
     }
     case Qt::DecorationRole:
         return !found && m_marks.marked(row) ? QVariant(m_warning) : QVariant();
