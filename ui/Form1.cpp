@@ -17,6 +17,7 @@
 #include "ui/EditBox.h"
 #include "ui/EventGuard.h"
 #include "ui/Form2.h"
+#include "ui/Readings.h"
 #include "ui/RowMarks.h"
 #include "ui/RowModel.h"
 #include "ui/ListBox.h"
@@ -277,10 +278,16 @@ void Form1::File1_DblClick()
         ShowFailure(this, ProblemWords(document.error), loadTitle());
         return;
     }
+    const bool codeStrings = Check3->isChecked();
+    const Reading loaded{document.rows, document.found, MarksReading::Of(document.text, document.rows, codeStrings)};
     Rows->changeAll([&] {
         Doc = std::move(document);
-        Marks->setText(SourceText, Doc.rows, Check3->isChecked());
+        Marks->setText(SourceText, loaded.marks);
     });
+    if (Doc.rows.xml) // a form's rows are no reading of the text as C++
+        TextReadings.start(SourceText);
+    else
+        TextReadings.start(SourceText, codeStrings, loaded);
     showNoMatch(false); // about the rows before
     ShowRows(0);
     if (!Doc.recovered.isEmpty())
@@ -303,8 +310,8 @@ void Form1::ShowRows(int current)
 
     UpdateMarks();
 
-    WidenListBox(this, List1);
-    WidenListBox(this, List2);
+    WidenListBox(this, List1, Doc.found);
+    WidenListBox(this, List2, Doc.replacements);
 
     if (List1->count() > 0) {
         List1->setCurrentRow(current);
@@ -377,6 +384,7 @@ bool Form1::ReplaceInto()
     // The next press applies the rows to the text written.
     Doc.takeWritten(std::move(result), rowsWritten);
     Marks->setText(SourceText, Doc.rows, Check3->isChecked());
+    TextReadings.start(SourceText);
     UpdateMarks();
     if (!confirmation.isEmpty())
         ShowMessageUnbusy(this, confirmation, ReplaceTitle(), MessageIcon::Information);
@@ -489,24 +497,24 @@ void Form1::Check3_Click()
 {
     if (Doc.path.isEmpty())
         return;
-    const TextRows rows = ScanRows(SourceText, Check3->isChecked());
-    const QStringList literals = LiteralsAt(SourceText, rows.spans);
-    const QStringList oldLiterals = LiteralsAt(SourceText, Doc.rows.spans);
-    QHash<qsizetype, int> rowAt;
-    for (int j = 0; j < rows.spans.size(); ++j)
-        rowAt.insert(rows.spans[j].start, j);
-    QStringList replacements = literals, written = literals;
+    const Reading reading = TextReadings.take(Check3->isChecked());
+    const QList<LiteralSpan> &spans = reading.rows.spans, &oldSpans = Doc.rows.spans;
+    QStringList replacements = reading.literals, written = reading.literals;
     int dropped = 0, current = 0;
-    for (int i = 0; i < Doc.rows.spans.size(); ++i) {
-        const auto to = rowAt.constFind(Doc.rows.spans[i].start);
-        if (to == rowAt.cend() || literals[*to] != oldLiterals[i]) {
+    // Both lists of spans run in the order of the text. A row of the same start
+    // and length as one before holds the same text: it takes that one's edit.
+    qsizetype to = 0;
+    for (int i = 0; i < oldSpans.size(); ++i) {
+        while (to < spans.size() && spans[to].start < oldSpans[i].start)
+            ++to;
+        if (to == spans.size() || spans[to].start != oldSpans[i].start || spans[to].length != oldSpans[i].length) {
             dropped += Doc.replacements.at(i) != Doc.written.at(i);
             continue;
         }
-        replacements[*to] = Doc.replacements.at(i);
-        written[*to] = Doc.written.at(i);
+        replacements[to] = Doc.replacements.at(i);
+        written[to] = Doc.written.at(i);
         if (i == List2->currentRow())
-            current = *to;
+            current = int(to);
     }
     if (dropped > 0) {
         const QString text = QStringLiteral("换一种方式列出 %1 的字符串后，有 %2 行修改在新的列表中没有对应的行，"
@@ -519,9 +527,9 @@ void Form1::Check3_Click()
         }
     }
     Rows->changeAll([&] {
-        Marks->setText(SourceText, rows, Check3->isChecked());
-        Doc.rows = rows;
-        Doc.found = literals;
+        Marks->setText(SourceText, reading.marks);
+        Doc.rows = reading.rows;
+        Doc.found = reading.literals;
         Doc.replacements = replacements;
         Doc.written = written;
     });

@@ -3,6 +3,7 @@
 #include "engine/scan/CodeStrings.h"
 #include "engine/Document.h"
 #include "engine/scan/ScanLiterals.h"
+#include "ui/Readings.h"
 #include "ui/RowMarks.h"
 
 #include <QByteArray>
@@ -113,6 +114,7 @@ private:
     QString CurrentPath; // folder last picked; during a replace, the file being replaced
     QString FilledNote;  // "已填入 N 行" after Ctrl+Enter, until the next key
     bool m_loaded = false; // Form1 Load has run
+    Readings TextReadings;           // both readings of SourceText, for a switch of Check3
     RowMarks *Marks = nullptr;
     RowModel *Rows = nullptr;        // Doc's rows as List1 and List2 show them
 

@@ -187,7 +187,8 @@ int ListBox::contentWidth() const
 
 void ListBox::clearRows()
 {
-    setHorizontalExtent(0);
+    m_extent = 0;
+    scheduleDelayedItemsLayout(); // once, with the rows to come, when they are widened or painted
     // No current row: tabbing into the empty list must not make row 0 current later.
     setCurrentIndex(QModelIndex());
 }

@@ -31,16 +31,10 @@ std::optional<int> HorizontalExtentFor(int widthCount, float spaceWidth, float l
     return int(rounded);
 }
 
-void WidenListBox(QWidget *form, ListBox *listBox)
+void WidenListBox(QWidget *form, ListBox *listBox, const QStringList &rows)
 {
-    const int rowCount = listBox->count();
-    if (rowCount == 0)
+    if (rows.isEmpty())
         return;
-    QStringList rows;
-    rows.reserve(rowCount);
-    for (int i = 0; i < rowCount; ++i)
-        rows.append(listBox->rowText(i));
-
     const float listWidth = float(listBox->width()); // outer width, frame included
     const float spaceWidth = float(QFontMetricsF(form->font()).horizontalAdvance(QChar(u' ')));
     if (const std::optional<int> extent = HorizontalExtentFor(WidthCount(rows), spaceWidth, listWidth))

@@ -16,7 +16,7 @@ int WidthCount(const QStringList &rows);
 // the nearest integer, a value exactly halfway going to the even neighbour.
 std::optional<int> HorizontalExtentFor(int widthCount, float spaceWidth, float listWidth);
 
-// Gives the list a horizontal scroll extent when its rows, counted in spaces
-// of form's font, are wider than the list's outer width. Sets nothing (and so
-// lowers nothing) when the list is empty or the rows fit.
-void WidenListBox(QWidget *form, ListBox *listBox);
+// Gives the list a horizontal scroll extent when its rows (the texts it shows),
+// counted in spaces of form's font, are wider than the list's outer width. Sets
+// nothing (and so lowers nothing) when the list is empty or the rows fit.
+void WidenListBox(QWidget *form, ListBox *listBox, const QStringList &rows);

@@ -49,31 +49,42 @@ RowMarks::~RowMarks()
     m_pool.waitForDone();
 }
 
+MarksReading MarksReading::Of(const QString &text, const TextRows &rows, bool codeStrings)
+{
+    MarksReading reading;
+    reading.lines = SourceLines(text);
+    reading.spans = rows.spans;
+    reading.rawDelimiters = rows.rawDelimiters;
+    reading.places = codeStrings ? QList<CodePlace>() : PlaceSpans(text, rows.spans);
+    UseReading uses = codeStrings ? ReadStringUses(text, rows.spans, rows.regions) : UseReading();
+    ProgramFlows flows; // the file's own functions: the window reads one file
+    const int file = flows.add(std::move(uses.flows));
+    flows.resolve();
+    reading.uses = std::move(uses.uses);
+    for (qsizetype i = 0; i < reading.uses.size(); ++i) {
+        const QString found = text.mid(rows.spans[i].start, rows.spans[i].length);
+        const QString shown = rows.rawDelimiters.value(i).isNull() ? DecodeCppEscapes(found).value_or(found) : found;
+        reading.data.append(flows.kindOf(reading.uses[i], shown, file) == UseKind::Data);
+    }
+    return reading;
+}
+
 void RowMarks::setText(const QString &text, const TextRows &rows, bool codeStrings)
+{
+    setText(text, MarksReading::Of(text, rows, codeStrings));
+}
+
+void RowMarks::setText(const QString &text, const MarksReading &reading)
 {
     m_plan = Plan(); // its places are in the text before
     m_text = text;
-    m_lines = SourceLines(text);
-    m_spans = rows.spans;
-    m_rawDelimiters = rows.rawDelimiters;
-    m_places = codeStrings ? QList<CodePlace>() : PlaceSpans(text, rows.spans);
-    UseReading reading = codeStrings ? ReadStringUses(text, rows.spans, rows.regions) : UseReading();
-    ProgramFlows flows; // the file's own functions: the window reads one file
-    const int file = flows.add(std::move(reading.flows));
-    flows.resolve();
-    m_uses = std::move(reading.uses);
-    m_data.clear();
-    for (qsizetype i = 0; i < m_uses.size(); ++i) {
-        const QString found = text.mid(rows.spans[i].start, rows.spans[i].length);
-        const QString shown = rows.rawDelimiters.value(i).isNull() ? DecodeCppEscapes(found).value_or(found) : found;
-        m_data.append(flows.kindOf(m_uses[i], shown, file) == UseKind::Data);
-    }
+    m_reading = reading;
 }
 
 // A row of the quote pairing that is no string of the code.
 bool RowMarks::placeMarked(int row) const
 {
-    return row >= 0 && row < m_places.size() && m_places[row] != CodePlace::String;
+    return row >= 0 && row < m_reading.places.size() && m_reading.places[row] != CodePlace::String;
 }
 
 void RowMarks::setOwnLiterals(bool own)
@@ -112,14 +123,14 @@ void RowMarks::startPending()
     Plan plan = std::move(m_pending);
     bool anyChanged = false;
     for (qsizetype i = 0; i < qMin(plan.rows.found.size(), plan.rows.replacements.size()) && !anyChanged; ++i)
-        anyChanged = RowChanges(plan.rows.found[i], plan.rows.replacements[i]);
+        anyChanged = RowChanges(plan.rows.found.at(i), plan.rows.replacements.at(i));
     if (!anyChanged) { // no edit to look at: only the reading marks its rows, and restored ones may be unwritten
-        plan.pressed = RowsPressed(m_text, m_spans, plan.rows.found, plan.rows.replacements, plan.rows.written, {}, plan.own);
+        plan.pressed = RowsPressed(m_text, m_reading.spans, plan.rows.found, plan.rows.replacements, plan.rows.written, {}, plan.own);
         finished(m_generation, plan);
         return;
     }
     m_running = true;
-    m_pool.start([this, plan = std::move(plan), text = m_text, spans = m_spans, raw = m_rawDelimiters,
+    m_pool.start([this, plan = std::move(plan), text = m_text, spans = m_reading.spans, raw = m_reading.rawDelimiters,
                   generation = m_generation]() mutable {
         work(plan, text, spans, raw);
         QMetaObject::invokeMethod(this, [this, plan = std::move(plan), generation] {
@@ -133,8 +144,8 @@ void RowMarks::finished(int generation, const Plan &plan)
 {
     if (generation == m_generation) {
         m_plan = plan;
-        m_plan.marked.resize(size_t(qMax(m_plan.rows.found.size(), m_places.size())), false);
-        for (qsizetype i = 0; i < m_places.size(); ++i) {
+        m_plan.marked.resize(size_t(qMax(m_plan.rows.found.size(), m_reading.places.size())), false);
+        for (qsizetype i = 0; i < m_reading.places.size(); ++i) {
             if (placeMarked(int(i)) && !m_plan.marked[size_t(i)]) {
                 m_plan.marked[size_t(i)] = true;
                 ++m_plan.markedCount;
@@ -168,15 +179,15 @@ bool RowMarks::marked(int row) const
 
 bool RowMarks::looksLikeData(int row) const
 {
-    return row >= 0 && row < m_data.size() && m_data[row];
+    return row >= 0 && row < m_reading.data.size() && m_reading.data[row];
 }
 
 QString RowMarks::sourceTip(int row) const
 {
-    if (row < 0 || row >= m_spans.size())
+    if (row < 0 || row >= m_reading.spans.size())
         return QString();
-    const LiteralSpan &span = m_spans[row];
-    const QString source = QStringLiteral("第 %1 行：%2").arg(m_lines.lineOf(span.start)).arg(m_lines.excerpt(span.start, span.length));
+    const LiteralSpan &span = m_reading.spans[row];
+    const QString source = QStringLiteral("第 %1 行：%2").arg(m_reading.lines.lineOf(span.start)).arg(m_reading.lines.excerpt(span.start, span.length));
     const QString use = useNote(row);
     return use.isEmpty() ? source : source + QLatin1Char('\n') + use;
 }
@@ -184,9 +195,9 @@ QString RowMarks::sourceTip(int row) const
 // Where the C++ reading's row is used, and why it looks like the program's data.
 QString RowMarks::useNote(int row) const
 {
-    if (row < 0 || row >= m_uses.size())
+    if (row < 0 || row >= m_reading.uses.size())
         return QString();
-    const StringUse &use = m_uses[row];
+    const StringUse &use = m_reading.uses[row];
     const QString where = DescribeUse(use);
     QString note = where.isEmpty() ? QString() : QStringLiteral("用在：%1").arg(where);
     if (!looksLikeData(row))
@@ -232,9 +243,9 @@ QString RowMarks::landingNote(int row) const
 // A row left as found whose literal an earlier replace changed: restored after it.
 QString RowMarks::restoredNote(int row) const
 {
-    if (row < 0 || row >= m_spans.size() || row >= m_plan.rows.found.size())
+    if (row < 0 || row >= m_reading.spans.size() || row >= m_plan.rows.found.size())
         return QString();
-    const QStringView now = QStringView(m_text).sliced(m_spans[row].start, m_spans[row].length);
+    const QStringView now = QStringView(m_text).sliced(m_reading.spans[row].start, m_reading.spans[row].length);
     if (now == m_plan.rows.found[row])
         return QString();
     if (m_plan.own)
@@ -245,8 +256,8 @@ QString RowMarks::restoredNote(int row) const
 
 QString RowMarks::ownLiteralNote(int row) const
 {
-    if (row < m_spans.size()
-        && QStringView(m_text).sliced(m_spans[row].start, m_spans[row].length) == m_plan.rows.replacements[row])
+    if (row < m_reading.spans.size()
+        && QStringView(m_text).sliced(m_reading.spans[row].start, m_reading.spans[row].length) == m_plan.rows.replacements[row])
         return QStringLiteral("文件已经写入：这个字符串已经是它的替换，再按“替换文件”不会再改动它。");
     return QStringLiteral("替换文件时改动的正是这个字符串。");
 }
@@ -269,11 +280,11 @@ QString RowMarks::firstOccurrenceNote(int row) const
     if (landing.position < 0) {
         note += QStringLiteral("而是前面的行替换进去的文字。");
     } else {
-        const int line = m_lines.lineOf(landing.position);
+        const int line = m_reading.lines.lineOf(landing.position);
         note += QStringLiteral("而是第 %1 行%2").arg(line).arg(placeOf(row, landing.position));
         if (landing.inReplacement)
             note += QStringLiteral("，并且连带前面的行改动过的文字");
-        note += QStringLiteral("：\n第 %1 行：%2").arg(line).arg(m_lines.excerpt(landing.position, m_plan.rows.found[row].size()));
+        note += QStringLiteral("：\n第 %1 行：%2").arg(line).arg(m_reading.lines.excerpt(landing.position, m_plan.rows.found[row].size()));
     }
     return note + QStringLiteral("\n勾选“只改各行自己的字符串”，这一行就只改动它自己的字符串。");
 }
@@ -281,12 +292,12 @@ QString RowMarks::firstOccurrenceNote(int row) const
 // What the row is, read as a compiler reads the file, where it is no plain string.
 QString RowMarks::readingNote(int row) const
 {
-    if (row >= 0 && row < m_rawDelimiters.size() && !m_rawDelimiters[row].isNull())
-        return QStringLiteral("这一行是原始字符串 R\"%1(…)%1\"：换行、引号和反斜杠都可以照原样写。").arg(m_rawDelimiters[row]);
+    if (row >= 0 && row < m_reading.rawDelimiters.size() && !m_reading.rawDelimiters[row].isNull())
+        return QStringLiteral("这一行是原始字符串 R\"%1(…)%1\"：换行、引号和反斜杠都可以照原样写。").arg(m_reading.rawDelimiters[row]);
     if (!placeMarked(row))
         return QString();
     QString note;
-    switch (m_places[row]) {
+    switch (m_reading.places[row]) {
     case CodePlace::Comment: note = QStringLiteral("这一行在注释里。"); break;
     case CodePlace::HeaderName: note = QStringLiteral("这一行是 #include 行的文件名，不是字符串。"); break;
     case CodePlace::InsideString: note = QStringLiteral("这一行不是一个完整的字符串：它只是代码中某个字符串的一部分。"); break;
@@ -308,12 +319,12 @@ QString RowMarks::problemNote(int row) const
 // What stands at the position: a literal of the text, or code and comments.
 QString RowMarks::placeOf(int row, qsizetype position) const
 {
-    const auto after = std::upper_bound(m_spans.begin(), m_spans.end(), position,
+    const auto after = std::upper_bound(m_reading.spans.begin(), m_reading.spans.end(), position,
                                         [](qsizetype at, const LiteralSpan &span) { return at < span.start; });
-    if (after != m_spans.begin()) {
+    if (after != m_reading.spans.begin()) {
         const LiteralSpan &span = *(after - 1);
         if (position < span.start + span.length)
-            return after - 1 - m_spans.begin() == row ? QStringLiteral("的这个字符串中的一部分")
+            return after - 1 - m_reading.spans.begin() == row ? QStringLiteral("的这个字符串中的一部分")
                                                       : QStringLiteral("的另一个字符串");
     }
     return QStringLiteral("的代码或注释");

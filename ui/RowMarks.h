@@ -26,6 +26,22 @@ struct Rows
     }
 };
 
+// What the marks read of a text and its rows by one reading: worked out once,
+// on any thread, and kept while the text stays the same.
+struct MarksReading
+{
+    SourceLines lines;
+    QList<LiteralSpan> spans;
+    QStringList rawDelimiters;
+    QList<CodePlace> places; // of the quote pairing's rows; empty for the C++ reading
+    QList<StringUse> uses;   // of the C++ reading's rows; empty for the quote pairing
+    QList<bool> data;        // which of them look like the program's data
+
+    // `codeStrings`: the rows are the C++ reading's; else the quote pairing's,
+    // whose rows that are no strings of the code are marked.
+    static MarksReading Of(const QString &text, const TextRows &rows, bool codeStrings);
+};
+
 // What each row's stored edit will do when "替换文件" is pressed, and what is
 // wrong with it: the warning icons and tooltips of the lists. A row is marked
 // when its edit lands anywhere but on its own literal, or when its replacement
@@ -44,6 +60,8 @@ public:
     // which reading listed the rows (`codeStrings`: the C++ reading; else the
     // quote pairing, whose rows that are no strings of the code are marked).
     void setText(const QString &text, const TextRows &rows, bool codeStrings);
+    // The same, read already.
+    void setText(const QString &text, const MarksReading &reading);
     // Each changed row over its own literal instead of the first occurrence of its text.
     void setOwnLiterals(bool own);
     // Works the marks out again for these rows; nothing is marked until the result is in.
@@ -90,12 +108,7 @@ private:
     QString placeOf(int row, qsizetype position) const;
 
     QString m_text;
-    SourceLines m_lines;
-    QList<LiteralSpan> m_spans;
-    QStringList m_rawDelimiters;
-    QList<CodePlace> m_places; // of the quote pairing's rows; empty for the C++ reading
-    QList<StringUse> m_uses;   // of the C++ reading's rows; empty for the quote pairing
-    QList<bool> m_data;        // which of them look like the program's data
+    MarksReading m_reading; // of m_text
     bool m_own = false;
     Plan m_plan;            // the latest result
     Plan m_pending;         // rows waiting for the running computation to end
