@@ -227,22 +227,22 @@ private slots:
                                       << QByteArray("x(\"Hello\");\n") << 0 << "写入 1 个文件" << QByteArray("x(\"你好\");\n");
         QTest::newRow("a charset unknown") << "t.po" << QByteArray("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=NO-SUCH-9\\n\"\n\nmsgid \"Hello\"\nmsgstr \"Hi\"\n")
                                            << QByteArray("x(\"Hello\");\n") << 1 << "字符集 NO-SUCH-9 无法识别" << QByteArray("x(\"Hello\");\n");
-        QTest::newRow("a NUL") << "t.po" << po + "msgid \"A\"\nmsgstr \"A\\0B\"\n\nmsgid \"C\"\nmsgstr \"D\"\n" << QByteArray("x(\"A\", \"C\");\n")
-                               << 1 << "第 5 行：“A”的译文含有 NUL 字符|含 NUL 1 条" << QByteArray("x(\"A\", \"D\");\n");
-        QTest::newRow("a NUL after a tab") << "t.po" << po + "msgid\t\"A\"\nmsgstr\t\"保存\\0并退出\"\n\nmsgid \"C\"\nmsgstr\n\"D\"\n" << QByteArray("x(\"A\", \"C\");\n")
-                                       << 1 << "第 5 行：“A”的译文含有 NUL 字符" << QByteArray("x(\"A\", \"D\");\n");
-        QTest::newRow("a .po's lone surrogate") << "t.po" << po + "msgid \"A\"\nmsgstr \"\\355\\240\\200\"\n\nmsgid \"C\"\nmsgstr \"D\"\n" << QByteArray("x(\"A\", \"C\");\n")
-                                            << 1 << "第 5 行：“A”含有无法编码的字符|无法编码的字符 1 条" << QByteArray("x(\"A\", \"D\");\n");
-        const QByteArray tsAC = "<message><source>C</source><translation>D</translation></message></context></TS>\n";
+        QTest::newRow("a NUL") << "t.po" << po + "msgid \"A\"\nmsgstr \"A\\0B\"\n\nmsgid \"Close\"\nmsgstr \"关闭\"\n" << QByteArray("x(\"A\", \"Close\");\n")
+                               << 1 << "第 5 行：“A”的译文含有 NUL 字符|含 NUL 1 条" << QByteArray("x(\"A\", \"关闭\");\n");
+        QTest::newRow("a NUL after a tab") << "t.po" << po + "msgid\t\"A\"\nmsgstr\t\"保存\\0并退出\"\n\nmsgid \"Close\"\nmsgstr\n\"关闭\"\n" << QByteArray("x(\"A\", \"Close\");\n")
+                                       << 1 << "第 5 行：“A”的译文含有 NUL 字符" << QByteArray("x(\"A\", \"关闭\");\n");
+        QTest::newRow("a .po's lone surrogate") << "t.po" << po + "msgid \"A\"\nmsgstr \"\\355\\240\\200\"\n\nmsgid \"Close\"\nmsgstr \"关闭\"\n" << QByteArray("x(\"A\", \"Close\");\n")
+                                            << 1 << "第 5 行：“A”含有无法编码的字符|无法编码的字符 1 条" << QByteArray("x(\"A\", \"关闭\");\n");
+        const QByteArray tsAC = "<message><source>Close</source><translation>关闭</translation></message></context></TS>\n";
         QTest::newRow("a .ts NUL") << "t.ts" << ts + "<message><source>A</source><translation>B<byte value=\"x0\"/></translation></message>\n" + tsAC
-                                   << QByteArray("x(\"A\", \"C\");\n") << 1 << "第 5 行：“A”的译文含有 NUL 字符" << QByteArray("x(\"A\", \"D\");\n");
+                                   << QByteArray("x(\"A\", \"Close\");\n") << 1 << "第 5 行：“A”的译文含有 NUL 字符" << QByteArray("x(\"A\", \"关闭\");\n");
         QTest::newRow("variants") << "t.ts" << ts + "<message><source>A</source><translation variants=\"yes\">\n<lengthvariant>B</lengthvariant>\n"
                                                     "<lengthvariant>b</lengthvariant>\n</translation></message>\n" + tsAC
-                                  << QByteArray("x(\"A\", \"C\");\n") << 1 << "第 5 行：“A”的译文分成了几种长度|分成几种长度 1 条" << QByteArray("x(\"A\", \"D\");\n");
+                                  << QByteArray("x(\"A\", \"Close\");\n") << 1 << "第 5 行：“A”的译文分成了几种长度|分成几种长度 1 条" << QByteArray("x(\"A\", \"关闭\");\n");
         QTest::newRow("an element") << "t.ts" << ts + "<message><source>A</source><translation><b>打</b>开</translation></message>\n" + tsAC
-                                    << QByteArray("x(\"A\", \"C\");\n") << 1 << "第 5 行：“A”含有元素 <b>|含有元素 1 条" << QByteArray("x(\"A\", \"D\");\n");
+                                    << QByteArray("x(\"A\", \"Close\");\n") << 1 << "第 5 行：“A”含有元素 <b>|含有元素 1 条" << QByteArray("x(\"A\", \"关闭\");\n");
         QTest::newRow("a .ts lone surrogate") << "t.ts" << ts + "<message><source>A</source><translation>B<byte value=\"xd800\"/></translation></message>\n" + tsAC
-                                              << QByteArray("x(\"A\", \"C\");\n") << 1 << "第 5 行：“A”含有无法编码的字符" << QByteArray("x(\"A\", \"D\");\n");
+                                              << QByteArray("x(\"A\", \"Close\");\n") << 1 << "第 5 行：“A”含有无法编码的字符" << QByteArray("x(\"A\", \"关闭\");\n");
         QTest::newRow("plural forms") << "t.po" << po + "msgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"F\"\nmsgstr[1] \"Fs\"\n"
                                       << QByteArray("x(\"file\");\n") << 1 << "第 6 行：“file”是复数形式|复数形式 1 条" << QByteArray("x(\"file\");\n");
         QTest::newRow("a context") << "t.po" << po + "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"打开\"\n" << QByteArray("x(\"Open\");\n")

@@ -172,7 +172,7 @@ private slots:
                "void W::f() { m_title = \"Main window\"; s += \"more\"; if (a <= \"z\") {} }\n"
                "class W {\n  void show(int a = 1, const QString &s = \"Hello there\");\n};\n#define GREETING \"Hello there\""
             << QStringList{"→ 赋给 k", "→ 表 names 的元素", "→ 表 names 的元素", "W::f → 赋给 m_title", "W::f → 赋给 s", "W::f",
-                           "→ W::show 的默认参数", "→ 宏 GREETING"} << "????????";
+                           "→ W::show 的默认参数", "→ 宏 GREETING"} << "?????d??";
         QTest::newRow("trailing return types, lambdas")
             << "auto A::f() const -> bool {\n  g(\"a b\");\n  auto l = [](int a) -> bool { return h(\"c d\"); };\n}\n"
                "auto k() -> std::function<void()> { return tr(\"x y\"); }"
@@ -258,6 +258,31 @@ private slots:
                "  QFile file(dir + \"/.gpg-id\"); setOrganizationName(\"Some Org\"); QIcon::fromTheme(\"edit copy\");\n"
                "  qputenv(\"GNUPG HOME\", x); QRegularExpression re(QString(\"a b %1\").arg(n)); }"
             << "ddddddddd";
+        QTest::newRow("a translated shortcut, a translation searched for, a map's value and key")
+            << "void W::f() { a->setShortcut(QKeySequence(tr(\"Ctrl+Shift+Tab\"))); if (s.contains(QObject::tr(\"stalemate\"))) {}\n"
+               "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); }"
+               "@@void Group::insert(int i, Bars *bars) { QFile f(bars); }"
+            << "ttd?dd";
+        QTest::newRow("a protocol through the program's own function, as bytes; property names; a test's rows")
+            << "void Engine::send(const QString &data) { m_io->write(data.toLatin1()); }"
+               "@@void Uci::stop() { send(\"quit\"); QString command = \"go\"; command += \" ponder\"; send(command);\n"
+               "  new QPropertyAnimation(w, \"geometry\"); QTest::newRow(\"game one\") << pgn; }"
+            << "ddddd";
+        QTest::newRow("a lambda's parameter named text is no getter")
+            << "void W::f() { connect(e, &QLineEdit::textChanged, [=](const QString &text) { if (text == \"Two words\") {} });\n"
+               "  if (ui->b->text() == \"Connect now\") {} }"
+            << "dt";
+        QTest::newRow("a key through the program's own setter: its own class's first")
+            << "void Game::setTag(const QString &tag, const QString &value) { m_tags[tag] = value; }"
+               "@@void Model::setTag(const QString &name, const QString &value) { label->setText(name); }"
+               "@@void Game::finish() { setTag(\"Result\", r); }\nvoid W::f() { model->setTag(\"Result shown\", v); }"
+            << "dt";
+        QTest::newRow("names the program keeps, and code by its shape")
+            << "QString AmazonBoard::variant() const { return \"amazon\"; }\nvoid f(const QString &v = \"standard\");\n"
+               "static const char *types[] = {\"depth\", \"nodes\"};\n"
+               "B::B() { setPieceType(Rook, tr(\"rook\"), \"R\"); move(\"O-O-O\"); load(\"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\");\n"
+               "  format(\"Rank,Name,Games\"); html += \"</p>\"; css = \".comment { color: green; }\"; QString t = \"Shown title\"; }"
+            << "ddddtdddddd?";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

@@ -367,14 +367,17 @@ private:
         return calls;
     }
 
-    // One side of a comparison, `back` tokens back: a variable, or the getter whose "()" closed there.
+    // One side of a comparison, `back` tokens back: a variable, or the getter whose "()"
+    // closed there, with its brackets ("text()"): a variable named `text` is no getter.
     QStringView sideBefore(int back) const
     {
         const Token &side = prev(back);
         if (side.kind == Tok::Identifier)
             return side.text;
-        if (is(side.text, u")") && m_lastClosed.kind == Kind::Call)
-            return lastPart(m_lastClosed.named);
+        if (is(side.text, u")") && m_lastClosed.kind == Kind::Call && !side.text.isEmpty()) {
+            const QChar *start = lastPart(m_lastClosed.named).data();
+            return QStringView(start, side.text.data() + 1);
+        }
         return {};
     }
 
@@ -390,8 +393,9 @@ private:
                 qsizetype e = i;
                 while (e < n && isIdentifierPart(t[e]))
                     ++e;
-                last = t.sliced(i, e - i);
-                i = e;
+                const bool called = t.sliced(e).startsWith(u"()");
+                last = t.sliced(i, e - i + (called ? 2 : 0)); // a getter with its brackets
+                i = called ? e + 2 : e;
             } else if (t.sliced(i).startsWith(u"->") || t.sliced(i).startsWith(u"::") || t.sliced(i).startsWith(u"()")) {
                 i += 2;
             } else if (i < n && t[i] == u'.') {
@@ -593,7 +597,7 @@ private:
         QStringView named;  // as written, qualified
         QStringView called; // the type of `Type name(…)`, a member's own name, else named
         bool comparedBefore = false; // == or != stands right before it
-        QStringView receiver; // a member's object: `x.f(` "x", `a->text().f(` "text"
+        QStringView receiver; // a member's object: `x.f(` "x", `a->text().f(` "text()"
         QStringView declared; // `Type name(` "name"
         QStringView comparedWith; // == or !=: what stands before it
     };
@@ -818,16 +822,26 @@ private:
     {
         while (end < n && (t[end] == u' ' || t[end] == u'\t'))
             ++end;
-        if (end < n && (t[end] == u'(' || t[end] == u'.' || t[end] == u'[' || (t[end] == u'-' && end + 1 < n && t[end + 1] == u'>')))
+        const bool converted = end < n && t[end] == u'.' && convertedAt(end + 1);
+        if (!converted && end < n && (t[end] == u'(' || t[end] == u'.' || t[end] == u'[' || (t[end] == u'-' && end + 1 < n && t[end + 1] == u'>')))
             return; // called, or its member used
         if (prevIs(u".") || prevIs(u"->") || prevIs(u"::"))
             return; // a member of something else
         FunctionFlows &flows = m_flows.bodies[currentBody()];
         QList<CallHop> calls = callsHere();
+        if (m_stack.last().kind == Kind::Subscript)
+            calls = {CallHop{QStringLiteral("operator[]"), 0, {}, {}}}; // `m_tags[tag] = …`: a key
         if (!calls.isEmpty() || !m_stream.isEmpty())
             flows.passes.append({name.toString(), std::move(calls), m_stream.toString()});
         else if (!m_target.isEmpty() && m_target != name)
             flows.into.append({name.toString(), m_target.toString()});
+    }
+
+    // `data.toLatin1()`, `.toUtf8()`, `.toLocal8Bit()`: the same text as bytes.
+    bool convertedAt(qsizetype i) const
+    {
+        const QStringView rest = t.sliced(i, qMin<qsizetype>(12, n - i));
+        return rest.startsWith(u"toLatin1(") || rest.startsWith(u"toUtf8(") || rest.startsWith(u"toLocal8Bit(");
     }
 
     void startStatement()
@@ -1071,7 +1085,8 @@ const QSet<QStringView> &dataCalls()
         u"QLocalSocket", u"listen", u"setServerName", u"setMimeData", u"hasFormat", u"mimeData", u"QMimeDatabase",
         u"mimeTypeForName", u"setEnvironment", u"setWorkingDirectory", u"QLockFile", u"QTemporaryFile", u"QTemporaryDir",
         u"setObjectName", u"Q_PROPERTY", u"connect", u"disconnect", u"QDBusInterface", u"QDBusMessage::createMethodCall",
-        u"createMethodCall", u"setHeader", u"QNetworkRequest", u"QByteArray::fromHex", u"fromBase64"};
+        u"createMethodCall", u"setHeader", u"QNetworkRequest", u"QByteArray::fromHex", u"fromBase64", u"write", u"operator[]",
+        u"QPropertyAnimation", u"setPropertyName", u"newRow"};
     return Calls;
 }
 
@@ -1102,6 +1117,56 @@ bool looksLikeCode(QStringView text)
     if (text.size() < 16)
         return false;
     return std::all_of(text.begin(), text.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'); });
+}
+
+// One token of code rather than a word: a letter alone or two characters with a sign
+// ("w", "+N"), capitals and signs ("O-O"), names joined by commas ("Rank,Name,Games").
+bool looksLikeNotation(QStringView text)
+{
+    const QStringView word = text.trimmed();
+    const auto plain = [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'); };
+    const auto sign = [](QChar c) { return c > u' ' && c < QChar(127) && !c.isLetterOrNumber(); };
+    const bool ascii = std::all_of(word.begin(), word.end(), [](QChar c) { return c > u' ' && c < QChar(127); });
+    if (word.isEmpty() || !ascii)
+        return false; // several words, or a script of its own
+    if (word.size() == 1 || (word.size() == 2 && (sign(word[0]) || sign(word[1]))))
+        return true;
+    const auto lower = [](QChar c) { return c >= u'a' && c <= u'z'; };
+    if (!word.endsWith(u':') && !word.contains(u'&') && std::none_of(word.begin(), word.end(), lower) && std::any_of(word.begin(), word.end(), sign))
+        return true;
+    return word.contains(u',') && std::all_of(word.begin(), word.end(), [&](QChar c) { return plain(c) || c == u',' || c == u'_' || c == u'-'; });
+}
+
+// Code of several words: a line of paths, a style sheet rule, or markup alone.
+bool looksLikeNotationLine(QStringView text)
+{
+    const QStringView word = text.trimmed();
+    if (word.first(qMax<qsizetype>(0, word.indexOf(u' '))).count(u'/') >= 3)
+        return true;
+    if (word.contains(u'{') && word.contains(u'}') && word.contains(u':') && word.contains(u';'))
+        return true;
+    if (word.startsWith(u'<') && word.endsWith(u'>')) {
+        QString words;
+        for (qsizetype i = 0, open = -1; i < word.size(); ++i) {
+            if (word[i] == u'<')
+                open = i;
+            else if (word[i] == u'>')
+                open = -1;
+            else if (open < 0)
+                words += word[i];
+        }
+        return words.trimmed().isEmpty();
+    }
+    return false;
+}
+
+// One word of small letters ("amazon", "round-robin"): a name the program keeps,
+// where it is returned, a default or an element of a table without a call that shows it.
+bool looksLikeAKeyword(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-';
+    });
 }
 
 // One word that reads as a name, key or path: "input.port1", "btnConnect", "KB0::Up", "image/png".
@@ -1192,7 +1257,19 @@ UseKind either(UseKind a, UseKind b)
 
 UseKind kindByShape(QStringView text)
 {
-    return hasNoWords(text) || looksLikeAName(text) || looksLikeCode(text) ? UseKind::Data : UseKind::Unknown;
+    return hasNoWords(text) || looksLikeAName(text) || looksLikeCode(text) || looksLikeNotation(text) || looksLikeNotationLine(text)
+        ? UseKind::Data : UseKind::Unknown;
+}
+
+// By its shape and by what holds it: a small-letter word returned, defaulted, kept
+// in a table or as a map's value is a name the program keeps.
+UseKind kindByShape(const StringUse &use, QStringView text)
+{
+    const bool kept = use.holder == StringUse::Holder::Return || use.holder == StringUse::Holder::DefaultArgument
+        || use.holder == StringUse::Holder::Table || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
+               return is(lastPart(hop.name), u"insert") && hop.argument > 0;
+           });
+    return kept && looksLikeAKeyword(text) ? UseKind::Data : kindByShape(text);
 }
 
 constexpr int Deepest = 4; // calls followed through the program's own functions
@@ -1240,17 +1317,29 @@ bool ProgramFlows::isDataMacro(const QString &name, int depth) const
 
 bool ProgramFlows::isShown(const Function *in, const QString &compared) const
 {
-    return isShownGetter(compared) || (in && in->flows.shown.contains(compared));
+    const qsizetype bracket = compared.indexOf(u'(');
+    if (bracket >= 0) // a getter called: `b->text()`
+        return isShownGetter(QStringView(compared).first(bracket).trimmed());
+    return in && in->flows.shown.contains(compared); // a variable given one
 }
 
-UseKind ProgramFlows::kindOfParameter(const QString &function, int argument) const
+UseKind ProgramFlows::kindOfParameter(const QString &function, int argument, const Function *caller) const
 {
     UseKind kind = UseKind::Unknown;
     const auto found = m_byName.constFind(function);
     if (found == m_byName.cend())
         return kind;
+    // A call without an object, in a member function, calls its own class's member when there is one.
+    const qsizetype colons = caller ? caller->flows.name.lastIndexOf(u"::") : -1;
+    const QStringView ownClass = colons > 0 ? QStringView(caller->flows.name).first(colons + 2) : QStringView();
+    const auto ofOwnClass = [&](qsizetype f) {
+        const QString &name = m_functions[f].flows.name;
+        return !ownClass.isEmpty() && name.size() == ownClass.size() + function.size() && name.startsWith(ownClass);
+    };
+    const bool own = std::any_of(found->begin(), found->end(), ofOwnClass);
     for (const qsizetype f : *found)
-        kind = either(kind, m_functions[f].parameters.value(argument, UseKind::Unknown));
+        if (!own || ofOwnClass(f))
+            kind = either(kind, m_functions[f].parameters.value(argument, UseKind::Unknown));
     return kind;
 }
 
@@ -1302,12 +1391,16 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
         }
         if (compares(last) && isShown(in, hop.receiver))
             return UseKind::Text;
+        if (translated && (compares(last) || is(last, u"QKeySequence")))
+            return UseKind::Text; // a translation searched for in a translation, or a shortcut's translated keys
         if (inList(hop.name, textCalls()))
             return forParameter && intoASentence ? UseKind::Unknown : UseKind::Text;
         const QString lastName = last.size() == hop.name.size() ? hop.name : last.toString(); // shared, not copied, when unqualified
+        if (is(last, u"insert") && hop.argument > 0) // `m_headers.insert(key, "Rank")`: its key is data, its value tells nothing
+            return translated ? UseKind::Text : UseKind::Unknown;
         if (inList(hop.name, dataCalls()) || logs(last) || isDataMacro(lastName))
             return UseKind::Data;
-        const UseKind kind = kindOfParameter(lastName, hop.argument);
+        const UseKind kind = kindOfParameter(lastName, hop.argument, hop.receiver.isEmpty() ? in : nullptr);
         if (kind == UseKind::Text && forParameter && intoASentence)
             return UseKind::Unknown;
         if (kind != UseKind::Unknown)
@@ -1338,7 +1431,7 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         if (held != UseKind::Unknown)
             kind = held;
     }
-    return kind == UseKind::Unknown ? kindByShape(text) : kind;
+    return kind == UseKind::Unknown ? kindByShape(use, text) : kind;
 }
 
 UseKind KindOfUse(const StringUse &use, QStringView text)

@@ -15,7 +15,7 @@
 struct CallHop {
     QString name;     // as written before its "(" or "{": "QProcess::start", "setText", "QStringList"
     int argument = 0; // which of its arguments holds the string, from 0
-    QString receiver; // a member call's object: a variable, or the getter it is called on ("text" of x->text().startsWith)
+    QString receiver; // a member call's object: a variable, or the getter it is called on ("text()" of x->text().startsWith)
     QString declared; // `QStringList args{…}`: the variable it makes
 };
 
@@ -30,7 +30,7 @@ struct StringUse {
     QList<CallHop> calls; // every call around it in its statement, innermost first
     QString variable;  // the variable its statement gives it to: `x = …`, `x << …`, `x += …`
     QString stream;    // what its statement streams into: `dbg() << …` "dbg", `std::cout << …` "cout"
-    QString compared;  // a comparison's other side: a variable, or the getter called ("text" of b->text() == …)
+    QString compared;  // a comparison's other side: a variable, or the getter called ("text()" of b->text() == …)
     int body = -1;     // the function body it stands in, numbered in its file from 0
     bool marked = false; // its line's comment says not to translate it (no-tr, notr, NOTR, no_tr, i18n-ignore)
     // Where neither a call nor a construct takes it: what holds it.
@@ -92,7 +92,7 @@ private:
     };
     UseKind kindOfCalls(const QList<CallHop> &calls, const QString &stream, const Function *in, bool forParameter, int depth) const;
     UseKind kindOfName(const Function &in, const QString &name, bool forParameter, int depth, int hops = 0) const;
-    UseKind kindOfParameter(const QString &function, int argument) const;
+    UseKind kindOfParameter(const QString &function, int argument, const Function *caller) const;
     bool isDataMacro(const QString &name, int depth = 0) const;
     bool isShown(const Function *in, const QString &compared) const;
 
