@@ -110,6 +110,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const bool smoke = app.arguments().contains(QStringLiteral("--smoke"));
+    const bool exportOnly = app.arguments().contains(QStringLiteral("--export-only")); // the first row alone: a quick look
     const qsizetype keep = app.arguments().indexOf(QStringLiteral("--write-tree"));
     if (keep > 0 && keep + 1 < app.arguments().size()) { // the tree alone, to look at or profile
         qint64 bytes = 0;
@@ -127,7 +128,11 @@ int main(int argc, char *argv[])
         const QStringList names = writeTree(folder.path(), files, folders, &bytes);
         const QString input = QString::asprintf("%d .cpp (+%d .h, .ui) in %d folders, %.1f MB", files, files / 10, folders, bytes / 1e6);
         ::sync(); // the tree's own writing-back is not to fall into the first run measured
-        const auto exportTree = [&] { runOrDie(folder.path(), program, {"export", "-o", "cat.ts", "tree"}); };
+        // A fresh export each time: onto the catalog of the run before, it would be an update.
+        const auto exportTree = [&] {
+            QFile::remove(folder.filePath(QStringLiteral("cat.ts")));
+            runOrDie(folder.path(), program, {"export", "-o", "cat.ts", "tree"});
+        };
         double exported = 0;
         if (folders == 20) {
             WriteFile(folder.filePath(QStringLiteral("files.txt")), names.join(u'\n').toUtf8());
@@ -136,6 +141,8 @@ int main(int argc, char *argv[])
                 runOrDie(folder.path(), "xgettext", {"-a", "--from-code=UTF-8", "-L", "C++", "-f", "files.txt", "-o", "x.pot"});
             });
             PrintRow({"zelvane export", input, Ms(exported), "xgettext -a: " + Ms(xgettext), QString::asprintf("%.2f", exported / xgettext)});
+            if (exportOnly)
+                return 0;
         } else {
             exported = MedianMs(runs, exportTree);
             PrintRow({"zelvane export", input, Ms(exported), "20 folders: " + Ms(baseline[0]), QString::asprintf("%.2f", exported / baseline[0])});
