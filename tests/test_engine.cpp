@@ -268,21 +268,23 @@ private slots:
                "@@void Uci::stop() { send(\"quit\"); QString command = \"go\"; command += \" ponder\"; send(command);\n"
                "  new QPropertyAnimation(w, \"geometry\"); QTest::newRow(\"game one\") << pgn; }"
             << "ddddd";
-        QTest::newRow("a lambda's parameter named text is no getter")
-            << "void W::f() { connect(e, &QLineEdit::textChanged, [=](const QString &text) { if (text == \"Two words\") {} });\n"
+        QTest::newRow("lambdas: a capture is no argument, a parameter named text no getter")
+            << "void W::f() { QString msg = tr(\"Opacity: %1\"); connect(s, &S::moved, this, [msg, l](int v) { l->setText(msg.arg(v)); });\n"
+               "  connect(e, &QLineEdit::textChanged, [=](const QString &text) { if (text == \"Two words\") {} });\n"
                "  if (ui->b->text() == \"Connect now\") {} }"
-            << "dt";
+            << "tdt";
         QTest::newRow("a key through the program's own setter: its own class's first")
             << "void Game::setTag(const QString &tag, const QString &value) { m_tags[tag] = value; }"
                "@@void Model::setTag(const QString &name, const QString &value) { label->setText(name); }"
                "@@void Game::finish() { setTag(\"Result\", r); }\nvoid W::f() { model->setTag(\"Result shown\", v); }"
             << "dt";
         QTest::newRow("names the program keeps, and code by its shape")
-            << "QString AmazonBoard::variant() const { return \"amazon\"; }\nvoid f(const QString &v = \"standard\");\n"
+            << "class A : public B {\n  Q_OBJECT\n  Q_CLASSINFO(\"D-Bus Interface\", \"org.example.A\")\n};\n"
+               "QString AmazonBoard::variant() const { return \"amazon\"; }\nvoid f(const QString &v = \"standard\");\n"
                "static const char *types[] = {\"depth\", \"nodes\"};\n"
                "B::B() { setPieceType(Rook, tr(\"rook\"), \"R\"); move(\"O-O-O\"); load(\"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\");\n"
                "  format(\"Rank,Name,Games\"); html += \"</p>\"; css = \".comment { color: green; }\"; QString t = \"Shown title\"; }"
-            << "ddddtdddddd?";
+            << "ddddddtdddddd?";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

@@ -374,9 +374,10 @@ private:
         const Token &side = prev(back);
         if (side.kind == Tok::Identifier)
             return side.text;
-        if (is(side.text, u")") && m_lastClosed.kind == Kind::Call && !side.text.isEmpty()) {
+        if (is(side.text, u")") && m_lastClosed.kind == Kind::Call) {
             const QChar *start = lastPart(m_lastClosed.named).data();
-            return QStringView(start, side.text.data() + 1);
+            if (start && start < side.text.data()) // the call closed by that ")"
+                return QStringView(start, side.text.data() + 1);
         }
         return {};
     }
@@ -627,7 +628,7 @@ private:
         if (is(before.text, u"->") || is(before.text, u".")) {
             found.called = prev().text;
             found.receiver = sideBefore(back + 2);
-        } else if (before.kind == Tok::Identifier && !isKeyword(before.text) && !qualified) {
+        } else if (before.kind == Tok::Identifier && !isKeyword(before.text) && !qualified && constructOfCall(prev().text).isEmpty()) {
             found.called = before.text; // `QLabel label(…)`: the constructor of its type
             found.declared = prev().text;
         }
@@ -825,8 +826,8 @@ private:
         const bool converted = end < n && t[end] == u'.' && convertedAt(end + 1);
         if (!converted && end < n && (t[end] == u'(' || t[end] == u'.' || t[end] == u'[' || (t[end] == u'-' && end + 1 < n && t[end + 1] == u'>')))
             return; // called, or its member used
-        if (prevIs(u".") || prevIs(u"->") || prevIs(u"::"))
-            return; // a member of something else
+        if (prevIs(u".") || prevIs(u"->") || prevIs(u"::") || m_stack.last().lambda)
+            return; // a member of something else, or a lambda's capture or parameter
         FunctionFlows &flows = m_flows.bodies[currentBody()];
         QList<CallHop> calls = callsHere();
         if (m_stack.last().kind == Kind::Subscript)
