@@ -4,7 +4,8 @@
 // its confirmation shows.
 // --smoke runs once on tiny inputs (for CTest); --big-file-only runs only the
 // steps on the 10 MB file, --step=NAME only one of them (enter, fill, find,
-// switch, own, first).
+// switch, own, first); --code=DIR makes that file of DIR's sources rather than
+// this program's, so that two builds time the same file.
 #include "BenchSupport.h"
 
 #include "engine/replace/ApplyPairs.h"
@@ -57,6 +58,17 @@ struct Session
             qFatal("the main window was not exposed");
     }
     template <typename T> T *get(const char *name) { return window->findChild<T *>(QString::fromLatin1(name)); }
+
+    // A press writes on a worker thread: its confirmation comes when the write is back.
+    void waitShown()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!shown.isValid() && waited.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        if (!shown.isValid())
+            qFatal("no confirmation");
+    }
 
     // Double-clicks the file; returns the time until the window has handled it.
     double load(const QString &fileName)
@@ -173,8 +185,7 @@ void replace(const QString &folder)
         timer.start();
         session.shown.invalidate();
         QTest::mouseClick(session.get<QPushButton>("Command3"), Qt::LeftButton);
-        if (!session.shown.isValid())
-            qFatal("no confirmation");
+        session.waitShown();
     }, [&] {
         WriteFile(path, bytes);
         session.load(name); // the same text again, and the same rows
@@ -187,10 +198,10 @@ void replace(const QString &folder)
 
 // This program's own C++ sources, over and over, to about 10 MB: real code, as a
 // user's biggest file might be.
-QString writeRealCode(const QString &folder)
+QString writeRealCode(const QString &folder, const QString &codeFolder)
 {
     QByteArray code;
-    const QDir sources(QStringLiteral(ZELVANE_SOURCE_DIR));
+    const QDir sources(codeFolder.isEmpty() ? QStringLiteral(ZELVANE_SOURCE_DIR) : codeFolder);
     const qsizetype wanted = g_smoke ? 200000 : 10000000;
     while (code.size() < wanted) {
         for (const char *part : {"engine", "ui", "app", "tests"}) {
@@ -246,12 +257,7 @@ QStringList PressSpread(int runs, Session &session, const std::function<void()> 
         QTest::mouseClick(command3, Qt::LeftButton);
         session.window->repaint();
         answered.push_back(timer.nsecsElapsed() / 1e6);
-        QElapsedTimer waited;
-        waited.start();
-        while (!session.shown.isValid() && waited.elapsed() < 60000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        if (!session.shown.isValid())
-            qFatal("no confirmation");
+        session.waitShown();
         confirmed.push_back(double(timer.nsecsElapsed() - session.shown.nsecsElapsed()) / 1e6);
     }
     return {Spread(answered), Spread(confirmed)};
@@ -261,9 +267,9 @@ QStringList PressSpread(int runs, Session &session, const std::function<void()> 
 // it is repainted: Enter, Ctrl+Enter, a key in the find box, a switch of the
 // reading and a press of "替换文件" in either mode, until the window answers and
 // until its confirmation shows. `only` names one step to run (for a profiler).
-void bigFile(const QString &folder, const QString &only)
+void bigFile(const QString &folder, const QString &only, const QString &codeFolder)
 {
-    const QString name = writeRealCode(folder);
+    const QString name = writeRealCode(folder, codeFolder);
     const QString path = folder + u'/' + name;
     const QByteArray bytes = Utf8NoBomFile::ReadUtf8Text(path).toUtf8();
     Session session(folder);
@@ -341,11 +347,13 @@ int main(int argc, char *argv[])
         find(folder.path());
         replace(folder.path());
     }
-    QString only;
+    QString only, codeFolder;
     for (const QString &argument : app.arguments()) {
         if (argument.startsWith(QLatin1String("--step=")))
             only = argument.mid(7);
+        if (argument.startsWith(QLatin1String("--code=")))
+            codeFolder = argument.mid(7);
     }
-    bigFile(folder.path(), only);
+    bigFile(folder.path(), only, codeFolder);
     return 0;
 }

@@ -202,7 +202,17 @@ private slots:
         Window::type("not stored");
         auto *dir1 = m_window->get<FolderList>("Dir1");
         dir1->setFolder(QDir::tempPath()); // File1 now lists another folder
-        QCOMPARE(m_window->press("Command3"), QStringLiteral("替换文件: 已经替换 r.cpp。替换前的文件保存在 r.cpp.backup。"));
+        // The write runs on a worker thread: until it is back the window says so
+        // and takes no key and no second press.
+        auto *text1 = m_window->get<EditBox>("Text1");
+        QCOMPARE(m_window->shownBy([&] {
+            QTest::mouseClick(m_window->get("Command3"), Qt::LeftButton);
+            QCOMPARE(m_window->get<QLabel>("Label4")->text(), "正在写入 r.cpp…");
+            QTest::keyClick(text1, Qt::Key_X);
+            QVERIFY(!m_window->get("Command3")->isEnabled());
+        }), QStringLiteral("替换文件: 已经替换 r.cpp。替换前的文件保存在 r.cpp.backup。"));
+        QCOMPARE(text1->text(), "not stored");
+        QVERIFY(text1->isEnabled());
         const QByteArray written = "puts(\"hi\");\nputs(\"second\");\n";
         QCOMPARE(readBytes(file("r.cpp")), written);
         QCOMPARE(readBytes(file("r.cpp.backup")), before);

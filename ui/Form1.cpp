@@ -32,6 +32,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -79,6 +80,11 @@ Form1::Form1()
     connectMarks();
     connectTranslations();
 
+    WriteWatcher = new QFutureWatcher<WriteOutcome>(this);
+    connect(WriteWatcher, &QFutureWatcherBase::finished, this, [this] {
+        if (Writing && Writing->isFinished()) // not taken in already by a load or a close
+            RunEvent(this, ReplaceTitle(), [this] { TakeWrite(false); });
+    });
     connect(Command3, &QPushButton::clicked, this, [this] {
         RunEvent(this, ReplaceTitle(), [this] { Command3_Click(); });
     });
@@ -262,6 +268,7 @@ QString Form1::SelectedFilePath() const
 
 void Form1::File1_DblClick()
 {
+    TakeWrite(true); // a write under way is in before another file is loaded
     const QString path = SelectedFilePath();
     if (!MayDiscardEdits(loadTitle())) {
         SelectLoadedFile();
@@ -321,7 +328,6 @@ void Form1::ShowRows(int current)
 
 void Form1::Command3_Click()
 {
-    BusyCursor busy;
     ReplaceAndSave();
 }
 
@@ -329,7 +335,7 @@ void Form1::Command3_Click()
 // wherever File1 stands now.
 void Form1::ReplaceAndSave()
 {
-    ReplaceInto();
+    ReplaceInto(false);
 }
 
 ReplaceRequest Form1::RequestFor() const
@@ -337,7 +343,7 @@ ReplaceRequest Form1::RequestFor() const
     return Doc.saveRequest(Check2->isChecked());
 }
 
-bool Form1::ReplaceInto()
+bool Form1::ReplaceInto(bool wait)
 {
     ReplaceRequest request = RequestFor();
     QList<int> rowsWritten; // whose replacements are in the file once it is written
@@ -362,8 +368,73 @@ bool Form1::ReplaceInto()
         }
     }
     CurrentPath = Doc.path;
-    ReplaceResult result = ::ReplaceAndSave(request);
-    while (result.refusal != Refusal::None) { // asked, then pressed again with the allowance
+    return StartWrite(std::move(request), std::move(rowsWritten), wait);
+}
+
+// The write of a press, and the reading of the text it wrote: all of the
+// press's work that may take long, away from the window.
+Form1::WriteOutcome Form1::Write(WriteOutcome job, Document document, bool codeStrings)
+{
+    try {
+        job.result = ::ReplaceAndSave(job.request);
+        if (job.result.refusal == Refusal::None) {
+            document.takeWritten(ReplaceResult(job.result), job.rows);
+            job.marks = MarksReading::Of(document.text, document.rows, codeStrings);
+        }
+    } catch (...) {
+        job.failure = std::current_exception();
+    }
+    return job;
+}
+
+bool Form1::StartWrite(ReplaceRequest request, QList<int> rows, bool wait)
+{
+    Writing = QtConcurrent::run(&WritePool, &Form1::Write, WriteOutcome{std::move(request), std::move(rows), {}, {}, {}},
+                                Doc, Check3->isChecked());
+    SetWriting(true);
+    if (wait)
+        return TakeWrite(true);
+    WriteWatcher->setFuture(*Writing);
+    return true;
+}
+
+bool Form1::TakeWrite(bool wait)
+{
+    if (!Writing)
+        return false;
+    const QFuture<WriteOutcome> writing = *std::exchange(Writing, std::nullopt);
+    return WriteFinished(writing.result(), wait); // waits for it when it is not back yet
+}
+
+// While a write is under way the window says so, and takes no edit, no load
+// and no second press: the rows written stay the rows it shows.
+void Form1::SetWriting(bool writing)
+{
+    if (writing) {
+        FocusBeforeWrite = QApplication::focusWidget();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+    for (QWidget *control : std::initializer_list<QWidget *>{Frame2, Command3, File1})
+        control->setEnabled(!writing);
+    if (!writing && FocusBeforeWrite)
+        FocusBeforeWrite->setFocus();
+    UpdateCounts();
+}
+
+// The write is back: a refusal is asked about and written again with the
+// user's allowance; a failure is shown and the rows stay as they were.
+bool Form1::WriteFinished(WriteOutcome outcome, bool wait)
+{
+    SetWriting(false);
+    if (outcome.failure) {
+        RunEvent(this, ReplaceTitle(), [&] { std::rethrow_exception(outcome.failure); });
+        return false;
+    }
+    ReplaceRequest &request = outcome.request;
+    ReplaceResult &result = outcome.result;
+    if (result.refusal != Refusal::None) { // asked, then pressed again with the allowance
         if (result.refusal == Refusal::ChangedOnDisk) {
             if (!ConfirmChangedOnDisk(ProblemWords(ProblemAbout(Problem::ChangedOnDisk, request.path))))
                 return false;
@@ -374,7 +445,7 @@ bool Form1::ReplaceInto()
                 return false;
             request.allowReadOnly = true;
         }
-        result = ::ReplaceAndSave(request);
+        return StartWrite(std::move(request), std::move(outcome.rows), wait);
     }
     const QString backup = SourcePaths::BackupPathFor(request.path);
     QString confirmation = SourcePaths::IsOrdinaryFile(backup) || !result.written // a hidden backup goes unnamed
@@ -382,8 +453,8 @@ bool Form1::ReplaceInto()
     if (!result.recovered.isEmpty())
         confirmation = ProblemWords(result.recovered) + QStringLiteral("\n") + confirmation;
     // The next press applies the rows to the text written.
-    Doc.takeWritten(std::move(result), rowsWritten);
-    Marks->setText(SourceText, Doc.rows, Check3->isChecked());
+    Doc.takeWritten(std::move(result), outcome.rows);
+    Marks->setText(SourceText, outcome.marks);
     TextReadings.start(SourceText);
     UpdateMarks();
     if (!confirmation.isEmpty())
@@ -452,7 +523,7 @@ bool Form1::MayDiscardEdits(const QString &title)
     switch (AskUnbusy(this, text, title, {QStringLiteral("替换文件(&R)"), QStringLiteral("放弃修改(&D)"), QStringLiteral("取消")})) {
     case 0: {
         bool written = false;
-        RunEvent(this, ReplaceTitle(), [&] { written = ReplaceInto(); });
+        RunEvent(this, ReplaceTitle(), [&] { written = ReplaceInto(true); });
         return written;
     }
     case 1:
@@ -464,6 +535,7 @@ bool Form1::MayDiscardEdits(const QString &title)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    TakeWrite(true);
     if (MayDiscardEdits(windowTitle()))
         event->accept();
     else

@@ -7,8 +7,12 @@
 #include "ui/RowMarks.h"
 
 #include <QByteArray>
+#include <QFutureWatcher>
+#include <QPointer>
+#include <QThreadPool>
 #include <QWidget>
 
+#include <exception>
 #include <optional>
 
 class QCheckBox;
@@ -51,8 +55,25 @@ private:
 
     // Applies the rows to the loaded file, keeping a backup, and confirms.
     void ReplaceAndSave();
-    // The same; false when the user cancelled it at a question.
-    bool ReplaceInto();
+    // The same; `wait`: the write is back before this returns, false when it
+    // wrote nothing (the user cancelled it at a question, or it failed).
+    bool ReplaceInto(bool wait);
+    // The write of a press, on a worker thread, and what it brings back.
+    struct WriteOutcome
+    {
+        ReplaceRequest request;
+        QList<int> rows; // whose replacements it writes
+        ReplaceResult result;
+        MarksReading marks; // of the text written, its rows as takeWritten leaves them
+        std::exception_ptr failure;
+    };
+    static WriteOutcome Write(WriteOutcome job, Document document, bool codeStrings);
+    // Starts the write; the window shows it is busy and takes no edit until it is back.
+    bool StartWrite(ReplaceRequest request, QList<int> rows, bool wait);
+    // Takes in the write under way, waited for; `wait`: a write again after a question is waited for too.
+    bool TakeWrite(bool wait);
+    bool WriteFinished(WriteOutcome outcome, bool wait);
+    void SetWriting(bool writing);
     ReplaceRequest RequestFor() const;
     // The questions before a replace; false: the user cancelled it.
     enum class PressAnswer { AllRows, NewEditsOnly, Cancel };
@@ -114,6 +135,10 @@ private:
     QString CurrentPath; // folder last picked; during a replace, the file being replaced
     QString FilledNote;  // "已填入 N 行" after Ctrl+Enter, until the next key
     bool m_loaded = false; // Form1 Load has run
+    std::optional<QFuture<WriteOutcome>> Writing; // the write under way
+    QFutureWatcher<WriteOutcome> *WriteWatcher = nullptr;
+    QPointer<QWidget> FocusBeforeWrite;
+    QThreadPool WritePool; // waited for when the window goes
     Readings TextReadings;           // both readings of SourceText, for a switch of Check3
     RowMarks *Marks = nullptr;
     RowModel *Rows = nullptr;        // Doc's rows as List1 and List2 show them

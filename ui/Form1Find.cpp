@@ -9,6 +9,7 @@
 #include "ui/RowMarks.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -152,7 +153,8 @@ void Form1::UpdateCounts()
     const QString marked = Marks->busy() ? unknown : QString::number(Marks->markedCount());
     const int rows = Rows->rowCount();
     const QString counts = QStringLiteral("%1 行 · 改 %2 · 未写 %3 · 警告 %4").arg(rows).arg(changed).arg(unwritten, marked);
-    const QString shown = FilledNote.isEmpty() ? counts : FilledNote;
+    const QString writing = QStringLiteral("正在写入 %1…").arg(QFileInfo(Doc.path).fileName());
+    const QString shown = Writing ? writing : FilledNote.isEmpty() ? counts : FilledNote;
     Label4->setText(Label4->fontMetrics().elidedText(shown, Qt::ElideRight, Label4->width()));
     Label4->setToolTip(QStringLiteral("%1 行，已改 %2 行，未写入 %3 行，警告 %4 行\n%5")
                            .arg(rows).arg(changed).arg(unwritten, marked, Doc.path));

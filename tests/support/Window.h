@@ -112,6 +112,8 @@ public:
         asked.clear();
         planned = answers;
         action();
+        // A press writes on a worker thread; the window takes no edit until it is back.
+        QTest::qWaitFor([this] { return get("Command3")->isEnabled(); }, 60000);
         activate();
         return shown;
     }
