@@ -162,13 +162,13 @@ void Form1::createControls()
     Frame1 = new QGroupBox(QStringLiteral("资源"), this);
     place(Frame1, "Frame1", small, 8, 4, 241, 581);
     Command1 = new QPushButton(QStringLiteral("选择文件夹(&F)"), Frame1);
-    place(Command1, "Command1", small, 152, 24, 77, 25);
+    place(Command1, "Command1", small, 140, 24, 89, 25); // room for its caption and the button's margins
     Dir1 = new FolderList(Frame1);
     place(Dir1, "Dir1", small, 8, 56, 221, 196);
     File1 = new FileList(Frame1);
     place(File1, "File1", small, 8, 260, 221, 308);
     Drive1 = new DriveList(Frame1);
-    place(Drive1, "Drive1", small, 8, 24, 137, 25);
+    place(Drive1, "Drive1", small, 8, 24, 125, 25);
 
     Frame2 = new QGroupBox(QStringLiteral("字符串修改"), this);
     place(Frame2, "Frame2", small, 256, 4, 633, 545);
