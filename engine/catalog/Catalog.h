@@ -103,13 +103,14 @@ public:
 private:
     struct Judged {
         qsizetype entry, place;
-        int file;
-        StringUse reading;
+        int file;       // in m_rows and in the program's flows
+        qsizetype row;  // its row there, whose reading judges it
     };
     Catalog m_catalog;
     QHash<QString, qsizetype> m_entryOf; // an entry's number, counted from 1
     QList<QStringList> m_uses; // each entry's distinct uses, in the order first met
     QList<Judged> m_judged;    // the C++ places, judged at the end
+    QList<QList<CatalogRows::Row>> m_rows; // each file's rows, kept for their readings until then
     ProgramFlows m_flows;
     QHash<qsizetype, QSet<QString>> m_manyUses; // the same as a set, for an entry of many uses
 };

@@ -157,7 +157,8 @@ void CatalogMerger::add(CatalogRows file)
 {
     m_catalog.undecodable += file.undecodable;
     const int fileNumber = m_flows.add(std::move(file.flows));
-    for (CatalogRows::Row &row : file.rows) {
+    for (qsizetype r = 0; r < file.rows.size(); ++r) {
+        const CatalogRows::Row &row = file.rows.at(r);
         qsizetype &number = m_entryOf[CatalogKey(row.context, row.source)]; // one look-up: 0 for a new text
         if (number == 0) {
             m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}, row.context, {}, 0, true, row.owner});
@@ -168,7 +169,7 @@ void CatalogMerger::add(CatalogRows file)
         CatalogEntry &entry = m_catalog.entries[at];
         entry.places.append({file.file, row.line});
         if (!row.form)
-            m_judged.append({at, entry.places.size() - 1, fileNumber, std::move(row.reading)});
+            m_judged.append({at, entry.places.size() - 1, fileNumber, r});
         if (entry.note.isEmpty())
             entry.note = row.note;
         QStringList &uses = m_uses[at];
@@ -189,6 +190,7 @@ void CatalogMerger::add(CatalogRows file)
             entry.finished = true;
         }
     }
+    m_rows.append(std::move(file.rows));
 }
 
 Catalog CatalogMerger::take()
@@ -202,10 +204,12 @@ Catalog CatalogMerger::take()
         for (qsizetype i = part * PlacesPerPart; i < end; ++i) {
             const Judged &judged = m_judged[i];
             CatalogEntry &entry = entries[judged.entry];
-            entry.places[judged.place].data = m_flows.kindOf(judged.reading, entry.source, judged.file) == UseKind::Data;
+            const StringUse &reading = m_rows[judged.file][judged.row].reading;
+            entry.places[judged.place].data = m_flows.kindOf(reading, entry.source, judged.file) == UseKind::Data;
         }
     }, {});
     m_judged.clear();
+    m_rows.clear();
     constexpr qsizetype Shown = 5;
     for (qsizetype i = 0; i < m_catalog.entries.size(); ++i) {
         const QStringList &uses = m_uses[i];
