@@ -11,6 +11,7 @@
 #include "platform/Fonts.h"
 #include "platform/ShellOpen.h"
 #include "platform/StartUp.h"
+#include "platform/ThreadPriority.h"
 #include "platform/WindowTopmost.h"
 #include "ui/AppIcon.h"
 #include "ui/BrowserLists.h"
@@ -375,6 +376,7 @@ bool Form1::ReplaceInto(bool wait)
 // press's work that may take long, away from the window.
 Form1::WriteOutcome Form1::Write(WriteOutcome job, Document document, bool codeStrings)
 {
+    GiveWayToWindow();
     try {
         job.result = ::ReplaceAndSave(job.request);
         if (job.result.refusal == Refusal::None) {
@@ -402,8 +404,10 @@ bool Form1::TakeWrite(bool wait)
 {
     if (!Writing)
         return false;
-    const QFuture<WriteOutcome> writing = *std::exchange(Writing, std::nullopt);
-    return WriteFinished(writing.result(), wait); // waits for it when it is not back yet
+    QFuture<WriteOutcome> writing = *std::exchange(Writing, std::nullopt);
+    // Waits for it when it is not back yet. Taken out, the outcome is not kept by
+    // the future as well, to be freed by the next press while the window waits.
+    return WriteFinished(writing.takeResult(), wait);
 }
 
 // While a write is under way the window says so, and takes no edit, no load

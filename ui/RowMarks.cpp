@@ -2,6 +2,7 @@
 
 #include "engine/replace/ApplyPairs.h"
 #include "engine/scan/CppEscapes.h"
+#include "platform/ThreadPriority.h"
 
 #include <QCoreApplication>
 
@@ -132,6 +133,7 @@ void RowMarks::startPending()
     m_running = true;
     m_pool.start([this, plan = std::move(plan), text = m_text, spans = m_reading.spans, raw = m_reading.rawDelimiters,
                   generation = m_generation]() mutable {
+        GiveWayToWindow();
         work(plan, text, spans, raw);
         QMetaObject::invokeMethod(this, [this, plan = std::move(plan), generation] {
             m_running = false;
