@@ -1262,12 +1262,22 @@ UseKind kindByShape(QStringView text)
         ? UseKind::Data : UseKind::Unknown;
 }
 
+// A macro's name, all capitals (REGISTER_BOARD), but none of Qt's that mark a text to translate.
+bool isMacroName(QStringView name)
+{
+    if (name.size() < 2 || name.startsWith(u"QT_TR") || name.startsWith(u"QT_TRANSLATE"))
+        return false;
+    return std::all_of(name.begin(), name.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'; })
+        && name.contains(u'_');
+}
+
 // By its shape and by what holds it: a small-letter word returned, defaulted, kept
-// in a table or as a map's value is a name the program keeps.
+// in a table or as a map's value, or given to a macro (REGISTER_BOARD(X, "atomic")),
+// is a name the program keeps.
 UseKind kindByShape(const StringUse &use, QStringView text)
 {
     const bool kept = use.holder == StringUse::Holder::Return || use.holder == StringUse::Holder::DefaultArgument
-        || use.holder == StringUse::Holder::Table || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
+        || use.holder == StringUse::Holder::Table || isMacroName(use.call) || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
                return is(lastPart(hop.name), u"insert") && hop.argument > 0;
            });
     return kept && looksLikeAKeyword(text) ? UseKind::Data : kindByShape(text);
