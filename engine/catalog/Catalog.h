@@ -77,12 +77,13 @@ struct CatalogRows {
         int line = 0;
         QString context, note;
         QString use;       // where and by what it is used: "Class::method → setText", "form.ui btnGo text"
-        StringUse reading; // what the C++ reading found around it; none for a form's text, which is seen
+        qsizetype reading = -1; // what the C++ reading found around it, in `readings`; none for a form's text, which is seen
         bool form = false;
         QString owner;     // the class it stands in ("Class" of "Class::method", a form's class), or its file's name
     };
     QString file;
     QList<Row> rows;
+    QList<StringUse> readings; // the C++ reading of each place, as ReadStringUses gives them
     FileFlows flows; // what the file's functions do with their parameters, for the whole tree's judgement
     int undecodable = 0;
 };
@@ -103,14 +104,14 @@ public:
 private:
     struct Judged {
         qsizetype entry, place;
-        int file;       // in m_rows and in the program's flows
-        qsizetype row;  // its row there, whose reading judges it
+        int file;          // in m_readings and in the program's flows
+        qsizetype reading; // its reading there, which judges it
     };
     Catalog m_catalog;
     QHash<QString, qsizetype> m_entryOf; // an entry's number, counted from 1
     QList<QStringList> m_uses; // each entry's distinct uses, in the order first met
     QList<Judged> m_judged;    // the C++ places, judged at the end
-    QList<QList<CatalogRows::Row>> m_rows; // each file's rows, kept for their readings until then
+    QList<QList<StringUse>> m_readings; // each file's readings of its places, kept until then
     ProgramFlows m_flows;
     QHash<qsizetype, QSet<QString>> m_manyUses; // the same as a set, for an entry of many uses
 };

@@ -92,12 +92,12 @@ void prepareWholeStrings(const CatalogSource &source, CatalogRows &rows)
             continue;
         line += int(CountChar(QStringView(source.text).sliced(counted, spans[k].start - counted), u'\n'));
         counted = spans[k].start;
-        StringUse &use = reading.uses[k];
+        const StringUse &use = reading.uses[k];
         QString described = DescribeUse(use).trimmed();
         QString owner = ownerOf(use.function, fileName);
-        rows.rows.append({std::move(*text), QString(), line, QString(), QString(), std::move(described), std::move(use), false,
-                          std::move(owner)});
+        rows.rows.append({std::move(*text), QString(), line, QString(), QString(), std::move(described), k, false, std::move(owner)});
     }
+    rows.readings = std::move(reading.uses);
 }
 
 } // namespace
@@ -143,13 +143,15 @@ CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folde
         std::optional<QString> translation;
         if (replacement != found)
             translation = RowSource(source.rows, i, replacement);
-        StringUse use = i < reading.uses.size() ? std::move(reading.uses[i]) : StringUse();
+        const bool read = i < reading.uses.size();
+        const StringUse use = read ? reading.uses[i] : StringUse();
         const QString described = source.rows.xml ? formName + QLatin1Char(' ') + source.rows.uses.value(i) : DescribeUse(use);
         QString owner = source.rows.xml && !source.rows.formClass.isEmpty() ? source.rows.formClass : ownerOf(use.function, formName);
         rows.rows.append({std::move(*text), translation ? std::move(*translation) : QString(), line,
-                          source.rows.contexts.value(i), source.rows.notes.value(i), described.trimmed(), std::move(use),
+                          source.rows.contexts.value(i), source.rows.notes.value(i), described.trimmed(), read ? i : -1,
                           source.rows.xml, std::move(owner)});
     }
+    rows.readings = std::move(reading.uses);
     return rows;
 }
 
@@ -168,8 +170,8 @@ void CatalogMerger::add(CatalogRows file)
         const qsizetype at = number - 1;
         CatalogEntry &entry = m_catalog.entries[at];
         entry.places.append({file.file, row.line});
-        if (!row.form)
-            m_judged.append({at, entry.places.size() - 1, fileNumber, r});
+        if (!row.form && row.reading >= 0)
+            m_judged.append({at, entry.places.size() - 1, fileNumber, row.reading});
         if (entry.note.isEmpty())
             entry.note = row.note;
         QStringList &uses = m_uses[at];
@@ -190,7 +192,7 @@ void CatalogMerger::add(CatalogRows file)
             entry.finished = true;
         }
     }
-    m_rows.append(std::move(file.rows));
+    m_readings.append(std::move(file.readings));
 }
 
 Catalog CatalogMerger::take()
@@ -204,12 +206,12 @@ Catalog CatalogMerger::take()
         for (qsizetype i = part * PlacesPerPart; i < end; ++i) {
             const Judged &judged = m_judged[i];
             CatalogEntry &entry = entries[judged.entry];
-            const StringUse &reading = m_rows[judged.file][judged.row].reading;
+            const StringUse &reading = m_readings[judged.file][judged.reading];
             entry.places[judged.place].data = m_flows.kindOf(reading, entry.source, judged.file) == UseKind::Data;
         }
     }, {});
     m_judged.clear();
-    m_rows.clear();
+    m_readings.clear();
     constexpr qsizetype Shown = 5;
     for (qsizetype i = 0; i < m_catalog.entries.size(); ++i) {
         const QStringList &uses = m_uses[i];

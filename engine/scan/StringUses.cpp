@@ -364,6 +364,7 @@ private:
                 break;
             calls.append({written(open.called), open.argument, open.receiver.toString(), open.declared.toString()});
         }
+        calls.squeeze(); // one list a place: kept for the whole tree's judgement
         return calls;
     }
 
