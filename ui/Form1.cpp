@@ -11,7 +11,6 @@
 #include "platform/Fonts.h"
 #include "platform/ShellOpen.h"
 #include "platform/StartUp.h"
-#include "platform/ThreadPriority.h"
 #include "platform/WindowTopmost.h"
 #include "ui/AppIcon.h"
 #include "ui/BrowserLists.h"
@@ -376,7 +375,6 @@ bool Form1::ReplaceInto(bool wait)
 // press's work that may take long, away from the window.
 Form1::WriteOutcome Form1::Write(WriteOutcome job, Document document, bool codeStrings)
 {
-    GiveWayToWindow();
     try {
         job.result = ::ReplaceAndSave(job.request);
         if (job.result.refusal == Refusal::None) {

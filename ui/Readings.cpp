@@ -1,7 +1,5 @@
 #include "ui/Readings.h"
 
-#include "platform/ThreadPriority.h"
-
 #include <QtConcurrent/QtConcurrentRun>
 
 Reading Reading::Of(const QString &text, bool codeStrings)
@@ -12,16 +10,6 @@ Reading Reading::Of(const QString &text, bool codeStrings)
     reading.marks = MarksReading::Of(text, reading.rows, codeStrings);
     return reading;
 }
-
-namespace {
-
-Reading ReadAside(const QString &text, bool codeStrings)
-{
-    GiveWayToWindow();
-    return Reading::Of(text, codeStrings);
-}
-
-} // namespace
 
 Readings::Readings()
 {
@@ -38,7 +26,7 @@ void Readings::start(const QString &text)
     m_pool.clear(); // a reading of the text before that has not begun
     m_text = text;
     for (const bool codeStrings : {false, true})
-        m_readings[codeStrings] = QtConcurrent::run(&m_pool, &ReadAside, text, codeStrings);
+        m_readings[codeStrings] = QtConcurrent::run(&m_pool, &Reading::Of, text, codeStrings);
 }
 
 void Readings::start(const QString &text, bool codeStrings, const Reading &known)
@@ -46,13 +34,13 @@ void Readings::start(const QString &text, bool codeStrings, const Reading &known
     m_pool.clear();
     m_text = text;
     m_readings[codeStrings] = QtFuture::makeReadyFuture(Reading(known));
-    m_readings[!codeStrings] = QtConcurrent::run(&m_pool, &ReadAside, text, !codeStrings);
+    m_readings[!codeStrings] = QtConcurrent::run(&m_pool, &Reading::Of, text, !codeStrings);
 }
 
 Reading Readings::take(bool codeStrings)
 {
     QFuture<Reading> &reading = m_readings[codeStrings];
     if (!reading.isValid()) // nothing started: no text loaded
-        reading = QtConcurrent::run(&m_pool, &ReadAside, m_text, codeStrings);
+        reading = QtConcurrent::run(&m_pool, &Reading::Of, m_text, codeStrings);
     return reading.result();
 }

@@ -2,7 +2,6 @@
 
 #include "engine/replace/ApplyPairs.h"
 #include "engine/scan/CppEscapes.h"
-#include "platform/ThreadPriority.h"
 
 #include <QCoreApplication>
 
@@ -133,7 +132,6 @@ void RowMarks::startPending()
     m_running = true;
     m_pool.start([this, plan = std::move(plan), text = m_text, spans = m_reading.spans, raw = m_reading.rawDelimiters,
                   generation = m_generation]() mutable {
-        GiveWayToWindow();
         work(plan, text, spans, raw);
         QMetaObject::invokeMethod(this, [this, plan = std::move(plan), generation] {
             m_running = false;
