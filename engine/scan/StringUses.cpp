@@ -1273,12 +1273,12 @@ bool isMacroName(QStringView name)
 }
 
 // By its shape and by what holds it: a small-letter word returned, defaulted, kept
-// in a table or as a map's value, or given to a macro (REGISTER_BOARD(X, "atomic")),
-// is a name the program keeps.
+// in a table or as a map's value, given to a macro (REGISTER_BOARD(X, "atomic")) or
+// written into a stream or a variable (`out << "null"`), is a name the program keeps.
 UseKind kindByShape(const StringUse &use, QStringView text)
 {
     const bool kept = use.holder == StringUse::Holder::Return || use.holder == StringUse::Holder::DefaultArgument
-        || use.holder == StringUse::Holder::Table || isMacroName(use.call) || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
+        || use.holder == StringUse::Holder::Table || isMacroName(use.call) || !use.stream.isEmpty() || !use.variable.isEmpty() || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
                return is(lastPart(hop.name), u"insert") && hop.argument > 0;
            });
     return kept && looksLikeAKeyword(text) ? UseKind::Data : kindByShape(text);
@@ -1426,8 +1426,8 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
 
 UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) const
 {
-    if (use.marked)
-        return UseKind::Data;
+    if (use.marked || text.trimmed().isEmpty())
+        return UseKind::Data; // marked so, or only spaces: a separator, whatever shows it
     const Function *in = file >= 0 && use.body >= 0 && m_firstOfFile[file] + use.body < m_functions.size()
         ? &m_functions[m_firstOfFile[file] + use.body] : nullptr;
     if (use.construct == u"comparison")
