@@ -282,10 +282,10 @@ private slots:
             << "class A : public B {\n  Q_OBJECT\n  Q_CLASSINFO(\"D-Bus Interface\", \"org.example.A\")\n};\n"
                "QString AmazonBoard::variant() const { return \"amazon\"; }\nvoid f(const QString &v = \"standard\");\n"
                "static const char *types[] = {\"depth\", \"nodes\"};\nREGISTER_BOARD(AtomicBoard, \"atomic\")\n"
-               "void J::write(QTextStream &out) { out << \"null\"; }\n"
+               "void J::write(QTextStream &out) { out << \"null\"; }\nQString temp() { return pid + \"_%1.csv\"; }\n"
                "B::B() { setPieceType(Rook, tr(\"rook\"), \"R\"); move(\"O-O-O\"); load(\"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\");\n"
                "  format(\"Rank,Name,Games\"); html += \"</p>\"; css = \".comment { color: green; }\"; QString t = \"Shown title\"; }"
-            << "ddddddddtdddddd?";
+            << "dddddddddtdddddd?";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

@@ -1179,6 +1179,10 @@ bool looksLikeAName(QStringView text)
     bool marked = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
+        if (c == u'%' && i + 1 < text.size() && text[i + 1].isDigit()) { // a name made with arg(): "_%1.csv"
+            ++i;
+            continue;
+        }
         const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
         if (!plain && !QStringView(u"_.-/:#@").contains(c))
             return false;
