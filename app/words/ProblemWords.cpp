@@ -30,11 +30,24 @@ QString describe(int error)
     return QString();
 }
 
+using Glossary = std::pair<const char *, const char16_t *>;
+
+// The Chinese of the first phrase of the glossary the English holds; none when it holds none.
+template <size_t N>
+const char16_t *chineseFor(const QString &english, const Glossary (&glossary)[N], Qt::CaseSensitivity sensitivity)
+{
+    for (const auto &[words, chinese] : glossary) {
+        if (english.contains(QLatin1String(words), sensitivity))
+            return chinese;
+    }
+    return nullptr;
+}
+
 // The system's own words, in Chinese where they are among the common ones;
 // others are kept as the system gave them.
 QString systemWords(const QString &english)
 {
-    static const std::pair<const char *, const char16_t *> Known[] = {
+    static const Glossary Known[] = {
         {"Permission denied", u"没有权限"},
         {"Operation not permitted", u"不允许这样操作"},
         {"No space left on device", u"磁盘空间不足"},
@@ -49,11 +62,8 @@ QString systemWords(const QString &english)
         {"Unknown error", u"未知错误"},
         {"Too many open files", u"打开的文件太多"},
     };
-    for (const auto &[words, chinese] : Known) {
-        if (english.contains(QLatin1String(words), Qt::CaseInsensitive))
-            return QString::fromUtf16(chinese);
-    }
-    return english;
+    const char16_t *chinese = chineseFor(english, Known, Qt::CaseInsensitive);
+    return chinese ? QString::fromUtf16(chinese) : english;
 }
 
 // Why a file operation failed: what Qt says went wrong, with the system's words.
@@ -74,7 +84,7 @@ QString systemReason(const Problem &problem)
 // they are among the common ones, the original kept after them.
 QString parserWords(const QString &english)
 {
-    static const std::pair<const char *, const char16_t *> Known[] = {
+    static const Glossary Known[] = {
         {"end-of-line within string", u"字符串没有结束就换了行"},
         {"missing 'msgstr' section", u"缺少 msgstr"},
         {"missing 'msgid_plural' section", u"缺少 msgid_plural"},
@@ -91,11 +101,8 @@ QString parserWords(const QString &english)
         {"Invalid XML character", u"含有 XML 不允许的字符"},
         {"Encountered incorrectly encoded content", u"内容的编码不对"},
     };
-    for (const auto &[words, chinese] : Known) {
-        if (english.contains(QLatin1String(words)))
-            return QString::fromUtf16(chinese) + QStringLiteral("（") + english + QStringLiteral("）");
-    }
-    return english;
+    const char16_t *chinese = chineseFor(english, Known, Qt::CaseSensitive);
+    return chinese ? QString::fromUtf16(chinese) + QStringLiteral("（") + english + QStringLiteral("）") : english;
 }
 
 // A parser's reason, with the line and column it names.
