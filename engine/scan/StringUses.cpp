@@ -133,6 +133,21 @@ struct Open {
     int body = -1;            // a Body: its number among the file's functions
 };
 
+// The brackets open at a point, innermost last: a vector, as it changes at every
+// bracket of the code and a QList would check for sharing on each look at its end.
+struct OpenStack : std::vector<Open> {
+    qsizetype size() const { return qsizetype(std::vector<Open>::size()); }
+    Open &last() { return back(); }
+    const Open &last() const { return back(); }
+    void append(Open open) { push_back(std::move(open)); }
+    Open takeLast()
+    {
+        Open open = std::move(back());
+        pop_back();
+        return open;
+    }
+};
+
 // The getters whose result a person sees: a literal compared with one is that text.
 bool isShownGetter(QStringView name)
 {
@@ -149,34 +164,23 @@ QStringView lastPart(QStringView name)
 
 // A comment that asks for its line's strings to be left as they are: "no-tr",
 // "notr", "NOTR", "no_tr" or "i18n-ignore" as a word. One look at each character:
-// every comment of the code passes here.
+// every comment of the code passes here, and most hold no 'n', 'N' or 'i' that starts a word.
 bool marksNoTranslation(QStringView comment)
 {
     const auto wordAt = [&](qsizetype at, QStringView word) {
         const qsizetype end = at + word.size();
         return end <= comment.size() && comment.sliced(at, word.size()) == word && (end == comment.size() || !comment[end].isLetterOrNumber());
     };
-    // Every mark holds "tr", "TR" or "18n": most comments hold none, found at the speed of a search.
-    if (!comment.contains(u"tr") && !comment.contains(u"TR") && !comment.contains(u"18n"))
-        return false;
+    bool wordStart = true;
     for (qsizetype at = 0; at < comment.size(); ++at) {
-        if (at > 0 && classOf(comment[at - 1]) != Blank && comment[at - 1].isLetterOrNumber())
+        const char16_t c = comment[at].unicode();
+        const bool starts = wordStart;
+        wordStart = c < 128 ? !((c | 0x20) >= u'a' && (c | 0x20) <= u'z') && !(c >= u'0' && c <= u'9') : !comment[at].isLetterOrNumber();
+        if (!starts)
             continue; // inside a word
-        switch (comment[at].unicode()) {
-        case u'n':
-            if (wordAt(at, u"no-tr") || wordAt(at, u"notr") || wordAt(at, u"no_tr"))
-                return true;
-            break;
-        case u'N':
-            if (wordAt(at, u"NOTR"))
-                return true;
-            break;
-        case u'i':
-            if (wordAt(at, u"i18n-ignore"))
-                return true;
-            break;
-        default: break;
-        }
+        if ((c == u'n' && (wordAt(at, u"no-tr") || wordAt(at, u"notr") || wordAt(at, u"no_tr")))
+            || (c == u'N' && wordAt(at, u"NOTR")) || (c == u'i' && wordAt(at, u"i18n-ignore")))
+            return true;
     }
     return false;
 }
@@ -514,7 +518,7 @@ private:
     // place and the code after the #endif from where the first branch left it,
     // as a compiler reads one branch.
     struct Reading {
-        QList<Open> stack;
+        OpenStack stack;
         QString candidate;
         bool initList = false;
         bool trailing = false;
@@ -1004,7 +1008,7 @@ private:
     qsizetype m_region = 0;
     qsizetype m_row = 0;
     QList<StringUse> m_uses;
-    QList<Open> m_stack;
+    OpenStack m_stack;
     static constexpr qsizetype TokensKept = 16; // a power of two
     Token m_tokens[TokensKept]; // the last tokens read
     qsizetype m_tokenCount = 0;
