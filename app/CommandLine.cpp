@@ -462,9 +462,9 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, const Tree
         }
         found = LiteralsAt(document.text, spans);
     }
-    const QList<bool> dataLiterals = tree && code ? DataLiterals(document.text, document.rows, tree->flows, tree->fileNumbers.value(path, -1))
-                                                  : QList<bool>();
-    const FillResult fill = code ? FillWholeStrings(catalog, document.text, document.rows, dataLiterals)
+    const LiteralKinds kinds = code ? JudgeLiterals(document.text, document.rows, tree ? &tree->flows : nullptr, tree ? tree->fileNumbers.value(path, -1) : -1)
+                                    : LiteralKinds();
+    const FillResult fill = code ? FillWholeStrings(catalog, document.text, document.rows, kinds)
                                  : FillFromCatalog(catalog, found, found, document.rows);
     imported.leftAsData = fill.counts.leftAsData;
     imported.used = fill.used;
@@ -474,9 +474,12 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, const Tree
     if (!fill.notWritableRows.isEmpty()) {
         const SourceLines lines(document.text);
         for (const int row : fill.notWritableRows) {
-            Problem problem = ProblemAt(code ? Problem::RawStringCannotHold : Problem::FormCannotHold, document.path,
-                                        lines.lineOf(spans[row].start), 0);
+            const auto latin1 = fill.notLatin1.constFind(row);
+            Problem problem = ProblemAt(latin1 != fill.notLatin1.cend() ? Problem::Latin1CannotHold : code ? Problem::RawStringCannotHold : Problem::FormCannotHold,
+                                        document.path, lines.lineOf(spans[row].start), 0);
             problem.detail = delimiters.value(row);
+            if (latin1 != fill.notLatin1.cend())
+                problem.text = *latin1;
             imported.unwritable << problem;
         }
     }

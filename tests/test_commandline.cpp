@@ -256,6 +256,14 @@ private slots:
         QTest::newRow("a raw string's closing") << "t.ts" << ts + "<message><source>原始</source><translation>a)\"b</translation></message></context></TS>\n"
                                                 << QByteArray("auto r = R\"(原始)\";\n") << 1 << "a.cpp 第 1 行：译文含有原始字符串的结束符 )\"|写不进原始字符串 1 处"
                                                 << QByteArray("auto r = R\"(原始)\";\n");
+        // Read as Latin-1 from a UTF-8 file: past ASCII as octal escapes, past Latin-1 not at all.
+        QTest::newRow("Latin-1 strings") << "t.ts" << ts + "<message><source>Open</source><translation>打开</translation></message>\n"
+                                                    "<message><source>Size</source><translation>Größe</translation></message>\n"
+                                                    "<message><source>Exit</source><translation>Sortie</translation></message>\n"
+                                                    "<message><source>Close</source><translation>关闭</translation></message></context></TS>\n"
+                                         << QByteArray("x(QLatin1String(\"Open\"), QLatin1String(\"Size\"), \"Exit\"_L1, QString::fromLatin1(\"Close\"));\n")
+                                         << 1 << "a.cpp 第 1 行：这个字符串按 Latin-1 读|“打”|“关”|写不进按 Latin-1 读的字符串 2 处"
+                                         << QByteArray("x(QLatin1String(\"Open\"), QLatin1String(\"Gr\\366\\337e\"), \"Sortie\"_L1, QString::fromLatin1(\"Close\"));\n");
     }
 
     void catalogsOutOfTheOrdinary()

@@ -223,6 +223,9 @@ QString ProblemWords(const Problem &p)
     case Problem::RawStringCannotHold:
         return QStringLiteral("%1 第 %2 行：译文含有原始字符串的结束符 )%3\"，写不进这个原始字符串，没有写入。").arg(p.file, QString::number(p.line), p.detail);
     case Problem::FormCannotHold: return QStringLiteral("%1 第 %2 行：译文含有 XML 无法容纳的字符，没有写入。").arg(p.file, QString::number(p.line));
+    case Problem::Latin1CannotHold:
+        return QStringLiteral("%1 第 %2 行：这个字符串按 Latin-1 读（QLatin1String、fromLatin1 或 _L1），译文中的“%3”写进去会显示成乱码，没有写入。")
+            .arg(p.file, QString::number(p.line), p.text);
     case Problem::OlderBackupPutBack: return QStringLiteral("上一次替换 %1 时被中断：旧的备份已经放回 %2。").arg(p.file, p.other);
     default: return markWords(p);
     }
@@ -254,6 +257,7 @@ QString ProblemCountWords(Problem::Kind kind, qsizetype count)
     case Problem::CatalogBadCharacter: return QStringLiteral("含有无法编码的字符 %1 条").arg(count);
     case Problem::RawStringCannotHold: return QStringLiteral("写不进原始字符串 %1 处").arg(count);
     case Problem::FormCannotHold: return QStringLiteral("写不进界面文件 %1 处").arg(count);
+    case Problem::Latin1CannotHold: return QStringLiteral("写不进按 Latin-1 读的字符串 %1 处").arg(count);
     default: return QStringLiteral("%1 条").arg(count);
     }
 }

@@ -126,9 +126,13 @@ int DataPlaces(const Catalog &catalog);
 QList<bool> DataRows(const QString &text, const TextRows &rows, const ProgramFlows &flows, int file);
 // The same by the file's own functions alone.
 QList<bool> DataRows(const QString &text, const TextRows &rows);
-// For a C++ text's whole strings (TextRows::literals): the first literal of each
-// string that looks like the program's data, judged as the export judges it.
-QList<bool> DataLiterals(const QString &text, const TextRows &rows, const ProgramFlows &flows, int file);
+// For a C++ text's whole strings (TextRows::literals), by their first literal: which
+// look like the program's data, judged as the export judges it (none without `flows`),
+// and which the code reads as Latin-1.
+struct LiteralKinds {
+    QList<bool> data, latin1;
+};
+LiteralKinds JudgeLiterals(const QString &text, const TextRows &rows, const ProgramFlows *flows, int file);
 
 // Writes a Qt Linguist .ts (a context for each entry's owner, in the order first met;
 // `context` names the one of entries without an owner) or, for a path ending in .po or
@@ -176,6 +180,7 @@ struct FillResult {
     QStringList replacements;
     FillCounts counts;
     QList<int> notWritableRows; // the rows counted in notWritable
+    QHash<int, QString> notLatin1; // of those, strings read as Latin-1: the first character their translation cannot put there
     QSet<const CatalogEntry *> used; // the finished translations whose text is a row here
     QList<int> filledRows;           // FillWholeStrings: the first literal of each string given its translation,
     QList<const CatalogEntry *> filledEntries; // and the entry it came from
@@ -216,6 +221,7 @@ FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, con
 // keeps its lines. A single literal whose whole text has no entry but whose
 // trimmed row has one (a catalog of rows) gets it over the row. The
 // replacements are each literal's new content, one per literal.
-// Strings whose first literal is marked in `dataLiterals` are left as they are.
+// Strings whose first literal `kinds` marks as data are left as they are; one read
+// as Latin-1 gets only a translation Latin-1 holds.
 FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, const TextRows &rows,
-                            const QList<bool> &dataLiterals = {});
+                            const LiteralKinds &kinds = {});

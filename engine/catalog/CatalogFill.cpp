@@ -19,6 +19,31 @@ std::optional<QString> writtenInLiteral(const QString &delimiter, const QString 
     return translation;
 }
 
+// The same for a literal the code reads as Latin-1 in this UTF-8 file: ASCII as it
+// stands, the rest of Latin-1 as octal escapes (three digits at most: no digit after
+// one is taken into it), nothing past Latin-1 and nothing past ASCII in a raw string.
+std::optional<QString> writtenAsLatin1(const QString &delimiter, const QString &translation)
+{
+    const auto pastAscii = [](QChar c) { return c.unicode() > 0x7F; };
+    if (std::none_of(translation.begin(), translation.end(), pastAscii))
+        return writtenInLiteral(delimiter, translation);
+    if (!delimiter.isNull() || std::any_of(translation.begin(), translation.end(), [](QChar c) { return c.unicode() > 0xFF; }))
+        return std::nullopt;
+    const std::optional<QString> written = writtenInLiteral(delimiter, translation);
+    QString escaped;
+    for (const QChar c : *written)
+        escaped += pastAscii(c) ? QStringLiteral("\\%1").arg(c.unicode(), 3, 8, QLatin1Char('0')) : QString(c);
+    return escaped;
+}
+
+// The first character of a translation that a Latin-1 literal cannot hold (past ASCII in a raw string).
+QString firstPastLatin1(const QString &translation, bool raw)
+{
+    const QList<uint> points = translation.toUcs4();
+    const auto past = std::find_if(points.cbegin(), points.cend(), [&](uint c) { return c > (raw ? 0x7Fu : 0xFFu); });
+    return past == points.cend() ? QString() : QString::fromUcs4(reinterpret_cast<const char32_t *>(&*past), 1);
+}
+
 // A translation as its row's place needs it written; std::nullopt when it cannot be.
 std::optional<QString> writtenFor(const TextRows &rows, qsizetype row, const QString &translation)
 {
@@ -143,7 +168,7 @@ FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, 
 }
 
 
-FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, const TextRows &rows, const QList<bool> &dataLiterals)
+FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, const TextRows &rows, const LiteralKinds &kinds)
 {
     const QList<CodeLiteral> &literals = rows.literals;
     FillResult result;
@@ -164,12 +189,16 @@ FillResult FillWholeStrings(const CatalogIndex &index, const QString &text, cons
                 result.written.insert(translated); // an earlier import wrote it
             continue;
         }
-        if (!translatesHere(entry, dataLiterals.value(first), result))
+        if (!translatesHere(entry, kinds.data.value(first), result))
             continue;
-        const std::optional<QString> written = writtenInLiteral(literals[first].rawDelimiter, entry->translation);
+        const bool latin1 = kinds.latin1.value(first);
+        const std::optional<QString> written = latin1 ? writtenAsLatin1(literals[first].rawDelimiter, entry->translation)
+                                                      : writtenInLiteral(literals[first].rawDelimiter, entry->translation);
         if (!written) {
             ++result.counts.notWritable;
             result.notWritableRows.append(int(first));
+            if (latin1)
+                result.notLatin1.insert(int(first), firstPastLatin1(entry->translation, !literals[first].rawDelimiter.isNull()));
             continue;
         }
         // The translation in the first literal, the others emptied: every line stays where it was.

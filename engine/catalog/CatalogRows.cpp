@@ -102,18 +102,22 @@ void prepareWholeStrings(const CatalogSource &source, CatalogRows &rows)
 
 } // namespace
 
-QList<bool> DataLiterals(const QString &text, const TextRows &rows, const ProgramFlows &flows, int file)
+LiteralKinds JudgeLiterals(const QString &text, const TextRows &rows, const ProgramFlows *flows, int file)
 {
     const QList<CodeLiteral> &literals = rows.literals;
     QList<qsizetype> firsts;
     const QList<LiteralSpan> spans = firstLiterals(literals, &firsts);
     const QList<StringUse> uses = ReadStringUses(text, spans, rows.regions).uses;
-    QList<bool> data(literals.size(), false);
+    LiteralKinds kinds{QList<bool>(literals.size(), false), QList<bool>(literals.size(), false)};
     for (qsizetype k = 0; k < firsts.size(); ++k) {
+        const StringUse use = uses.value(k);
+        kinds.latin1[firsts[k]] = use.latin1;
+        if (!flows)
+            continue;
         const std::optional<QString> joined = JoinedText(text, literals, firsts[k], JoinedEnd(literals, firsts[k]));
-        data[firsts[k]] = joined && flows.kindOf(uses.value(k), *joined, file) == UseKind::Data;
+        kinds.data[firsts[k]] = joined && flows->kindOf(use, *joined, file) == UseKind::Data;
     }
-    return data;
+    return kinds;
 }
 
 CatalogRows PrepareCatalogRows(const CatalogSource &source, const QString &folder)

@@ -71,6 +71,7 @@ struct Problem {
         // A translation a file cannot hold where it would go (file, line).
         RawStringCannotHold, // detail: the raw string's delimiter, which the translation closes
         FormCannotHold,      // a character XML cannot hold
+        Latin1CannotHold,    // text: the first character past Latin-1 (or past ASCII in a raw string)
         KindCount
     };
 

@@ -76,7 +76,13 @@ bool isWrapper(QStringView name)
         return false;
     return is(name, u"QLatin1String") || is(name, u"QLatin1StringView") || is(name, u"QStringLiteral")
         || is(name, u"QByteArrayLiteral") || is(name, u"QString::fromUtf8") || is(name, u"QString::fromLatin1")
-        || is(name, u"QString::fromLocal8Bit") || is(name, u"QStringView") || is(name, u"QT_STRINGIFY");
+        || is(name, u"QString::fromLocal8Bit") || is(name, u"QStringView") || is(name, u"QT_STRINGIFY") || is(name, u"QLatin1Literal");
+}
+
+// Wrappers that take a literal's bytes as Latin-1: in a UTF-8 file, any character past ASCII shows garbled.
+bool readsLatin1(QStringView name)
+{
+    return is(name, u"QLatin1String") || is(name, u"QLatin1StringView") || is(name, u"QLatin1Literal") || is(name, u"QString::fromLatin1");
 }
 
 bool isControl(QStringView word)
@@ -123,6 +129,7 @@ struct Open {
     bool lambda = false;      // a Group: a lambda's captures or parameters
     bool control = false;     // a Group: if/for/while/switch/catch
     bool compared = false;    // a Group that wraps a string (QLatin1String(…)) right after == or !=
+    bool latin1 = false;      // a Group that reads its string as Latin-1 (QLatin1String(…))
     QList<qsizetype> rows;    // a wrapping Group: the rows it holds
     QString table;            // a Group of values given to a name (`names[] = {…}`): the name
     bool debugStream = false; // a qDebug() << … statement runs at this level
@@ -264,6 +271,12 @@ private:
     template <qsizetype N> bool prevIs(const char16_t (&text)[N], int back = 1) const { return is(prev(back).text, text); }
     void push(Tok kind, QStringView text) { m_tokens[m_tokenCount++ & (TokensKept - 1)] = {kind, text}; }
 
+    // `"…"_L1`: Qt's literal operator for a Latin-1 string.
+    bool latin1Suffix(qsizetype end) const
+    {
+        return end + 3 <= n && t.sliced(end, 3) == u"_L1" && (end + 3 == n || !isIdentifierPart(t[end + 3]));
+    }
+
     bool atLineStart(qsizetype i) const
     {
         while (i > 0 && (t[i - 1] == u' ' || t[i - 1] == u'\t'))
@@ -294,6 +307,7 @@ private:
         use.body = currentBody();
         if (m_stack.last().kind == Kind::Group)
             m_stack.last().rows.append(m_row); // a wrapper's: compared, perhaps, once it closes
+        use.latin1 = (m_stack.last().kind == Kind::Group && m_stack.last().latin1) || latin1Suffix(region.end);
         if (!m_directive.isEmpty()) {
             use.construct = QLatin1Char('#') + m_directive;
             return;
@@ -698,6 +712,7 @@ private:
         else if (prev().kind == Tok::Identifier && isControl(prev().text))
             group.control = true;
         else if (isWrapper(callee.named)) {
+            group.latin1 = readsLatin1(callee.named);
             group.compared = callee.comparedBefore;
             group.comparedWith = callee.comparedWith;
         } else if (!callee.named.isEmpty()) {
