@@ -286,6 +286,11 @@ private slots:
                "B::B() { setPieceType(Rook, tr(\"rook\"), \"R\"); move(\"O-O-O\"); load(\"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\");\n"
                "  format(\"Rank,Name,Games\"); html += \"</p>\"; css = \".comment { color: green; }\"; QString t = \"Shown title\"; }"
             << "dddddddddtdddddd?";
+        QTest::newRow("pieces of code built into a string; a unit is no path")
+            << "QString E::autoFix(QString expr) { QString result = expr; result.append(\"(ans)\"); result.prepend(\"ans\"); return result; }"
+               "@@void W::f() { editor->setText(m_e->autoFix(t)); QString line = ui->a->text(); line.append(QString(\"%1=%2\").arg(n).arg(v));\n"
+               "  label->setText(line); ui->log->append(\"Saved it\"); PUSH_CONSTANT(tr(\"Molar mass\"), \"g/mol\"); }"
+            << "ddd?t?";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

@@ -1068,7 +1068,7 @@ const QSet<QStringView> &textCalls()
         u"setLabelText", u"setTabText", u"addTab", u"insertTab", u"setItemText", u"addItem", u"addItems", u"insertItem",
         u"insertItems", u"setHeaderLabels", u"setHorizontalHeaderLabels", u"setVerticalHeaderLabels", u"showMessage",
         u"setSuffix", u"setPrefix", u"setSpecialValueText", u"setInformativeText", u"setDetailedText", u"setButtonText",
-        u"setPlainText", u"setHtml", u"append", u"appendPlainText", u"insertPlainText",
+        u"setPlainText", u"setHtml", u"appendPlainText", u"insertPlainText",
         u"QMessageBox", u"information", u"warning", u"critical", u"question", u"about", u"QInputDialog", u"getText", u"getItem",
         u"getInt", u"getDouble", u"QFileDialog", u"getOpenFileName", u"getOpenFileNames", u"getSaveFileName",
         u"getExistingDirectory", u"QAction", u"addAction", u"addMenu", u"QMenu", u"QLabel", u"QPushButton", u"QToolButton",
@@ -1185,6 +1185,8 @@ bool looksLikeNotationLine(QStringView text)
 // where it is returned, a default or an element of a table without a call that shows it.
 bool looksLikeAKeyword(QStringView text)
 {
+    if (text.size() > 2 && QStringView(u"([{<").contains(text.front()) && QStringView(u")]}>").contains(text.back()))
+        text = text.sliced(1, text.size() - 2); // a piece of code: "(ans)", "<br>"
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
         return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-';
     });
@@ -1205,7 +1207,9 @@ bool looksLikeAName(QStringView text)
         const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
         if (!plain && !QStringView(u"_.-/:#@").contains(c))
             return false;
-        if (c == u'_' || c == u'/' || c == u'#' || c == u'@' || (c == u':' && i + 1 < text.size() && text[i + 1] == u':'))
+        if (c == u'_' || c == u'#' || c == u'@' || (c == u':' && i + 1 < text.size() && text[i + 1] == u':'))
+            marked = true;
+        if (c == u'/' && (i == 0 || i > 2 || text.indexOf(u'/', i + 1) > 0 || text.contains(u'.'))) // "image/png", not a unit: "g/mol", "km/h"
             marked = true;
         if (c == u'.' && i > 0 && i + 1 < text.size())
             marked = true;
@@ -1272,6 +1276,14 @@ bool logs(QStringView name)
         || is(name, u"noquote") || is(name, u"nospace");
 }
 
+// A string put straight into a variable's object (`s.append("…")`, `s.prepend(QString("…").arg(x))`):
+// a piece of the text that variable is building.
+bool appendedPiece(const StringUse &use)
+{
+    const auto into = std::find_if(use.calls.begin(), use.calls.end(), [](const CallHop &hop) { return !passesOn(lastPart(hop.name)); });
+    return into != use.calls.end() && putsInto(lastPart(into->name)) && !into->receiver.isEmpty();
+}
+
 // What a place is when one of several ways it goes is seen: a text a person sees wins.
 UseKind either(UseKind a, UseKind b)
 {
@@ -1303,7 +1315,7 @@ UseKind kindByShape(const StringUse &use, QStringView text)
     const bool kept = use.holder == StringUse::Holder::Return || use.holder == StringUse::Holder::DefaultArgument
         || use.holder == StringUse::Holder::Table || isMacroName(use.call) || !use.stream.isEmpty() || !use.variable.isEmpty() || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
                return is(lastPart(hop.name), u"insert") && hop.argument > 0;
-           });
+           }) || appendedPiece(use);
     return kept && looksLikeAKeyword(text) ? UseKind::Data : kindByShape(text);
 }
 
@@ -1457,6 +1469,8 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         return isShown(in, use.compared) ? UseKind::Text : UseKind::Data;
     if (!use.construct.isEmpty() || text.startsWith(u":/") || text.startsWith(u"qrc:/"))
         return UseKind::Data;
+    if (appendedPiece(use) && (looksLikeAKeyword(text) || hasNoWords(text)))
+        return UseKind::Data; // `expr.append("(ans)")`, `vars.append(QString("%1=%2").arg(…))`: code, whatever shows the whole
     UseKind kind = kindOfCalls(use.calls, use.stream, in, false, 0);
     const bool handedOn = std::all_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
         return passesOn(lastPart(hop.name)) || translatedArgument(hop.name) >= 0;
