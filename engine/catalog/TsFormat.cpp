@@ -1,4 +1,4 @@
-// Qt Linguist's .ts: its messages written by hand, read by QXmlStreamReader.
+// Qt Linguist's .ts: written by hand, read by QXmlStreamReader.
 #include "engine/catalog/CatalogFormats.h"
 
 #include "engine/files/FileError.h"
@@ -6,10 +6,8 @@
 #include "engine/files/Utf8NoBomFile.h"
 #include "engine/scan/XmlText.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
 #include <algorithm>
 #include <optional>
@@ -77,15 +75,6 @@ QByteArray tsMessages(const std::vector<const CatalogEntry *> &entries, qsizetyp
     return out.toUtf8();
 }
 
-// What the writer has put into the buffer since the last call.
-QByteArray takeWritten(QBuffer &buffer)
-{
-    const QByteArray bytes = buffer.data();
-    buffer.buffer().clear();
-    buffer.seek(0);
-    return bytes;
-}
-
 // The entries' order, those of one owner together, the owners in the order first met
 // (Linguist lists a context's messages together, whatever order they come in).
 // One look-up an entry: a tree has about as many owners as files.
@@ -112,27 +101,27 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
              const QString &sourceLanguage)
 {
     Utf8NoBomFile::AtomicWriter file(path, Problem::CannotWriteCatalog);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QXmlStreamWriter xml(&buffer);
-    xml.setAutoFormatting(true);
-    xml.writeStartDocument();
-    xml.writeDTD(QStringLiteral("<!DOCTYPE TS>"));
-    xml.writeStartElement(QStringLiteral("TS"));
-    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("2.1"));
-    if (!language.isEmpty())
-        xml.writeAttribute(QStringLiteral("language"), language);
-    if (!sourceLanguage.isEmpty())
-        xml.writeAttribute(QStringLiteral("sourcelanguage"), sourceLanguage);
+    // Laid out as Qt's writer lays a .ts out, by hand: it would spend longer on a
+    // tree's thousands of contexts than on their messages.
+    QString head = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE TS>\n<TS version=\"2.1\"");
+    const std::pair<QLatin1StringView, const QString *> attributes[] = {{QLatin1StringView(" language="), &language},
+                                                                        {QLatin1StringView(" sourcelanguage="), &sourceLanguage}};
+    for (const auto &[name, value] : attributes) {
+        if (!value->isEmpty()) {
+            head += name;
+            AppendXmlAttribute(head, *value);
+        }
+    }
+    head += u'>';
     const std::vector<const CatalogEntry *> grouped = groupedByOwner(catalog);
     const qsizetype entries = qsizetype(grouped.size());
-    // The contexts' own lines first, by Qt's writer; then every context's messages in
-    // parts on every core at once (a tree has a context a file: threads started for
-    // each would cost more than its messages), each part into the file once those
-    // before it are. A part never spans two contexts.
+    // Every context's messages in parts on every core at once (a tree has a context
+    // a file: threads started for each would cost more than its messages), each part
+    // into the file once those before it are. A part never spans two contexts.
     struct Part {
         qsizetype from, to;
-        QByteArray before; // the lines of its context that come first, in a context's first part
+        QByteArray bytes;  // a context's first part: its start first
+        bool last = false; // the context ends after it
     };
     std::vector<Part> parts;
     for (qsizetype from = 0; from < entries || from == 0;) {
@@ -140,24 +129,27 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
         qsizetype to = from;
         while (to < entries && grouped[size_t(to)]->owner == owner)
             ++to;
-        xml.writeStartElement(QStringLiteral("context"));
-        xml.writeTextElement(QStringLiteral("name"), owner.isEmpty() ? context : owner);
-        parts.push_back({from, qMin(to, from + MessagesPerPart), takeWritten(buffer)});
+        QString start = std::exchange(head, QString()) + QLatin1StringView("\n    <context>\n        <name>");
+        appendTsText(start, owner.isEmpty() ? context : owner);
+        start += QLatin1StringView("</name>");
+        parts.push_back({from, qMin(to, from + MessagesPerPart), start.toUtf8()});
         for (qsizetype first = from + MessagesPerPart; first < to; first += MessagesPerPart)
             parts.push_back({first, qMin(to, first + MessagesPerPart), QByteArray()});
-        xml.writeEndElement();
+        parts.back().last = true;
         if (to == from)
             break; // an empty catalog: one empty context
         from = to;
     }
     ParallelForInOrder(int(parts.size()), 0, [&](int part) {
-        parts[part].before += tsMessages(grouped, parts[part].from, parts[part].to);
+        Part &at = parts[size_t(part)];
+        at.bytes += tsMessages(grouped, at.from, at.to);
+        if (at.last)
+            at.bytes += "\n    </context>";
     }, [&](int part) {
-        file.write(parts[part].before);
-        parts[part].before = QByteArray();
+        file.write(parts[size_t(part)].bytes);
+        parts[size_t(part)].bytes = QByteArray();
     });
-    xml.writeEndDocument();
-    file.write(takeWritten(buffer));
+    file.write(QByteArrayLiteral("\n</TS>\n"));
     file.commit();
 }
 
