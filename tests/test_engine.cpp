@@ -260,9 +260,9 @@ private slots:
             << "ddddddddd";
         QTest::newRow("a translated shortcut, a translation searched for, a map's value and key")
             << "void W::f() { a->setShortcut(QKeySequence(tr(\"Ctrl+Shift+Tab\"))); if (s.contains(QObject::tr(\"stalemate\"))) {}\n"
-               "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); }"
+               "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); tags.insert(QObject::tr(\"Date\"), d); }"
                "@@void Group::insert(int i, Bars *bars) { QFile f(bars); }"
-            << "ttd?dd";
+            << "ttd?ddt";
         QTest::newRow("a protocol through the program's own function, as bytes; property names; a test's rows")
             << "void Engine::send(const QString &data) { m_io->write(data.toLatin1()); }"
                "@@void Uci::stop() { send(\"quit\"); QString command = \"go\"; command += \" ponder\"; send(command);\n"

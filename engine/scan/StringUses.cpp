@@ -1443,8 +1443,8 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
         if (inList(hop.name, textCalls()))
             return forParameter && intoASentence ? UseKind::Unknown : UseKind::Text;
         const QString lastName = last.size() == hop.name.size() ? hop.name : last.toString(); // shared, not copied, when unqualified
-        if (is(last, u"insert") && hop.argument > 0) // `m_headers.insert(key, "Rank")`: its key is data, its value tells nothing
-            return translated ? UseKind::Text : UseKind::Unknown;
+        if (is(last, u"insert") && (hop.argument > 0 || translated)) // `m_headers.insert(key, "Rank")`: its key is data, its value
+            return translated ? UseKind::Text : UseKind::Unknown;                // tells nothing; a key the program translates is shown
         if (inList(hop.name, dataCalls()) || logs(last) || isDataMacro(lastName))
             return UseKind::Data;
         const UseKind kind = kindOfParameter(lastName, hop.argument, hop.receiver.isEmpty() ? in : nullptr);
