@@ -170,24 +170,25 @@ QStringView lastPart(QStringView name)
 }
 
 // A comment that asks for its line's strings to be left as they are: "no-tr",
-// "notr", "NOTR", "no_tr" or "i18n-ignore" as a word. One look at each character:
-// every comment of the code passes here, and most hold no 'n', 'N' or 'i' that starts a word.
+// "notr", "NOTR", "no_tr" or "i18n-ignore" as a word. Every comment of the code
+// passes here: one look at each character for the "tr", "TR" or "18" each mark
+// holds, and a word looked for only around those.
 bool marksNoTranslation(QStringView comment)
 {
     const auto wordAt = [&](qsizetype at, QStringView word) {
         const qsizetype end = at + word.size();
-        return end <= comment.size() && comment.sliced(at, word.size()) == word && (end == comment.size() || !comment[end].isLetterOrNumber());
+        return at >= 0 && end <= comment.size() && comment.sliced(at, word.size()) == word
+            && (at == 0 || !comment[at - 1].isLetterOrNumber()) && (end == comment.size() || !comment[end].isLetterOrNumber());
     };
-    bool wordStart = true;
-    for (qsizetype at = 0; at < comment.size(); ++at) {
-        const char16_t c = comment[at].unicode();
-        const bool starts = wordStart;
-        wordStart = c < 128 ? !((c | 0x20) >= u'a' && (c | 0x20) <= u'z') && !(c >= u'0' && c <= u'9') : !comment[at].isLetterOrNumber();
-        if (!starts)
-            continue; // inside a word
-        if ((c == u'n' && (wordAt(at, u"no-tr") || wordAt(at, u"notr") || wordAt(at, u"no_tr")))
-            || (c == u'N' && wordAt(at, u"NOTR")) || (c == u'i' && wordAt(at, u"i18n-ignore")))
+    const char16_t *c = comment.utf16();
+    for (qsizetype at = 1; at < comment.size(); ++at) {
+        const char16_t pair = char16_t((c[at - 1] | 0x20) ^ ((c[at] | 0x20) << 8)); // one compare for either case
+        if (pair == char16_t(u't' ^ (u'r' << 8))) {
+            if (wordAt(at - 4, u"no-tr") || wordAt(at - 3, u"notr") || wordAt(at - 4, u"no_tr") || wordAt(at - 3, u"NOTR"))
+                return true;
+        } else if (c[at - 1] == u'1' && c[at] == u'8' && wordAt(at - 2, u"i18n-ignore")) {
             return true;
+        }
     }
     return false;
 }
