@@ -796,6 +796,7 @@ private:
             m_flows.bodies.append({m_candidate, m_candidateParameters, {}, {}, {}});
             m_names.clear();
             m_nameMarks = 0;
+            m_lastName = {};
             for (const QString &parameter : std::as_const(m_flows.bodies.last().parameters))
                 addName(parameter);
         } else if (prevIs(u"]")) {
@@ -835,6 +836,9 @@ private:
     }
     void addName(QStringView name)
     {
+        if (name == m_lastName)
+            return; // `total += …` line after line: hashed once
+        m_lastName = name;
         m_names.insert(name);
         m_nameMarks |= nameMark(name);
     }
@@ -1034,6 +1038,7 @@ private:
     FileFlows m_flows;
     QSet<QStringView> m_names; // the current function's parameters and the variables it gives values to
     quint64 m_nameMarks = 0;   // nameMark() of each
+    QStringView m_lastName;    // the last one added
     qsizetype m_headDepth = -1; // the depth inside a call at namespace or class level: a function's head, perhaps
     QStringList m_headParameters;
     QStringView m_headLastName;
