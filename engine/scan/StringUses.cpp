@@ -1318,11 +1318,13 @@ bool isMacroName(QStringView name)
 // written into a stream or a variable (`out << "null"`), is a name the program keeps.
 UseKind kindByShape(const StringUse &use, QStringView text)
 {
+    if (!looksLikeAKeyword(text)) // most texts: what holds them need not be looked at
+        return kindByShape(text);
     const bool kept = use.holder == StringUse::Holder::Return || use.holder == StringUse::Holder::DefaultArgument
         || use.holder == StringUse::Holder::Table || isMacroName(use.call) || !use.stream.isEmpty() || !use.variable.isEmpty() || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
                return is(lastPart(hop.name), u"insert") && hop.argument > 0;
            }) || appendedPiece(use);
-    return kept && looksLikeAKeyword(text) ? UseKind::Data : kindByShape(text);
+    return kept ? UseKind::Data : kindByShape(text);
 }
 
 constexpr int Deepest = 4; // calls followed through the program's own functions
@@ -1475,7 +1477,7 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         return isShown(in, use.compared) ? UseKind::Text : UseKind::Data;
     if (!use.construct.isEmpty() || text.startsWith(u":/") || text.startsWith(u"qrc:/"))
         return UseKind::Data;
-    if (appendedPiece(use) && (looksLikeAKeyword(text) || hasNoWords(text)))
+    if ((looksLikeAKeyword(text) || hasNoWords(text)) && appendedPiece(use))
         return UseKind::Data; // `expr.append("(ans)")`, `vars.append(QString("%1=%2").arg(…))`: code, whatever shows the whole
     UseKind kind = kindOfCalls(use.calls, use.stream, in, false, 0);
     const bool handedOn = std::all_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
