@@ -74,6 +74,7 @@ private slots:
             tips += i == 250 ? "// \"note\"\n" : "f(\"r" + QByteArray::number(i) + "\");\n";
         writeBytes(file("tips.cpp"), tips);
         writeBytes(file("again.cpp"), "a(tr(\"Open URL...\"));\nb(tr(\"Cancel\"));\nc(tr(\"Open URL...\"));\n");
+        writeBytes(file("l1.cpp"), "void f() {\n    label->setText(QLatin1String(\"Open\"));\n    label->setText(\"Save\");\n}\n");
         writeBytes(file("own.cpp"), "// 开始 here\nf(\"开始\");\ng(\"same\");\nh(\"same\");\nk(\"own\");\n");
         m_window = std::make_unique<Window>(m_dir.path(), [this](QWidget *modal) {
             auto *notice = qobject_cast<Form2 *>(modal);
@@ -492,6 +493,32 @@ private slots:
         QCOMPARE(rowsOf(List1), found);
         QTest::mouseClick(m_window->get("Check2"), Qt::LeftButton);
         QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton);
+    }
+
+    // A string the code reads as Latin-1 takes from a catalog only what Latin-1
+    // holds, and an edit past ASCII typed into it is marked.
+    void latin1StringsShowNoMojibake()
+    {
+        writeBytes(file("l1.ts"), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE TS>\n<TS version=\"2.1\"><context><name>c</name>\n"
+                                  "<message><source>Open</source><translation>打开</translation></message>\n"
+                                  "<message><source>Save</source><translation>保存</translation></message></context></TS>\n");
+        QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton);
+        m_window->load("l1.cpp");
+        m_window->nextModal = [this](QWidget *dialog) {
+            qobject_cast<QFileDialog *>(dialog)->selectFile(file("l1.ts"));
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        };
+        QVERIFY2(m_window->press("Command6").contains("1 行按 Latin-1 读（QLatin1String 之类），译文中有 Latin-1 以外的字符（打）"),
+                 qPrintable(m_window->shown));
+        QCOMPARE(rowsOf(List2), QStringList({"Open", "保存"}));
+        Window::click(List1, 0);
+        Window::type("Öffnen");
+        Window::key("Return");
+        QTRY_VERIFY2(tip(0).contains("按 Latin-1 读"), qPrintable(tip(0)));
+        QVERIFY(!tip(1).contains("按 Latin-1 读"));
+        QTRY_VERIFY2(m_window->get<QLabel>("Label4")->text().contains("警告 1"), qPrintable(m_window->get<QLabel>("Label4")->text()));
+        QTest::mouseClick(m_window->get("Check3"), Qt::LeftButton);
+        m_window->load("l1.cpp", {"放弃修改"});
     }
 
     // Rows not yet written are asked about before a load or a close throws

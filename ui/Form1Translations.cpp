@@ -82,9 +82,12 @@ void Form1::Command6_Click()
     BusyCursor busy;
     const Catalog catalog = ReadCatalog(path); // a malformed file throws: no row changes
     QList<bool> dataRows; // grey rows keep their text, as an import from the command line does
-    for (int i = 0; i < List2->count(); ++i)
+    QList<bool> latin1Rows;
+    for (int i = 0; i < List2->count(); ++i) {
         dataRows.append(Marks->looksLikeData(i));
-    const FillResult fill = FillFromCatalog(catalog, Doc.found, Doc.replacements, Doc.rows, dataRows);
+        latin1Rows.append(Marks->readAsLatin1(i));
+    }
+    const FillResult fill = FillFromCatalog(catalog, Doc.found, Doc.replacements, Doc.rows, dataRows, latin1Rows);
     for (int i = 0; i < List2->count() && i < fill.replacements.size(); ++i) {
         if (Doc.replacements.at(i) == fill.replacements[i])
             continue;
@@ -104,8 +107,11 @@ void Form1::Command6_Click()
         text += QStringLiteral("\n%1 条译文在这个文件中没有对应的行。").arg(counts.notFound);
     if (counts.leftAsData)
         text += QStringLiteral("\n%1 行看来是程序用的数据（灰色），保持原样。").arg(counts.leftAsData);
-    if (counts.notWritable)
-        text += QStringLiteral("\n%1 行的译文无法写进它的原始字符串，没有填入。").arg(counts.notWritable);
+    if (const qsizetype raw = counts.notWritable - fill.notLatin1.size())
+        text += QStringLiteral("\n%1 行的译文无法写进它的原始字符串，没有填入。").arg(raw);
+    if (!fill.notLatin1.isEmpty())
+        text += QStringLiteral("\n%1 行按 Latin-1 读（QLatin1String 之类），译文中有 Latin-1 以外的字符（%2），写进去会显示成乱码，没有填入。")
+                    .arg(fill.notLatin1.size()).arg(fill.notLatin1.values().join(QString()));
     for (const Problem &problem : catalog.problems.mid(0, 5))
         text += QStringLiteral("\n") + ProblemWords(problem);
     if (catalog.problems.size() > 5)

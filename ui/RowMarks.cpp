@@ -145,8 +145,8 @@ void RowMarks::finished(int generation, const Plan &plan)
     if (generation == m_generation) {
         m_plan = plan;
         m_plan.marked.resize(size_t(qMax(m_plan.rows.found.size(), m_reading.places.size())), false);
-        for (qsizetype i = 0; i < m_reading.places.size(); ++i) {
-            if (placeMarked(int(i)) && !m_plan.marked[size_t(i)]) {
+        for (qsizetype i = 0; i < qMax(m_reading.places.size(), m_reading.uses.size()); ++i) {
+            if ((placeMarked(int(i)) || pastLatin1(int(i))) && size_t(i) < m_plan.marked.size() && !m_plan.marked[size_t(i)]) {
                 m_plan.marked[size_t(i)] = true;
                 ++m_plan.markedCount;
             }
@@ -180,6 +180,27 @@ bool RowMarks::marked(int row) const
 bool RowMarks::looksLikeData(int row) const
 {
     return row >= 0 && row < m_reading.data.size() && m_reading.data[row];
+}
+
+bool RowMarks::readAsLatin1(int row) const
+{
+    return row >= 0 && row < m_reading.uses.size() && m_reading.uses[row].latin1;
+}
+
+// An edit the code will read as Latin-1 from this UTF-8 file, with a character past ASCII: it shows garbled.
+bool RowMarks::pastLatin1(int row) const
+{
+    if (!readAsLatin1(row) || row >= m_plan.rows.replacements.size() || !changes(row))
+        return false;
+    const QString &edit = m_plan.rows.replacements[row];
+    return std::any_of(edit.begin(), edit.end(), [](QChar c) { return c.unicode() > 0x7F; });
+}
+
+QString RowMarks::latin1Note(int row) const
+{
+    return pastLatin1(row) ? QStringLiteral("警告：\n这个字符串按 Latin-1 读（QLatin1String、fromLatin1 或 _L1），而文件是 UTF-8："
+                                            "ASCII 以外的字符会显示成乱码。Latin-1 的字母可以写成八进制转义，例如 ö 写成 \\366。")
+                           : QString();
 }
 
 QString RowMarks::sourceTip(int row) const
@@ -227,7 +248,7 @@ QString RowMarks::useNote(int row) const
 
 QString RowMarks::landingTip(int row) const
 {
-    QStringList parts{sourceTip(row), readingNote(row), landingNote(row), problemNote(row)};
+    QStringList parts{sourceTip(row), readingNote(row), landingNote(row), problemNote(row), latin1Note(row)};
     parts.removeAll(QString());
     return parts.join(QLatin1Char('\n'));
 }

@@ -78,6 +78,7 @@ public:
 
     bool marked(int row) const;
     bool looksLikeData(int row) const; // the C++ reading's row that only the program reads
+    bool readAsLatin1(int row) const;  // the C++ reading's row in QLatin1String("…") and the like
     int markedCount() const { return m_plan.markedCount; }
     QString sourceTip(int row) const;  // the row's own literal in its line
     QString landingTip(int row) const; // that, where the row's edit lands, and what is wrong with it
@@ -105,6 +106,8 @@ private:
     QString readingNote(int row) const;
     QString useNote(int row) const;
     bool placeMarked(int row) const;
+    bool pastLatin1(int row) const;
+    QString latin1Note(int row) const;
     QString placeOf(int row, qsizetype position) const;
 
     QString m_text;

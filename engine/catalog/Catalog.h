@@ -208,11 +208,12 @@ private:
 // Each row still equal to its found text whose text (and disambiguation) has a
 // finished translation different from it gets that translation, written as its
 // place needs it: a C++ literal escaped, a raw string as it is, a form's XML-escaped.
-// Rows marked in `dataRows` are left as found.
+// Rows marked in `dataRows` are left as found; those in `latin1Rows` (read as
+// Latin-1) get only a translation Latin-1 holds, past ASCII as octal escapes.
 FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
-                           const TextRows &rows, const QList<bool> &dataRows = {});
+                           const TextRows &rows, const QList<bool> &dataRows = {}, const QList<bool> &latin1Rows = {});
 FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
-                           const TextRows &rows, const QList<bool> &dataRows = {});
+                           const TextRows &rows, const QList<bool> &dataRows = {}, const QList<bool> &latin1Rows = {});
 
 // The same for a C++ text's whole strings (TextRows::literals): each string
 // (adjacent literals joined, spaces kept) whose text has a finished translation

@@ -126,13 +126,13 @@ CatalogIndex::CatalogIndex(const Catalog &catalog)
 }
 
 FillResult FillFromCatalog(const Catalog &catalog, const QStringList &found, const QStringList &replacements,
-                           const TextRows &rows, const QList<bool> &dataRows)
+                           const TextRows &rows, const QList<bool> &dataRows, const QList<bool> &latin1Rows)
 {
-    return FillFromCatalog(CatalogIndex(catalog), found, replacements, rows, dataRows);
+    return FillFromCatalog(CatalogIndex(catalog), found, replacements, rows, dataRows, latin1Rows);
 }
 
 FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, const QStringList &replacements,
-                           const TextRows &rows, const QList<bool> &dataRows)
+                           const TextRows &rows, const QList<bool> &dataRows, const QList<bool> &latin1Rows)
 {
     FillResult result;
     result.replacements = replacements;
@@ -154,10 +154,14 @@ FillResult FillFromCatalog(const CatalogIndex &index, const QStringList &found, 
             ++result.counts.alreadyChanged;
             continue;
         }
-        const std::optional<QString> written = writtenFor(rows, i, entry->translation);
+        const bool latin1 = latin1Rows.value(i);
+        const std::optional<QString> written = latin1 ? writtenAsLatin1(rows.rawDelimiters.value(i), entry->translation)
+                                                      : writtenFor(rows, i, entry->translation);
         if (!written) {
             ++result.counts.notWritable;
             result.notWritableRows.append(int(i));
+            if (latin1)
+                result.notLatin1.insert(int(i), firstPastLatin1(entry->translation, !rows.rawDelimiters.value(i).isNull()));
             continue;
         }
         result.replacements[i] = *written;
