@@ -1222,7 +1222,8 @@ bool looksLikeAName(QStringView text)
         if (c >= u'a' && c <= u'z' && i + 1 < text.size() && text[i + 1] >= u'A' && text[i + 1] <= u'Z')
             marked = true;
     }
-    return marked;
+    // Small-letter words joined by hyphens ("cursor-autohide", "time-pos"): an option's or a property's name.
+    return marked || (text.contains(u'-') && !text.startsWith(u'-') && !text.endsWith(u'-') && looksLikeAKeyword(text));
 }
 
 } // namespace
