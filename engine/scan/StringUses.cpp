@@ -1139,8 +1139,8 @@ bool looksLikeCode(QStringView text)
 {
     if (text.contains(u' '))
         return false;
-    if (text.startsWith(u"*."))
-        return true;
+    if (text.startsWith(u"*.") || text.endsWith(u'*'))
+        return true; // a file pattern: "*.png;", "mpv*"
     if (text.size() < 16)
         return false;
     return std::all_of(text.begin(), text.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'); });
@@ -1201,6 +1201,8 @@ bool looksLikeAKeyword(QStringView text)
 // One word that reads as a name, key or path: "input.port1", "btnConnect", "KB0::Up", "image/png".
 bool looksLikeAName(QStringView text)
 {
+    if (text.size() > 2 && text.front() == u'[' && text.back() == u']')
+        text = text.sliced(1, text.size() - 2); // a log's tag: "[DirectoryWatcher]"
     if (text.isEmpty() || text.endsWith(u':') || text.endsWith(u"..."))
         return false;
     bool marked = false;
@@ -1449,6 +1451,9 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
             return UseKind::Text;
         if (translated && (compares(last) || is(last, u"QKeySequence")))
             return UseKind::Text; // a translation searched for in a translation, or a shortcut's translated keys
+        if (hop.argument >= 2 && (is(last, u"QFileDialog") || is(last, u"getOpenFileName") || is(last, u"getOpenFileNames")
+                                  || is(last, u"getSaveFileName") || is(last, u"getExistingDirectory")))
+            return hop.argument == 2 ? UseKind::Data : UseKind::Unknown; // a folder; a filter's words are shown, a bare pattern is not
         if (inList(hop.name, textCalls()))
             return forParameter && intoASentence ? UseKind::Unknown : UseKind::Text;
         const QString lastName = last.size() == hop.name.size() ? hop.name : last.toString(); // shared, not copied, when unqualified
