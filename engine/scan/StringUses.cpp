@@ -1097,7 +1097,7 @@ const QSet<QStringView> &dataCalls()
         u"setFilter", u"QRegularExpression", u"QRegExp", u"setPattern", u"QHostAddress", u"connectToHost", u"setRawHeader",
         u"QJsonObject", u"insert", u"QKeySequence", u"QFont", u"setFamily", u"setDateFormat", u"writeAttribute",
         u"writeTextElement", u"writeStartElement", u"writeEmptyElement", u"attribute", u"hasAttribute", u"split", u"replace",
-        u"indexOf", u"lastIndexOf", u"startsWith", u"endsWith", u"compare", u"strcmp", u"qstrcmp", u"strncmp", u"strcasecmp",
+        u"indexOf", u"lastIndexOf", u"startsWith", u"endsWith", u"compare", u"removeAll", u"removeOne", u"strcmp", u"qstrcmp", u"strncmp", u"strcasecmp",
         u"memcmp", u"system", u"fopen", u"qDebug", u"qInfo", u"qWarning", u"qCritical", u"qFatal", u"save", u"load",
         u"toString", u"fromString", u"setDisplayFormat", u"setCodec", u"setFileName", u"setPath", u"mkpath", u"mkdir",
         u"exists", u"setProgram", u"setArguments", u"findExecutable", u"QSaveFile", u"filePath", u"absoluteFilePath",
@@ -1483,6 +1483,8 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         return isShown(in, use.compared) ? UseKind::Text : UseKind::Data;
     if (!use.construct.isEmpty() || text.startsWith(u":/") || text.startsWith(u"qrc:/"))
         return UseKind::Data;
+    if (hasNoWords(text) && !use.calls.isEmpty() && compares(lastPart(use.calls[0].name)))
+        return UseKind::Data; // `name.lastIndexOf(".")`: punctuation searched for, even in a text a person sees
     if ((looksLikeAKeyword(text) || hasNoWords(text)) && appendedPiece(use))
         return UseKind::Data; // `expr.append("(ans)")`, `vars.append(QString("%1=%2").arg(…))`: code, whatever shows the whole
     UseKind kind = kindOfCalls(use.calls, use.stream, in, false, 0);
