@@ -332,11 +332,16 @@ int exportCommand(const Options &options)
     CatalogMerger merger;
     const QDir current = QDir::current(); // asked once, not once a file
     forEachFile(sources, [&](const QString &path) {
-        const Document document = Document::Load(path, true);
+        Document document = Document::Load(path, true);
         if (!document.error.isEmpty())
             return Read{document.error, {}, 0};
-        const CatalogSource source{current.absoluteFilePath(path), document.text, document.rows, document.found, true};
-        return Read{{}, PrepareCatalogRows(source, folder), document.found.size(), document.recovered};
+        // Nothing is written back and whole strings are read from the text: the bytes
+        // and the rows' own texts go before the reading, whose peak they would add to.
+        const qsizetype strings = document.found.size();
+        document.bytes = QByteArray();
+        document.found = document.replacements = document.written = QStringList();
+        const CatalogSource source{current.absoluteFilePath(path), document.text, document.rows, {}, true};
+        return Read{{}, PrepareCatalogRows(source, folder), strings, document.recovered};
     }, [&](Read file) {
         ++files;
         if (!file.note.isEmpty())
