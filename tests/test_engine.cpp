@@ -945,9 +945,11 @@ private slots:
         QVERIFY2(message.contains("磁盘空间不足"), qPrintable(message));
         QCOMPARE(readBytes(path()), Source);
         QCOMPARE(readBytes(path("main.cpp.backup")), OldBackup);
-        ReplaceAndSave(request); // and the next press works
+        writeBytes(path(".main.cpp.new"), Written); // as a program stopped between naming its new text and the rename leaves it
+        ReplaceAndSave(request); // and the next press works, and takes that name back
         QCOMPARE(readBytes(path()), Written);
         QCOMPARE(readBytes(path("other.cpp")), linked ? Written : QByteArray("<missing>"));
+        QCOMPARE(entries(), names);
     }
 
     // A program killed while it writes into a file with a second name leaves it

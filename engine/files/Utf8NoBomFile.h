@@ -46,9 +46,14 @@ QByteArray EncodeUtf8(const QString &text, const QString &path);
 void WriteAtomically(const QByteArray &bytes, const QString &path, const std::function<void()> &beforeRename = {});
 
 // The same, the new file given the status's owner, group and mode. False,
-// having changed nothing, when its owner or group may not be given.
+// having changed nothing, when its owner or group may not be given. On Linux
+// the new file is named .NAME.new (NewTextPathFor) from the moment it is whole
+// on disk until the rename, and a file of that name is taken over.
 bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const FileStatus &status,
                             const std::function<void()> &beforeRename = {});
+
+// .NAME.new beside the path: what a program stopped just before the rename leaves.
+QString NewTextPathFor(const QString &path);
 
 // Writes the bytes into the existing file, emptied first: its owner, mode and
 // other names stay. Not atomic: a failure may leave it part written.

@@ -316,6 +316,7 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
                 reach(ReplaceStep::FileEmptied);
             });
             QFile::remove(mark); // the new text is on disk
+            QFile::remove(Utf8NoBomFile::NewTextPathFor(target)); // a new text a stopped write left unrenamed
         }
     } catch (const FileError &error) {
         if (emptied) { // the backup holds the only whole copy now: it stays
