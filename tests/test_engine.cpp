@@ -290,9 +290,11 @@ private slots:
             << "QString E::autoFix(QString expr) { QString result = expr; result.append(\"(ans)\"); result.prepend(\"ans\"); return result; }"
                "@@void W::f() { editor->setText(m_e->autoFix(t)); QString line = ui->a->text(); line.append(QString(\"%1=%2\").arg(n).arg(v));\n"
                "  label->setText(line); ui->log->append(\"Saved it\"); PUSH_CONSTANT(tr(\"Molar mass\"), \"g/mol\");\n"
-               "  mpv_set_option_string(h, \"cursor-autohide\", v); QFileDialog::getOpenFileName(this, tr(\"Find mpv\"), \"\", \"mpv*\"); }\n"
+               "  mpv_set_option_string(h, \"cursor-autohide\", v); QFileDialog::getOpenFileName(this, tr(\"Find mpv\"), \"\", \"mpv*\");\n"
+               "  FileDialog::getOpenFileName(Db, this, tr(\"Choose a database file\")); const char *units[] = {\"KiB\", \"MiB\"};\n"
+               "  executeSQL(\"SELECT type,name FROM sqlite_master;\"); query += \" AND \"; }\n"
                "#define TAG \"[DirectoryWatcher]\"\nvoid R::f() { int end = ui->name->text().lastIndexOf(\".\"); formats.removeAll(\"pdf\"); }"
-            << "ddd?t?dtdddd";
+            << "ddd?t?dtdt??ddddd";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

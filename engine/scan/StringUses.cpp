@@ -1221,8 +1221,8 @@ bool looksLikeAName(QStringView text)
             marked = true;
         if (c == u'.' && i > 0 && i + 1 < text.size())
             marked = true;
-        if (c >= u'a' && c <= u'z' && i + 1 < text.size() && text[i + 1] >= u'A' && text[i + 1] <= u'Z')
-            marked = true;
+        if (c >= u'a' && c <= u'z' && i + 1 < text.size() && text[i + 1] >= u'A' && text[i + 1] <= u'Z' && text.size() > 3)
+            marked = true; // "btnConnect"; not a unit: "MiB"
     }
     // Small-letter words joined by hyphens ("cursor-autohide", "time-pos"): an option's or a property's name.
     return marked || (text.contains(u'-') && !text.startsWith(u'-') && !text.endsWith(u'-') && looksLikeAKeyword(text));
@@ -1276,6 +1276,19 @@ int translatedArgument(QStringView name)
     return -1;
 }
 
+// Qt's file dialog, made or asked (`QFileDialog::getOpenFileName(…)`, `dialog.getSaveFileName(…)`),
+// not a function of the program's own by the same name (`FileDialog::getOpenFileName(type, …)`).
+bool isFileDialog(const CallHop &hop)
+{
+    const QStringView name = hop.name;
+    if (is(name, u"QFileDialog"))
+        return true;
+    const QStringView last = lastPart(name);
+    const bool asked = is(last, u"getOpenFileName") || is(last, u"getOpenFileNames") || is(last, u"getSaveFileName")
+        || is(last, u"getExistingDirectory");
+    return asked && (name.startsWith(u"QFileDialog::") || (last.size() == name.size() && !hop.receiver.isEmpty()));
+}
+
 // Logging and standard streams.
 bool logs(QStringView name)
 {
@@ -1301,9 +1314,23 @@ UseKind either(UseKind a, UseKind b)
     return a == UseKind::Data || b == UseKind::Data ? UseKind::Data : UseKind::Unknown;
 }
 
+// SQL, or a piece of it: "SELECT ", " AND ", "INSERT INTO t VALUES(?)" (its first word a statement's or a clause's, in capitals).
+bool looksLikeSql(QStringView text)
+{
+    static const QSet<QStringView> Words{u"SELECT", u"INSERT", u"UPDATE", u"DELETE", u"CREATE", u"DROP", u"ALTER", u"PRAGMA",
+                                         u"ATTACH", u"DETACH", u"REPLACE", u"WITH", u"VACUUM", u"CONSTRAINT", u"AND", u"OR",
+                                         u"WHERE", u"FROM", u"JOIN", u"ORDER", u"GROUP", u"LIMIT", u"VALUES", u"SET"};
+    text = text.trimmed();
+    qsizetype end = 0;
+    while (end < text.size() && text[end] >= u'A' && text[end] <= u'Z')
+        ++end;
+    return end > 1 && (end == text.size() || text[end] == u' ' || text[end] == u'(') && Words.contains(text.first(end));
+}
+
 UseKind kindByShape(QStringView text)
 {
     return hasNoWords(text) || looksLikeAName(text) || looksLikeCode(text) || looksLikeNotation(text) || looksLikeNotationLine(text)
+            || looksLikeSql(text)
         ? UseKind::Data : UseKind::Unknown;
 }
 
@@ -1451,8 +1478,7 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
             return UseKind::Text;
         if (translated && (compares(last) || is(last, u"QKeySequence")))
             return UseKind::Text; // a translation searched for in a translation, or a shortcut's translated keys
-        if (hop.argument >= 2 && (is(last, u"QFileDialog") || is(last, u"getOpenFileName") || is(last, u"getOpenFileNames")
-                                  || is(last, u"getSaveFileName") || is(last, u"getExistingDirectory")))
+        if (hop.argument >= 2 && isFileDialog(hop))
             return hop.argument == 2 ? UseKind::Data : UseKind::Unknown; // a folder; a filter's words are shown, a bare pattern is not
         if (inList(hop.name, textCalls()))
             return forParameter && intoASentence ? UseKind::Unknown : UseKind::Text;
