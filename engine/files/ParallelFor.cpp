@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -30,9 +31,9 @@ public:
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_finished[i] = true;
-            awaited = i == m_awaited;
+            awaited = i == m_awaited || i == m_awaitedAhead;
         }
-        if (awaited) // the caller sleeps only on the one it takes next: no other wakes it
+        if (awaited) // the caller sleeps only on the ones it waits for: no other wakes it
             m_changed.notify_one();
     }
     void fail(std::exception_ptr failure)
@@ -45,13 +46,18 @@ public:
         }
         m_changed.notify_one();
     }
-    // Waits up to a tenth of a second for i to finish; true when it has.
+    // Waits up to a tenth of a second for i, and a few after it, to finish; true when they have.
+    // A caller woken for each work would sleep and wake again for every one of thousands.
     bool waitFor(int i)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_finished[i])
+            return !m_failure;
         m_awaited = i;
-        return m_changed.wait_for(lock, std::chrono::milliseconds(100), [&] { return m_finished[i] || m_failure; }) &&
-               !m_failure;
+        m_awaitedAhead = std::min(i + WokenEvery - 1, m_count - 1);
+        return m_changed.wait_for(lock, std::chrono::milliseconds(100), [&] {
+            return (m_finished[i] && m_finished[m_awaitedAhead]) || m_failure;
+        }) && !m_failure;
     }
     bool failed()
     {
@@ -68,7 +74,9 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<bool> m_finished;
-    int m_awaited = -1; // the one the calling thread waits for
+    static constexpr int WokenEvery = 8;
+    int m_awaited = -1;      // the one the calling thread waits for,
+    int m_awaitedAhead = -1; // and the last of those it waits for with it
     std::exception_ptr m_failure;
     std::atomic<int> m_next{0};
     const int m_count;
