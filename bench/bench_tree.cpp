@@ -20,6 +20,7 @@
 #include <tuple>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Bench;
@@ -150,6 +151,22 @@ void printSmallFileRows(const QString &program, bool smoke)
               QString::asprintf("%.2f", overDeleted[overDeleted.size() / 2] / dryMs)});
 }
 
+// One big source exported: the peak memory of the export against the source's size. The export
+// is the first and the largest child this program waits for, so the children's peak is its own.
+void printMemoryRow(const QString &program, bool smoke)
+{
+    QTemporaryDir folder;
+    const qsizetype literals = smoke ? 4000 : 360000; // as dense as the tree's files: 560 characters a string
+    const QByteArray source = GeneratedSource(literals, CharsPerLiteral, 7).toUtf8();
+    WriteFile(folder.filePath(QStringLiteral("big.cpp")), source);
+    runOrDie(folder.path(), program, {"export", "-o", "big.ts", "big.cpp"});
+    struct rusage children {};
+    ::getrusage(RUSAGE_CHILDREN, &children);
+    const double peak = double(children.ru_maxrss) * 1024;
+    PrintRow({"zelvane export, peak memory", QString::asprintf("one source of %.0f MB", source.size() / 1e6),
+              QString::asprintf("%.0f MB", peak / 1e6), "the source's size", QString::asprintf("%.2f (goal: 6 at most)", peak / source.size())});
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -158,6 +175,7 @@ int main(int argc, char *argv[])
     const bool smoke = app.arguments().contains(QStringLiteral("--smoke"));
     const bool exportOnly = app.arguments().contains(QStringLiteral("--export-only")); // the first row alone: a quick look
     const bool smallFilesOnly = app.arguments().contains(QStringLiteral("--small-files")); // the last two rows alone
+    const bool memoryOnly = app.arguments().contains(QStringLiteral("--memory")); // the memory row alone
     const qsizetype keep = app.arguments().indexOf(QStringLiteral("--write-tree"));
     if (keep > 0 && keep + 1 < app.arguments().size()) { // the tree alone, to look at or profile
         qint64 bytes = 0;
@@ -171,6 +189,10 @@ int main(int argc, char *argv[])
         printSmallFileRows(program, smoke);
         return 0;
     }
+    if (!exportOnly) // first: no child before it may have a larger peak
+        printMemoryRow(program, smoke);
+    if (memoryOnly)
+        return 0;
     double baseline[2] = {};
     // The same files in 20 folders, all in one, and each in a folder of its own.
     for (const int folders : {20, 1, files}) {
