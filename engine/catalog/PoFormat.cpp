@@ -24,6 +24,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -323,13 +325,120 @@ QStringDecoder poDecoder(po_file_t file, const QString &path)
     return decoder;
 }
 
-Catalog readPo(const QString &path)
+// The places a .po's "#:" lines give each of its messages (the header and
+// obsolete ones too), in the file's order, and the file with those lines
+// blanked out (every line and column where it was), for libgettextpo to read
+// the rest: it looks through a message's places for a twin before it adds one,
+// which takes time in the square of their number. A file with domains is
+// left to libgettextpo whole.
+struct PoPlaces {
+    QByteArray rest;
+    QList<QList<CatalogPlace>> places;
+};
+
+void appendPlaces(QByteArrayView line, QList<CatalogPlace> &places)
+{
+    static const QByteArray open = "\xE2\x81\xA8", close = "\xE2\x81\xA9"; // gettext's isolates around a name with spaces
+    for (qsizetype at = 2; at < line.size();) {
+        while (at < line.size() && (line[at] == ' ' || line[at] == '\t' || line[at] == '\r'))
+            ++at;
+        if (at >= line.size())
+            break;
+        qsizetype end = at;
+        QByteArray token;
+        if (line.sliced(at).startsWith(open)) {
+            const qsizetype closing = line.indexOf(close, at);
+            end = closing < 0 ? line.size() : closing + close.size();
+            token = line.sliced(at + open.size(), (closing < 0 ? line.size() : closing) - at - open.size()).toByteArray();
+            while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r')
+                token += line[end++]; // its ":line"
+        } else {
+            while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r')
+                ++end;
+            token = line.sliced(at, end - at).toByteArray();
+        }
+        at = end;
+        const qsizetype colon = token.lastIndexOf(':');
+        bool numbered = false;
+        const int number = colon > 0 ? token.mid(colon + 1).toInt(&numbered) : 0;
+        places.append({QFile::decodeName(numbered ? token.left(colon) : token), numbered ? number : 0});
+    }
+}
+
+std::optional<PoPlaces> takePlaces(const QByteArray &bytes)
+{
+    PoPlaces taken{bytes, {}};
+    QList<CatalogPlace> pending;
+    bool inHead = false; // between a message's first msgctxt or msgid and its msgstr
+    for (qsizetype from = 0; from < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', from);
+        if (end < 0)
+            end = bytes.size();
+        QByteArrayView line(bytes.constData() + from, end - from);
+        if (line.startsWith("#:")) {
+            appendPlaces(line, pending);
+            std::fill(taken.rest.begin() + from, taken.rest.begin() + end, ' ');
+        } else {
+            if (line.startsWith("#~"))
+                line = line.sliced(2).trimmed();
+            if (line.startsWith("domain"))
+                return std::nullopt;
+            if ((line.startsWith("msgctxt") || line.startsWith("msgid")) && !inHead) {
+                taken.places.append(std::exchange(pending, {}));
+                inHead = true;
+            } else if (line.startsWith("msgstr")) {
+                inHead = false;
+            }
+        }
+        from = end + 1;
+    }
+    return taken;
+}
+
+// A copy of a .po's bytes that libgettextpo can read by name: in memory (Linux) or a temporary file.
+class PoCopy
+{
+public:
+    explicit PoCopy(const QByteArray &bytes)
+    {
+#ifdef Q_OS_LINUX
+        const int memory = memfd_create("zelvane-po", MFD_CLOEXEC);
+        if (memory >= 0 && m_file.open(memory, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle))
+            m_name = "/proc/self/fd/" + QByteArray::number(memory);
+#else
+        if (m_file.open())
+            m_name = QFile::encodeName(m_file.fileName());
+#endif
+        if (!m_name.isEmpty() && (m_file.write(bytes) != bytes.size() || !m_file.flush()))
+            m_name.clear();
+    }
+    const QByteArray &name() const { return m_name; } // empty: no copy could be made
+
+private:
+#ifdef Q_OS_LINUX
+    QFile m_file;
+#else
+    QTemporaryFile m_file;
+#endif
+    QByteArray m_name;
+};
+
+Catalog readPo(const QString &path, bool placesHere = true)
 {
     if (!QFileInfo(path).isFile())
         throw FileProblem(Problem::CatalogMissing, path);
     PoProblem problem;
     po_file_t file = nullptr;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray bytes = Utf8NoBomFile::ReadBytes(path);
+    std::optional<PoPlaces> places = placesHere ? takePlaces(bytes) : std::nullopt;
+    std::optional<PoCopy> copy;
+    if (places)
+        copy.emplace(places->rest);
+    if (copy && copy->name().isEmpty()) { // libgettextpo reads the file itself, places and all
+        copy.reset();
+        places.reset();
+    }
+    const QByteArray name = copy ? copy->name() : QFile::encodeName(path);
     if (!guardedRead(name.constData(), &file, &problem) || !file) {
         if (file)
             po_file_free(file);
@@ -344,24 +453,31 @@ Catalog readPo(const QString &path)
         decoder.resetState();
         return decoded;
     };
-    const QByteArray bytes = Utf8NoBomFile::ReadBytes(path);
     const QList<int> obsoleteLines = obsoleteMessageLines(bytes);
     QList<PoMessage> messages;
+    QList<qsizetype> numbers; // each message's number among all libgettextpo gives, the header's too
     qsizetype obsoleteIndex = 0;
+    qsizetype given = 0;
     for (const char *const *domain = po_file_domains(file); *domain; ++domain) {
         po_message_iterator_t iterator = po_message_iterator(file, *domain);
         while (po_message_t message = po_next_message(iterator)) {
             const bool obsolete = po_message_is_obsolete(message);
             const int line = obsolete ? obsoleteLines.value(obsoleteIndex++) : 0;
-            if (*po_message_msgid(message)) // not the header
+            if (*po_message_msgid(message)) { // not the header
                 messages.append({message, po_message_msgid_plural(message) != nullptr,
                                  obsolete ? line : msgstrLine(message, iterator), false, obsolete});
+                numbers.append(given);
+            }
+            ++given;
         }
         po_message_iterator_free(iterator);
     }
     findNuls(messages, bytes);
+    if (places && places->places.size() != given)
+        return readPo(path, false); // messages laid out in a way the lines above did not tell: libgettextpo reads it all
     Catalog catalog;
-    for (const PoMessage &found : messages) {
+    for (qsizetype m = 0; m < messages.size(); ++m) {
+        const PoMessage &found = messages[m];
         po_message_t message = found.message;
         CatalogEntry entry;
         entry.line = found.line;
@@ -372,6 +488,8 @@ Catalog readPo(const QString &path)
         entry.note = text(po_message_extracted_comments(message)).trimmed();
         entry.comment = text(po_message_comments(message)).trimmed();
         entry.oldSource = text(po_message_prev_msgid(message));
+        if (places)
+            entry.places = places->places[numbers[m]];
         for (int i = 0; po_filepos_t place = po_message_filepos(message, i); ++i)
             entry.places.append({QFile::decodeName(po_filepos_file(place)), int(po_filepos_start_line(place))});
         entry.translation = text(po_message_msgstr(message));
@@ -399,7 +517,7 @@ bool isPo(const QString &path)
 
 const CatalogFormat PoFormat = {
     isPo,
-    readPo,
+    [](const QString &path) { return readPo(path); },
     [](const Catalog &catalog, const QString &path, const CatalogWriteOptions &options) {
         writePo(catalog, path, options.language);
     },
