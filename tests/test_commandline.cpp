@@ -243,6 +243,8 @@ private slots:
                                     << QByteArray("x(\"A\", \"Close\");\n") << 1 << "第 5 行：“A”含有元素 <b>|含有元素 1 条" << QByteArray("x(\"A\", \"关闭\");\n");
         QTest::newRow("a .ts lone surrogate") << "t.ts" << ts + "<message><source>A</source><translation>B<byte value=\"xd800\"/></translation></message>\n" + tsAC
                                               << QByteArray("x(\"A\", \"Close\");\n") << 1 << "第 5 行：“A”含有无法编码的字符" << QByteArray("x(\"A\", \"关闭\");\n");
+        QTest::newRow("a place in isolates") << "t.po" << po + "#: \xE2\x81\xA8old dir/a.cpp\xE2\x81\xA9:1\nmsgid \"Close\"\nmsgstr \"关闭\"\n"
+                                             << QByteArray("x(\"Close\");\n") << 0 << "写入 1 个文件" << QByteArray("x(\"关闭\");\n");
         QTest::newRow("plural forms") << "t.po" << po + "msgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"F\"\nmsgstr[1] \"Fs\"\n"
                                       << QByteArray("x(\"file\");\n") << 1 << "第 6 行：“file”是复数形式|复数形式 1 条" << QByteArray("x(\"file\");\n");
         QTest::newRow("a context") << "t.po" << po + "msgctxt \"menu\"\nmsgid \"Open\"\nmsgstr \"打开\"\n" << QByteArray("x(\"Open\");\n")
