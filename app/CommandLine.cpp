@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -311,14 +312,10 @@ int exportCommand(const Options &options)
     if (toFile && readsTarget(options.output, sources))
         return usageError(QStringLiteral("-o %1 是要读取的源文件之一：不会把翻译文件写在它上面。").arg(options.output));
     const QFileInfo output(options.output);
-    std::optional<Catalog> earlier;
-    try {
-        if (toFile)
-            earlier = earlierCatalog(output);
-    } catch (const FileError &error) {
-        report(ProblemWords(error.problems()) + QStringLiteral("（没有改动它）"));
-        return 1;
-    }
+    // The catalog an update starts from is read while the sources are: as long, for a big one.
+    std::future<std::optional<Catalog>> reading = std::async(std::launch::async, [&] {
+        return toFile ? earlierCatalog(output) : std::nullopt;
+    });
     const QString folder = output.absolutePath();
     // Each file read, scanned and turned into its catalog rows on every core, and merged in order.
     struct Read {
@@ -356,6 +353,13 @@ int exportCommand(const Options &options)
     });
     for (const Problems &problem : problems)
         report(ProblemWords(problem));
+    std::optional<Catalog> earlier;
+    try {
+        earlier = reading.get();
+    } catch (const FileError &error) {
+        report(ProblemWords(error.problems()) + QStringLiteral("（没有改动它）"));
+        return 1;
+    }
     Catalog catalog = merger.take();
     const int dataPlaces = DataPlaces(catalog);
     const int data = options.all ? 0 : LeaveOutData(catalog);
