@@ -1314,17 +1314,22 @@ UseKind either(UseKind a, UseKind b)
     return a == UseKind::Data || b == UseKind::Data ? UseKind::Data : UseKind::Unknown;
 }
 
-// SQL, or a piece of it: "SELECT ", " AND ", "INSERT INTO t VALUES(?)" (its first word a statement's or a clause's, in capitals).
-bool looksLikeSql(QStringView text)
+// SQL, or a piece of it: "SELECT ", " AND ", "INSERT INTO t VALUES(?)" (its first word a statement's
+// or, with `clauses`, a clause's, in capitals).
+bool looksLikeSql(QStringView text, bool clauses = true)
 {
-    static const QSet<QStringView> Words{u"SELECT", u"INSERT", u"UPDATE", u"DELETE", u"CREATE", u"DROP", u"ALTER", u"PRAGMA",
-                                         u"ATTACH", u"DETACH", u"REPLACE", u"WITH", u"VACUUM", u"CONSTRAINT", u"AND", u"OR",
-                                         u"WHERE", u"FROM", u"JOIN", u"ORDER", u"GROUP", u"LIMIT", u"VALUES", u"SET"};
+    static const QSet<QStringView> Statements{u"SELECT", u"INSERT", u"UPDATE", u"DELETE", u"CREATE", u"DROP", u"ALTER",
+                                              u"PRAGMA", u"ATTACH", u"DETACH", u"REPLACE", u"WITH", u"VACUUM"};
+    static const QSet<QStringView> Clauses{u"CONSTRAINT", u"AND", u"OR", u"WHERE", u"FROM", u"JOIN", u"ORDER", u"GROUP",
+                                           u"LIMIT", u"VALUES", u"SET"};
     text = text.trimmed();
     qsizetype end = 0;
     while (end < text.size() && text[end] >= u'A' && text[end] <= u'Z')
         ++end;
-    return end > 1 && (end == text.size() || text[end] == u' ' || text[end] == u'(') && Words.contains(text.first(end));
+    if (end < 2 || (end < text.size() && text[end] != u' ' && text[end] != u'('))
+        return false;
+    const QStringView word = text.first(end);
+    return Statements.contains(word) ? clauses || end < text.size() : clauses && Clauses.contains(word);
 }
 
 UseKind kindByShape(QStringView text)
@@ -1509,6 +1514,8 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         return isShown(in, use.compared) ? UseKind::Text : UseKind::Data;
     if (!use.construct.isEmpty() || text.startsWith(u":/") || text.startsWith(u"qrc:/"))
         return UseKind::Data;
+    if (looksLikeSql(text, false))
+        return UseKind::Data; // a statement, whatever shows it or is given it: "SELECT %1 FROM %2"
     if (hasNoWords(text) && !use.calls.isEmpty() && compares(lastPart(use.calls[0].name)))
         return UseKind::Data; // `name.lastIndexOf(".")`: punctuation searched for, even in a text a person sees
     if ((looksLikeAKeyword(text) || hasNoWords(text)) && appendedPiece(use))
