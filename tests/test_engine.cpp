@@ -292,9 +292,10 @@ private slots:
                "  label->setText(line); ui->log->append(\"Saved it\"); PUSH_CONSTANT(tr(\"Molar mass\"), \"g/mol\");\n"
                "  mpv_set_option_string(h, \"cursor-autohide\", v); QFileDialog::getOpenFileName(this, tr(\"Find mpv\"), \"\", \"mpv*\");\n"
                "  FileDialog::getOpenFileName(Db, this, tr(\"Choose a database file\")); const char *units[] = {\"KiB\", \"MiB\"};\n"
-               "  executeSQL(\"SELECT type,name FROM sqlite_master;\"); query += \" AND \"; label->setText(QString(\"DELETE FROM %1\").arg(t)); }\n"
+               "  executeSQL(\"SELECT type,name FROM sqlite_master;\"); query += \" AND \"; label->setText(QString(\"DELETE FROM %1\").arg(t));\n"
+               "  fmt = \"upper(\" + col + \")\"; f(\"Delete %1 file(s)?\"); }\n"
                "#define TAG \"[DirectoryWatcher]\"\nvoid R::f() { int end = ui->name->text().lastIndexOf(\".\"); formats.removeAll(\"pdf\"); }"
-            << "ddd?t?dtdt??dddddd";
+            << "ddd?t?dtdt??ddddd?ddd";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

@@ -4,6 +4,7 @@
 #include "engine/scan/CppEscapes.h"
 #include "engine/scan/Placeholders.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -1332,10 +1333,18 @@ bool looksLikeSql(QStringView text, bool clauses = true)
     return Statements.contains(word) ? clauses || end < text.size() : clauses && Clauses.contains(word);
 }
 
+// A call in code that is built as text: a name of small letters right before its "(" ("upper(",
+// "substr(hex(", "printf('%d', "); not a plural's "file(s)".
+bool looksLikeACall(QStringView text)
+{
+    static const QRegularExpression call(QStringLiteral("(?:^|[^A-Za-z0-9_])[a-z_][a-z0-9_]*\\((?!s\\))"));
+    return text.contains(u'(') && call.match(text).hasMatch();
+}
+
 UseKind kindByShape(QStringView text)
 {
     return hasNoWords(text) || looksLikeAName(text) || looksLikeCode(text) || looksLikeNotation(text) || looksLikeNotationLine(text)
-            || looksLikeSql(text)
+            || looksLikeSql(text) || looksLikeACall(text)
         ? UseKind::Data : UseKind::Unknown;
 }
 
