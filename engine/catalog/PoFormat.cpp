@@ -119,30 +119,55 @@ void setFormats(po_message_t message, const QString &source)
         po_message_set_format(message, "qt-format", 1);
 }
 
-// libgettextpo writes only to a named file: it writes into memory (Linux) or
-// a temporary file, and the bytes go to the catalog by the one checked write.
+// A file libgettextpo reads or writes by name, as it takes no other: in memory
+// (Linux) or a temporary file.
+class PoScratchFile
+{
+public:
+    PoScratchFile()
+    {
+#ifdef Q_OS_LINUX
+        const int memory = memfd_create("zelvane-po", MFD_CLOEXEC);
+        if (memory < 0)
+            m_error = errno;
+        else if (m_file.open(memory, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle))
+            m_name = "/proc/self/fd/" + QByteArray::number(memory);
+#else
+        if (m_file.open())
+            m_name = QFile::encodeName(m_file.fileName());
+#endif
+    }
+    const QByteArray &name() const { return m_name; } // empty: none could be made
+    int error() const { return m_error; }               // why, where the system says
+    bool write(const QByteArray &bytes) { return m_file.write(bytes) == bytes.size() && m_file.flush(); }
+    QByteArray readAll()
+    {
+        m_file.seek(0);
+        return m_file.readAll();
+    }
+
+private:
+#ifdef Q_OS_LINUX
+    QFile m_file;
+#else
+    QTemporaryFile m_file;
+#endif
+    QByteArray m_name;
+    int m_error = 0;
+};
+
+// libgettextpo writes into the scratch file, and the bytes go to the catalog by the one checked write.
 QByteArray poBytes(po_file_t file, const QString &path)
 {
-    PoProblem problem;
-#ifdef Q_OS_LINUX
-    const int memory = memfd_create("zelvane-po", MFD_CLOEXEC);
-    if (memory < 0) {
+    PoScratchFile written;
+    if (written.name().isEmpty()) {
         Problem problem = ProblemAbout(Problem::CannotWriteCatalog, path);
-        problem.systemError = errno;
+        problem.systemError = written.error();
         throw FileError(problem);
     }
-    QFile written;
-    written.open(memory, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    const QByteArray name = "/proc/self/fd/" + QByteArray::number(memory);
-#else
-    QTemporaryFile written;
-    if (!written.open())
-        throw DeviceError(Problem::CannotWriteCatalog, path, written);
-    const QByteArray name = QFile::encodeName(written.fileName());
-#endif
-    if (!guardedWrite(file, name.constData(), &problem))
+    PoProblem problem;
+    if (!guardedWrite(file, written.name().constData(), &problem))
         throw catalogError(Problem::CannotWriteCatalog, path, problem);
-    written.seek(0);
     return written.readAll();
 }
 
@@ -395,34 +420,6 @@ std::optional<PoPlaces> takePlaces(const QByteArray &bytes)
     return taken;
 }
 
-// A copy of a .po's bytes that libgettextpo can read by name: in memory (Linux) or a temporary file.
-class PoCopy
-{
-public:
-    explicit PoCopy(const QByteArray &bytes)
-    {
-#ifdef Q_OS_LINUX
-        const int memory = memfd_create("zelvane-po", MFD_CLOEXEC);
-        if (memory >= 0 && m_file.open(memory, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle))
-            m_name = "/proc/self/fd/" + QByteArray::number(memory);
-#else
-        if (m_file.open())
-            m_name = QFile::encodeName(m_file.fileName());
-#endif
-        if (!m_name.isEmpty() && (m_file.write(bytes) != bytes.size() || !m_file.flush()))
-            m_name.clear();
-    }
-    const QByteArray &name() const { return m_name; } // empty: no copy could be made
-
-private:
-#ifdef Q_OS_LINUX
-    QFile m_file;
-#else
-    QTemporaryFile m_file;
-#endif
-    QByteArray m_name;
-};
-
 Catalog readPo(const QString &path, bool placesHere = true)
 {
     if (!QFileInfo(path).isFile())
@@ -431,10 +428,8 @@ Catalog readPo(const QString &path, bool placesHere = true)
     po_file_t file = nullptr;
     const QByteArray bytes = Utf8NoBomFile::ReadBytes(path);
     std::optional<PoPlaces> places = placesHere ? takePlaces(bytes) : std::nullopt;
-    std::optional<PoCopy> copy;
-    if (places)
-        copy.emplace(places->rest);
-    if (copy && copy->name().isEmpty()) { // libgettextpo reads the file itself, places and all
+    std::optional<PoScratchFile> copy; // the file with its places blanked out
+    if (places && !copy.emplace().write(places->rest)) { // libgettextpo reads the file itself, places and all
         copy.reset();
         places.reset();
     }
