@@ -296,6 +296,12 @@ private slots:
                "  fmt = \"upper(\" + col + \")\"; f(\"Delete %1 file(s)?\"); }\n"
                "#define TAG \"[DirectoryWatcher]\"\nvoid R::f() { int end = ui->name->text().lastIndexOf(\".\"); formats.removeAll(\"pdf\"); }"
             << "ddd?t?dtdt??ddddd?ddd";
+        QTest::newRow("a translation kept or handed on by the program, and the pieces joined to one")
+            << "void Db::close() { lastError = tr(\"No database open\"); qWarning() << lastError; }"
+               "@@void Db::get(const QString &user) { qWarning() << user; }\n"
+               "void W::f() { m_db->get(tr(\"reading rows\")); caption(tr(\"input power\") + \" (W)\");\n"
+               "  caption(dir + \"/\" + tr(\"Untitled\") + \".txt\"); caption(\"<b>\" + tr(\"Bold\")); }"
+            << "ttttdtddt";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

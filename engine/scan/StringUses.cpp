@@ -170,6 +170,17 @@ QStringView lastPart(QStringView name)
     return colons < 0 ? name : name.sliced(colons + 2);
 }
 
+// The argument a translation takes its text from; its others are a context or a disambiguation.
+int translatedArgument(QStringView name)
+{
+    const QStringView last = lastPart(name);
+    if (is(last, u"tr") || is(last, u"QT_TR_NOOP") || is(last, u"qtTrId") || is(last, u"QT_TRID_NOOP") || is(last, u"trUtf8"))
+        return 0;
+    if (is(last, u"translate") || is(last, u"QT_TRANSLATE_NOOP") || is(last, u"QT_TRANSLATE_NOOP3"))
+        return 1;
+    return -1;
+}
+
 // A comment that asks for its line's strings to be left as they are: "no-tr",
 // "notr", "NOTR", "no_tr" or "i18n-ignore" as a word. Every comment of the code
 // passes here: one look at each character for the "tr", "TR" or "18" each mark
@@ -279,6 +290,29 @@ private:
         return end + 3 <= n && t.sliced(end, 3) == u"_L1" && (end + 3 == n || !isIdentifierPart(t[end + 3]));
     }
 
+    // `tr("…") + "…"`: the ")" before the "+" closed a translation.
+    bool translationBefore() const
+    {
+        return prevIs(u"+") && prevIs(u")", 2) && m_lastClosed.kind == Kind::Call && translatedArgument(m_lastClosed.named) >= 0;
+    }
+
+    // `"…" + tr(…)`, `"…" + QObject::tr(…)` after `end`.
+    bool translationAfter(qsizetype end) const
+    {
+        qsizetype i = end;
+        while (i < n && t[i].isSpace())
+            ++i;
+        if (i >= n || t[i] != u'+' || (i + 1 < n && (t[i + 1] == u'+' || t[i + 1] == u'=')))
+            return false;
+        ++i;
+        while (i < n && t[i].isSpace())
+            ++i;
+        const qsizetype start = i;
+        while (i < n && (isIdentifierPart(t[i]) || t[i] == u':'))
+            ++i;
+        return i < n && t[i] == u'(' && translatedArgument(t.sliced(start, i - start)) >= 0;
+    }
+
     bool atLineStart(qsizetype i) const
     {
         while (i > 0 && (t[i - 1] == u' ' || t[i - 1] == u'\t'))
@@ -310,6 +344,7 @@ private:
         if (m_stack.last().kind == Kind::Group)
             m_stack.last().rows.append(m_row); // a wrapper's: compared, perhaps, once it closes
         use.latin1 = (m_stack.last().kind == Kind::Group && m_stack.last().latin1) || latin1Suffix(region.end);
+        use.besideTranslation = translationBefore() || translationAfter(region.end);
         if (!m_directive.isEmpty()) {
             use.construct = QLatin1Char('#') + m_directive;
             return;
@@ -1199,7 +1234,7 @@ bool looksLikeAKeyword(QStringView text)
     });
 }
 
-// One word that reads as a name, key or path: "input.port1", "btnConnect", "KB0::Up", "image/png".
+// One word that reads as a name, key or path: "input.port1", "btnConnect", "KB0::Up", "image/png", ".txt".
 bool looksLikeAName(QStringView text)
 {
     if (text.size() > 2 && text.front() == u'[' && text.back() == u']')
@@ -1220,8 +1255,8 @@ bool looksLikeAName(QStringView text)
             marked = true;
         if (c == u'/' && (i == 0 || i > 2 || text.indexOf(u'/', i + 1) > 0 || text.contains(u'.'))) // "image/png", not a unit: "g/mol", "km/h"
             marked = true;
-        if (c == u'.' && i > 0 && i + 1 < text.size())
-            marked = true;
+        if (c == u'.' && i + 1 < text.size() && (i > 0 || text[1].isLetter()))
+            marked = true; // "input.port1", or a file's suffix: ".txt", ".gpg-id"
         if (c >= u'a' && c <= u'z' && i + 1 < text.size() && text[i + 1] >= u'A' && text[i + 1] <= u'Z' && text.size() > 3)
             marked = true; // "btnConnect"; not a unit: "MiB"
     }
@@ -1264,17 +1299,6 @@ bool compares(QStringView name)
 {
     return is(name, u"startsWith") || is(name, u"endsWith") || is(name, u"contains") || is(name, u"compare") || is(name, u"indexOf")
         || is(name, u"lastIndexOf");
-}
-
-// The argument a translation takes its text from; its others are a context or a disambiguation.
-int translatedArgument(QStringView name)
-{
-    const QStringView last = lastPart(name);
-    if (is(last, u"tr") || is(last, u"QT_TR_NOOP") || is(last, u"qtTrId") || is(last, u"QT_TRID_NOOP") || is(last, u"trUtf8"))
-        return 0;
-    if (is(last, u"translate") || is(last, u"QT_TRANSLATE_NOOP") || is(last, u"QT_TRANSLATE_NOOP3"))
-        return 1;
-    return -1;
 }
 
 // Qt's file dialog, made or asked (`QFileDialog::getOpenFileName(…)`, `dialog.getSaveFileName(…)`),
@@ -1464,6 +1488,9 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
     if (depth > Deepest)
         return UseKind::Unknown;
     bool translated = false, intoASentence = false;
+    // Where the program's own variables and functions take a translation decides nothing against it:
+    // a message kept in a member may be logged in one place and shown in another.
+    const auto unlessTranslated = [&](UseKind kind) { return translated && kind == UseKind::Data ? UseKind::Text : kind; };
     for (qsizetype h = 0; h < calls.size(); ++h) {
         const CallHop &hop = calls[h];
         const QStringView last = lastPart(hop.name);
@@ -1479,14 +1506,14 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
             if (!hop.declared.isEmpty() && in) {
                 const UseKind kind = kindOfName(*in, hop.declared, forParameter, depth);
                 if (kind != UseKind::Unknown)
-                    return kind;
+                    return unlessTranslated(kind);
             }
             continue;
         }
         if (putsInto(last) && !hop.receiver.isEmpty() && in) {
             const UseKind kind = kindOfName(*in, hop.receiver, forParameter, depth);
             if (kind != UseKind::Unknown)
-                return kind;
+                return unlessTranslated(kind);
         }
         if (compares(last) && isShown(in, hop.receiver))
             return UseKind::Text;
@@ -1505,7 +1532,7 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
         if (kind == UseKind::Text && forParameter && intoASentence)
             return UseKind::Unknown;
         if (kind != UseKind::Unknown)
-            return kind;
+            return unlessTranslated(kind);
         return translated ? UseKind::Text : UseKind::Unknown; // a call that tells nothing
     }
     if (!stream.isEmpty() && (logs(stream) || isDataMacro(stream)))
@@ -1533,11 +1560,14 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
     const bool handedOn = std::all_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
         return passesOn(lastPart(hop.name)) || translatedArgument(hop.name) >= 0;
     });
-    if (kind != UseKind::Data && handedOn && !use.variable.isEmpty() && in) {
+    if (kind == UseKind::Unknown && handedOn && !use.variable.isEmpty() && in) {
         const UseKind held = kindOfName(*in, use.variable, false, 0);
         if (held != UseKind::Unknown)
             kind = held;
     }
+    if (kind == UseKind::Unknown && use.besideTranslation && !hasNoWords(text) && !looksLikeAName(text) && !looksLikeCode(text)
+        && !looksLikeNotationLine(text))
+        return UseKind::Text; // `tr("power") + " (W)"`: a piece of the translation shown
     return kind == UseKind::Unknown ? kindByShape(use, text) : kind;
 }
 

@@ -34,6 +34,7 @@ struct StringUse {
     int body = -1;     // the function body it stands in, numbered in its file from 0
     bool marked = false; // its line's comment says not to translate it (no-tr, notr, NOTR, no_tr, i18n-ignore)
     bool latin1 = false; // read as Latin-1 (QLatin1String("…"), QString::fromLatin1("…"), "…"_L1), though the file is UTF-8
+    bool besideTranslation = false; // joined by + to a translation: `tr("power") + " (W)"`, a piece of what it shows
     // Where neither a call nor a construct takes it: what holds it.
     enum class Holder { None, Table, Return, Assignment, DefaultArgument, Macro };
     Holder holder = Holder::None; // an element of a table `names[] = {…}`, a `return`, `x = …`,
