@@ -300,8 +300,9 @@ private slots:
             << "void Db::close() { lastError = tr(\"No database open\"); qWarning() << lastError; }"
                "@@void Db::get(const QString &user) { qWarning() << user; }\n"
                "void W::f() { m_db->get(tr(\"reading rows\")); caption(tr(\"input power\") + \" (W)\");\n"
-               "  caption(dir + \"/\" + tr(\"Untitled\") + \".txt\"); caption(\"<b>\" + tr(\"Bold\")); }"
-            << "ttttdtddt";
+               "  caption(dir + \"/\" + tr(\"Untitled\") + \".txt\"); caption(\"<b>\" + tr(\"Bold\")); caption(n + \": \" + tr(\"not found\"));\n"
+               "  QCommandLineOption option({\"c\", \"config\"}, tr(\"path to a config file\"), \"file\"); }"
+            << "ttttdtddtttddtt";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

@@ -1110,7 +1110,7 @@ const QSet<QStringView> &textCalls()
         u"setLabelText", u"setTabText", u"addTab", u"insertTab", u"setItemText", u"addItem", u"addItems", u"insertItem",
         u"insertItems", u"setHeaderLabels", u"setHorizontalHeaderLabels", u"setVerticalHeaderLabels", u"showMessage",
         u"setSuffix", u"setPrefix", u"setSpecialValueText", u"setInformativeText", u"setDetailedText", u"setButtonText",
-        u"setPlainText", u"setHtml", u"appendPlainText", u"insertPlainText",
+        u"setPlainText", u"setHtml", u"appendPlainText", u"insertPlainText", u"setApplicationDescription", u"addPositionalArgument",
         u"QMessageBox", u"information", u"warning", u"critical", u"question", u"about", u"QInputDialog", u"getText", u"getItem",
         u"getInt", u"getDouble", u"QFileDialog", u"getOpenFileName", u"getOpenFileNames", u"getSaveFileName",
         u"getExistingDirectory", u"QAction", u"addAction", u"addMenu", u"QMenu", u"QLabel", u"QPushButton", u"QToolButton",
@@ -1372,6 +1372,13 @@ UseKind kindByShape(QStringView text)
         ? UseKind::Data : UseKind::Unknown;
 }
 
+// Punctuation between the pieces of a sentence, which a language may write its own way (": " as "："),
+// not a path's or a name's separator.
+bool isSentencePunctuation(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return QStringView(u":;,!?()[]—–…").contains(c); });
+}
+
 // A macro's name, all capitals (REGISTER_BOARD), but none of Qt's that mark a text to translate.
 bool isMacroName(QStringView name)
 {
@@ -1519,6 +1526,8 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
             return UseKind::Text;
         if (translated && (compares(last) || is(last, u"QKeySequence")))
             return UseKind::Text; // a translation searched for in a translation, or a shortcut's translated keys
+        if (is(last, u"QCommandLineOption") && (hop.argument == 1 || hop.argument == 2))
+            return UseKind::Text; // an option's description and its value's name, shown by --help; not its names
         if (hop.argument >= 2 && isFileDialog(hop))
             return hop.argument == 2 ? UseKind::Data : UseKind::Unknown; // a folder; a filter's words are shown, a bare pattern is not
         if (inList(hop.name, textCalls()))
@@ -1565,9 +1574,9 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         if (held != UseKind::Unknown)
             kind = held;
     }
-    if (kind == UseKind::Unknown && use.besideTranslation && !hasNoWords(text) && !looksLikeAName(text) && !looksLikeCode(text)
-        && !looksLikeNotationLine(text))
-        return UseKind::Text; // `tr("power") + " (W)"`: a piece of the translation shown
+    if (kind == UseKind::Unknown && use.besideTranslation && (hasNoWords(text) ? isSentencePunctuation(text)
+            : !looksLikeAName(text) && !looksLikeCode(text) && !looksLikeNotationLine(text)))
+        return UseKind::Text; // `tr("power") + " (W)"`, `name + ": " + tr("not found")`: a piece of the translation shown
     return kind == UseKind::Unknown ? kindByShape(use, text) : kind;
 }
 
