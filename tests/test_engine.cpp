@@ -193,7 +193,7 @@ private slots:
         QTest::newRow("subscripts, comparisons, debug streams") << "void f() { m[\"key one\"] = 1; if (b->text() == \"连接\") {} "
                                                                    "qDebug() << \"state is\" << tr(\"Shown\"); }"
                                                                 << QStringList{"f → 下标 []", "f → 比较（== 或 !=）", "f → qDebug() 输出", "f → tr"} << "dtdd";
-        QTest::newRow("through a wrapper") << "void f() { k.insert(QLatin1String(\"vol atile\")); if (t == QStringLiteral(\"a b\")) {} "
+        QTest::newRow("through a wrapper") << "void f() { k.insert(QLatin1String(\"volatile\")); if (t == QStringLiteral(\"a b\")) {} "
                                               "if (QLatin1String(\"c d\") != t) {} }"
                                            << QStringList{"f → insert", "f → 比较（== 或 !=）", "f → 比较（== 或 !=）"} << "ddd";
         QTest::newRow("data by its shape") << "f(\"[%1:%2] %3\"); f(\"input.port1\"); f(\"KB0::Up\"); f(\"image/png\"); f(\"Preferences...\"); "
@@ -258,11 +258,12 @@ private slots:
                "  QFile file(dir + \"/.gpg-id\"); setOrganizationName(\"Some Org\"); QIcon::fromTheme(\"edit copy\");\n"
                "  qputenv(\"GNUPG HOME\", x); QRegularExpression re(QString(\"a b %1\").arg(n)); }"
             << "ddddddddd";
-        QTest::newRow("a translated shortcut, a translation searched for, a map's value and key")
+        QTest::newRow("a translated shortcut, a translation searched for, a map's value and key, a key in words")
             << "void W::f() { a->setShortcut(QKeySequence(tr(\"Ctrl+Shift+Tab\"))); if (s.contains(QObject::tr(\"stalemate\"))) {}\n"
-               "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); tags.insert(QObject::tr(\"Date\"), d); }"
+               "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); tags.insert(QObject::tr(\"Date\"), d);\n"
+               "  langs.insert(\"Bahasa Indonesia\", \"id\"); langs.insert(QString::fromUtf8(\"Русский\"), \"ru\"); }"
                "@@void Group::insert(int i, Bars *bars) { QFile f(bars); }"
-            << "ttd?ddt";
+            << "ttd?ddt?d?d";
         QTest::newRow("a protocol through the program's own function, as bytes; property names; a test's rows")
             << "void Engine::send(const QString &data) { m_io->write(data.toLatin1()); }"
                "@@void Uci::stop() { send(\"quit\"); QString command = \"go\"; command += \" ponder\"; send(command);\n"

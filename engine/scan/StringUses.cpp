@@ -1379,6 +1379,23 @@ bool isSentencePunctuation(QStringView text)
     return std::any_of(text.begin(), text.end(), [](QChar c) { return QStringView(u":;,!?()[]—–…").contains(c); });
 }
 
+// The key of `map.insert(key, value)`.
+bool isMapKey(const StringUse &use)
+{
+    const auto into = std::find_if(use.calls.begin(), use.calls.end(), [](const CallHop &hop) { return !passesOn(lastPart(hop.name)); });
+    return into != use.calls.end() && into->argument == 0 && is(lastPart(into->name), u"insert");
+}
+
+// Words as people write them: a letter of a script beyond ASCII ("Русский"), or words
+// with spaces between them ("Bahasa Indonesia") that no name has.
+bool readsAsWords(QStringView text)
+{
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 128 && c.isLetter(); }))
+        return true;
+    const qsizetype space = text.trimmed().indexOf(u' ');
+    return space > 0 && !looksLikeAName(text) && !looksLikeSql(text) && !looksLikeNotationLine(text);
+}
+
 // A macro's name, all capitals (REGISTER_BOARD), but none of Qt's that mark a text to translate.
 bool isMacroName(QStringView name)
 {
@@ -1574,6 +1591,8 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         if (held != UseKind::Unknown)
             kind = held;
     }
+    if (kind == UseKind::Data && isMapKey(use) && readsAsWords(text))
+        kind = UseKind::Unknown; // `languages.insert("Bahasa Indonesia", "id")`: a list a person picks from, as its shape says
     if (kind == UseKind::Unknown && use.besideTranslation && (hasNoWords(text) ? isSentencePunctuation(text)
             : !looksLikeAName(text) && !looksLikeCode(text) && !looksLikeNotationLine(text)))
         return UseKind::Text; // `tr("power") + " (W)"`, `name + ": " + tr("not found")`: a piece of the translation shown
