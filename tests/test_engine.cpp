@@ -594,6 +594,9 @@ private slots:
         QTest::addColumn<QString>("content");
         QTest::addColumn<QString>("ts");
         QTest::newRow("markup") << "a&b<c>d\"e'" << "a&amp;b&lt;c&gt;d\"e'" << "a&amp;b&lt;c&gt;d&quot;e'";
+        QTest::newRow("long runs of plain text") << "Save the file first & then <close> it: \"done\", 完成"
+                                                 << "Save the file first &amp; then &lt;close&gt; it: \"done\", 完成"
+                                                 << "Save the file first &amp; then &lt;close&gt; it: &quot;done&quot;, 完成";
         QTest::newRow("line ends and tab") << "\r\n\t" << "&#xd;\n\t" << "&#xd;\n\t";
         QTest::newRow("a control character") << QString("a") + QChar(1) << "-" << "a<byte value=\"x1\"/>";
         QTest::newRow("no character") << "\uFFFE" << "-" << "<byte value=\"xfffe\"/>";
@@ -612,9 +615,14 @@ private slots:
         QString written;
         QVERIFY(AppendXmlContent(written, text, true, [](QString &out, char32_t c) { out += QString("<byte value=\"x%1\"/>").arg(uint(c), 0, 16); }));
         QCOMPARE(written, ts);
+        QByteArray utf8 = "kept";
+        QCOMPARE(AppendXmlUtf8(utf8, text, true, false) ? utf8 : "kept-", content == "-" ? "kept-" : "kept" + ts.toUtf8());
         QString attribute;
         AppendXmlAttribute(attribute, QString("a\t\n\r\"&<>"));
         QCOMPARE(attribute, "\"a&#9;&#10;&#13;&quot;&amp;&lt;&gt;\"");
+        QByteArray attributeUtf8;
+        QVERIFY(AppendXmlUtf8(attributeUtf8, QString("a\t\n\r\"&<>中"), true, true));
+        QCOMPARE(attributeUtf8, "a&#9;&#10;&#13;&quot;&amp;&lt;&gt;中");
     }
 
     void xmlContent_data()

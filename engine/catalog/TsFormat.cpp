@@ -10,6 +10,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -25,54 +26,78 @@ void appendTsText(QString &out, QStringView text)
     });
 }
 
+// The same in UTF-8, as the file holds it: written straight there, but for
+// the rare text with a character XML cannot hold.
+void appendTsText(QByteArray &out, QStringView text)
+{
+    if (AppendXmlUtf8(out, text, true, false))
+        return;
+    QString written;
+    appendTsText(written, text);
+    out += written.toUtf8();
+}
+
+// An attribute's value in quotes, in UTF-8.
+void appendAttribute(QByteArray &out, QStringView text)
+{
+    out += '"';
+    if (AppendXmlUtf8(out, text, true, true)) {
+        out += '"';
+        return;
+    }
+    QString written;
+    AppendXmlAttribute(written, text);
+    out += written.mid(1).toUtf8();
+}
+
 // The translation's type attribute: none for a finished one; an obsolete one
 // "vanished" when it was finished, "obsolete" when not, as lupdate writes them.
-QLatin1StringView translationType(const CatalogEntry &entry)
+QByteArrayView translationType(const CatalogEntry &entry)
 {
     if (entry.obsolete)
-        return entry.finished ? QLatin1StringView("vanished") : QLatin1StringView("obsolete");
-    return entry.finished ? QLatin1StringView() : QLatin1StringView("unfinished");
+        return entry.finished ? QByteArrayView("vanished") : QByteArrayView("obsolete");
+    return entry.finished ? QByteArrayView() : QByteArrayView("unfinished");
 }
 
 // Messages a part holds: enough to pay for its start, few enough to stay small.
 constexpr qsizetype MessagesPerPart = 256;
 
-void appendElement(QString &out, const char *name, const QString &text)
+void appendElement(QByteArray &out, QByteArrayView name, const QString &text)
 {
-    const QLatin1StringView tag(name);
-    out.append(QLatin1StringView("\n            <")).append(tag).append(u'>');
+    out.append("\n            <").append(name).append('>');
     appendTsText(out, text);
-    out.append(QLatin1StringView("</")).append(tag).append(u'>');
+    out.append("</").append(name).append('>');
 }
 
 // The messages of entries [from, to), laid out as Qt's writer lays them out
-// after the context's name.
-QByteArray tsMessages(const std::vector<const CatalogEntry *> &entries, qsizetype from, qsizetype to)
+// after the context's name, appended in UTF-8: a tree's catalog is megabytes,
+// and each piece of it goes into the file's bytes once, not first into a QString.
+void appendTsMessages(QByteArray &out, const std::vector<const CatalogEntry *> &entries, qsizetype from, qsizetype to)
 {
-    QString out;
     for (qsizetype i = from; i < to; ++i) {
         const CatalogEntry &entry = *entries[size_t(i)];
-        out += QLatin1String("\n        <message>");
+        out += "\n        <message>";
         for (const CatalogPlace &place : entry.places) {
-            out += QLatin1String("\n            <location filename=");
-            AppendXmlAttribute(out, place.file);
-            out.append(QLatin1StringView(" line=\"")).append(QString::number(place.line)).append(QLatin1StringView("\"/>"));
+            out += "\n            <location filename=";
+            appendAttribute(out, place.file);
+            char digits[16];
+            const auto [end, error] = std::to_chars(digits, digits + sizeof digits, place.line);
+            out.append(" line=\"").append(QByteArrayView(digits, end - digits)).append("\"/>");
         }
         appendElement(out, "source", entry.source);
-        const std::pair<const char *, const QString *> elements[] = {
+        const std::pair<QByteArrayView, const QString *> elements[] = {
             {"oldsource", &entry.oldSource}, {"comment", &entry.context}, {"extracomment", &entry.note}, {"translatorcomment", &entry.comment}};
         for (const auto &[name, text] : elements)
             if (!text->isEmpty())
                 appendElement(out, name, *text);
-        const QLatin1StringView type = translationType(entry);
-        out += QLatin1String("\n            <translation");
+        const QByteArrayView type = translationType(entry);
+        out += "\n            <translation";
         if (!type.isEmpty())
-            out.append(QLatin1StringView(" type=\"")).append(type).append(u'"');
-        out += u'>';
+            out.append(" type=\"").append(type).append('"');
+        out += '>';
         appendTsText(out, entry.translation);
-        out += QLatin1String("</translation>\n        </message>");
+        out += "</translation>\n        </message>";
     }
-    return out.toUtf8();
 }
 
 // The entries' order, those of one owner together, the owners in the order first met
@@ -129,10 +154,10 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
         qsizetype to = from;
         while (to < entries && grouped[size_t(to)]->owner == owner)
             ++to;
-        QString start = std::exchange(head, QString()) + QLatin1StringView("\n    <context>\n        <name>");
+        QByteArray start = std::exchange(head, QString()).toUtf8() + "\n    <context>\n        <name>";
         appendTsText(start, owner.isEmpty() ? context : owner);
-        start += QLatin1StringView("</name>");
-        parts.push_back({from, qMin(to, from + MessagesPerPart), start.toUtf8()});
+        start += "</name>";
+        parts.push_back({from, qMin(to, from + MessagesPerPart), start});
         for (qsizetype first = from + MessagesPerPart; first < to; first += MessagesPerPart)
             parts.push_back({first, qMin(to, first + MessagesPerPart), QByteArray()});
         parts.back().last = true;
@@ -142,7 +167,7 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
     }
     ParallelForInOrder(int(parts.size()), 0, [&](int part) {
         Part &at = parts[size_t(part)];
-        at.bytes += tsMessages(grouped, at.from, at.to);
+        appendTsMessages(at.bytes, grouped, at.from, at.to);
         if (at.last)
             at.bytes += "\n    </context>";
     }, [&](int part) {

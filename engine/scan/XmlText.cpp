@@ -3,6 +3,11 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 bool XmlHolds(char32_t c)
 {
@@ -97,6 +102,66 @@ void AppendXmlAttribute(QString &out, QStringView text)
     // A character XML cannot hold is left as it is, as Qt's writer leaves it.
     appendEscaped(out, text, true, true, [](QString &to, char32_t c) { to.append(QChar(char16_t(c))); });
     out.append(u'"');
+}
+
+bool AppendXmlUtf8(QByteArray &out, QStringView text, bool quote, bool attribute)
+{
+    const qsizetype before = out.size();
+    out.resize(before + 6 * text.size()); // room for the longest a character is written as: "&quot;"
+    char *const start = out.data() + before;
+    char *to = start;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+#ifdef __SSE2__
+        // Eight characters at a time while they stand for themselves in ASCII: most of a catalog.
+        for (; i + 8 <= n; i += 8) {
+            const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.utf16() + i));
+            const __m128i odd = _mm_or_si128( // below 0x20 (and past 0x7FFF, read as signed), past 0x7F, or markup
+                _mm_or_si128(_mm_cmplt_epi16(eight, _mm_set1_epi16(0x20)), _mm_cmpgt_epi16(eight, _mm_set1_epi16(0x7F))),
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(eight, _mm_set1_epi16('&')), _mm_cmpeq_epi16(eight, _mm_set1_epi16('<'))),
+                             _mm_or_si128(_mm_cmpeq_epi16(eight, _mm_set1_epi16('>')), _mm_cmpeq_epi16(eight, _mm_set1_epi16('"')))));
+            if (_mm_movemask_epi8(odd))
+                break;
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(to), _mm_packus_epi16(eight, eight));
+            to += 8;
+        }
+        if (i == n)
+            break;
+#endif
+        const char16_t u = text[i].unicode();
+        if (u >= 0x20 && u < 0x80 && u != u'&' && u != u'<' && u != u'>' && u != u'"') {
+            *to++ = char(u); // the common case, decided at once
+            continue;
+        }
+        const QLatin1StringView escape = escapeOf(u, quote, attribute);
+        const bool pair = QChar::isHighSurrogate(u) && i + 1 < n && text[i + 1].isLowSurrogate();
+        const char32_t c = pair ? QChar::surrogateToUcs4(u, text[i + 1].unicode()) : u;
+        if (escape.isEmpty() && !XmlHolds(c)) { // a lone surrogate too
+            out.resize(before);
+            return false;
+        }
+        i += pair;
+        if (!escape.isEmpty()) {
+            std::memcpy(to, escape.data(), size_t(escape.size()));
+            to += escape.size();
+        } else if (c < 0x80) {
+            *to++ = char(c);
+        } else if (c < 0x800) {
+            *to++ = char(0xC0 | (c >> 6));
+            *to++ = char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            *to++ = char(0xE0 | (c >> 12));
+            *to++ = char(0x80 | ((c >> 6) & 0x3F));
+            *to++ = char(0x80 | (c & 0x3F));
+        } else {
+            *to++ = char(0xF0 | (c >> 18));
+            *to++ = char(0x80 | ((c >> 12) & 0x3F));
+            *to++ = char(0x80 | ((c >> 6) & 0x3F));
+            *to++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    out.resize(before + (to - start));
+    return true;
 }
 
 std::optional<QString> EncodeXmlText(QStringView text, const std::function<bool(char32_t)> &encodable)

@@ -25,6 +25,12 @@ bool AppendXmlContent(QString &out, QStringView text, bool quote, const XmlUnhel
 // and TAB, LF and CR as references (a reader makes bare ones spaces).
 void AppendXmlAttribute(QString &out, QStringView text);
 
+// The same straight into UTF-8, for a writer of large files: the text as element
+// content, or with `attribute` as an attribute's value (without its quotes).
+// At a character XML cannot hold it returns false and leaves `out` as it was:
+// the caller writes that text as it writes one in a QString.
+bool AppendXmlUtf8(QByteArray &out, QStringView text, bool quote, bool attribute);
+
 // Element content for the text, quotes left as they are; std::nullopt when it
 // holds a character XML cannot hold. A character the file's encoding cannot
 // hold (`encodable` says no) is written as a character reference, &#x4F60;.
