@@ -1379,6 +1379,23 @@ bool isSentencePunctuation(QStringView text)
     return std::any_of(text.begin(), text.end(), [](QChar c) { return QStringView(u":;,!?()[]—–…").contains(c); });
 }
 
+// A C library's function, named in small letters and underscores (`mpv_set_option_string`,
+// `sqlite3_exec`, `mpv::qt::get_property`), not the standard library's (`std::make_pair`), nor one
+// that names a message or a text.
+bool isCLibraryCall(QStringView name)
+{
+    if (name.startsWith(u"std::") || !name.contains(u'_'))
+        return false;
+    const QStringView last = lastPart(name);
+    for (const QStringView shows : {u"error", u"message", u"text", u"title", u"label", u"notif", u"print"})
+        if (last.contains(shows))
+            return false; // `sqlite3_result_error(ctx, "invalid operand", -1)`: a message, for someone to read
+    if (last.startsWith(u"m_") || last.startsWith(u"d_") || last.startsWith(u"s_") || last.endsWith(u'_'))
+        return false; // a member given its value: `m_title{"…"}`
+    return !last.startsWith(u'_') && !last.startsWith(u"make_") && !last.startsWith(u"emplace") && !last.startsWith(u"push_")
+        && std::all_of(last.begin(), last.end(), [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_'; });
+}
+
 // The key of `map.insert(key, value)`.
 bool isMapKey(const StringUse &use)
 {
@@ -1559,6 +1576,8 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
             return UseKind::Unknown;
         if (kind != UseKind::Unknown)
             return unlessTranslated(kind);
+        if (!translated && isCLibraryCall(hop.name) && !m_byName.contains(lastName))
+            return UseKind::Data; // `mpv_observe_property(h, 0, "pause", …)`: a library's names for its own things
         return translated ? UseKind::Text : UseKind::Unknown; // a call that tells nothing
     }
     if (!stream.isEmpty() && (logs(stream) || isDataMacro(stream)))
