@@ -238,10 +238,12 @@ private slots:
                "QString locate(QString what) { QString n = what; return find(n); }"
                "@@void f() { locate(\"pass\"); const QString tool = \"pwgen\"; find(tool); }"
             << "dd";
-        QTest::newRow("a debug macro of the program, and a stream variable")
-            << "#define dbg() qDebug()\n#define LOG qWarning"
-               "@@void f() { dbg() << \"state is\" << tr(\"Ready\"); LOG(\"cannot open it\"); std::cout << \"hello there\"; }"
-            << "dddd";
+        QTest::newRow("a debug macro of the program (a log in either branch of an #if), and a stream variable")
+            << "#define dbg() qDebug()\n#define LOG qWarning\n"
+               "#ifdef QUIET\n#define qLog(level) while (false) QNoDebug()\n#else\n#define qLog(level) logging::Create##level()\n#endif"
+               "@@void f() { dbg() << \"state is\" << tr(\"Ready\"); LOG(\"cannot open it\"); std::cout << \"hello there\";\n"
+               "  qLog(Debug) << \"Ignoring path\" << path; }"
+            << "ddddd";
         QTest::newRow("shown in one place, a settings key in another")
             << "void W::f() { box->setTitle(\"Proxy\"); QSettings s; s.setValue(\"Proxy\", on); }" << "td";
         QTest::newRow("comparisons follow what they compare with")

@@ -181,6 +181,16 @@ int translatedArgument(QStringView name)
     return -1;
 }
 
+// Logging and standard streams.
+bool logs(QStringView name)
+{
+    return is(name, u"qDebug") || is(name, u"qInfo") || is(name, u"qWarning") || is(name, u"qCritical") || is(name, u"qFatal")
+        || is(name, u"qCDebug") || is(name, u"qCInfo") || is(name, u"qCWarning") || is(name, u"qCCritical") || is(name, u"cout")
+        || is(name, u"cerr") || is(name, u"clog") || is(name, u"printf") || is(name, u"fprintf") || is(name, u"QMessageLogger")
+        || is(name, u"QDebug") || is(name, u"QNoDebug")
+        || is(name, u"noquote") || is(name, u"nospace");
+}
+
 // A comment that asks for its line's strings to be left as they are: "no-tr",
 // "notr", "NOTR", "no_tr" or "i18n-ignore" as a word. Every comment of the code
 // passes here: one look at each character for the "tr", "TR" or "18" each mark
@@ -526,16 +536,22 @@ private:
                 const qsizetype close = t.indexOf(u')', e);
                 e = close < 0 ? m_directiveEnd : close + 1;
             }
-            if (!macro.isEmpty())
-                m_flows.macros.insert(macro.toString(), firstName(e, m_directiveEnd).toString());
+            if (!macro.isEmpty()) {
+                // A log in any branch of an #if makes the macro a log: `#define qLog(l) while (false) QNoDebug()`.
+                QString &body = m_flows.macros[macro.toString()];
+                if (!logs(body)) {
+                    const QStringView log = firstName(e, m_directiveEnd, logs);
+                    body = (log.isEmpty() ? firstName(e, m_directiveEnd) : log).toString();
+                }
+            }
             return e;
         }
         m_directive = name; // strings of any other directive are its own
         return e;
     }
 
-    // The first name from `i` to `end`, past a `std::`: what a macro's body starts with.
-    QStringView firstName(qsizetype i, qsizetype end) const
+    // The first name from `i` to `end` that `wanted` takes.
+    template <typename Wanted> QStringView firstName(qsizetype i, qsizetype end, Wanted wanted) const
     {
         while (i < end) {
             if (!isIdentifierStart(t[i])) {
@@ -546,11 +562,17 @@ private:
             while (e < end && isIdentifierPart(t[e]))
                 ++e;
             const QStringView name = t.sliced(i, e - i);
-            if (!is(name, u"std") && !is(name, u"do"))
+            if (wanted(name))
                 return name;
             i = e;
         }
         return {};
+    }
+
+    // What a macro's body starts with, past a `std::` or a `do`.
+    QStringView firstName(qsizetype i, qsizetype end) const
+    {
+        return firstName(i, end, [](QStringView name) { return !is(name, u"std") && !is(name, u"do"); });
     }
 
     void endDirective()
@@ -1312,15 +1334,6 @@ bool isFileDialog(const CallHop &hop)
     const bool asked = is(last, u"getOpenFileName") || is(last, u"getOpenFileNames") || is(last, u"getSaveFileName")
         || is(last, u"getExistingDirectory");
     return asked && (name.startsWith(u"QFileDialog::") || (last.size() == name.size() && !hop.receiver.isEmpty()));
-}
-
-// Logging and standard streams.
-bool logs(QStringView name)
-{
-    return is(name, u"qDebug") || is(name, u"qInfo") || is(name, u"qWarning") || is(name, u"qCritical") || is(name, u"qFatal")
-        || is(name, u"qCDebug") || is(name, u"qCInfo") || is(name, u"qCWarning") || is(name, u"qCCritical") || is(name, u"cout")
-        || is(name, u"cerr") || is(name, u"clog") || is(name, u"printf") || is(name, u"fprintf") || is(name, u"QMessageLogger")
-        || is(name, u"noquote") || is(name, u"nospace");
 }
 
 // A string put straight into a variable's object (`s.append("…")`, `s.prepend(QString("…").arg(x))`):
