@@ -285,11 +285,11 @@ private slots:
         QTest::newRow("names the program keeps, and code by its shape")
             << "class A : public B {\n  Q_OBJECT\n  Q_CLASSINFO(\"D-Bus Interface\", \"org.example.A\")\n};\n"
                "QString AmazonBoard::variant() const { return \"amazon\"; }\nvoid f(const QString &v = \"standard\");\n"
-               "static const char *types[] = {\"depth\", \"nodes\"};\nREGISTER_BOARD(AtomicBoard, \"atomic\")\n"
+               "static const char *types[] = {\"depth\", \"nodes\"};\nREGISTER_BOARD(AtomicBoard, \"atomic\")\nconstexpr char kPort[] = \"port\";\n"
                "void J::write(QTextStream &out) { out << \"null\"; }\nQString temp() { return pid + \"_%1.csv\"; }\n"
                "B::B() { setPieceType(Rook, tr(\"rook\"), \"R\"); move(\"O-O-O\"); load(\"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\");\n"
                "  format(\"Rank,Name,Games\"); html += \"</p>\"; css = \".comment { color: green; }\"; QString t = \"Shown title\"; }"
-            << "dddddddddtdddddd?";
+            << "ddddddddddtdddddd?";
         QTest::newRow("pieces of code built into a string; a unit is no path")
             << "QString E::autoFix(QString expr) { QString result = expr; result.append(\"(ans)\"); result.prepend(\"ans\"); return result; }"
                "@@void W::f() { editor->setText(m_e->autoFix(t)); QString line = ui->a->text(); line.append(QString(\"%1=%2\").arg(n).arg(v));\n"

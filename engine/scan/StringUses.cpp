@@ -1436,14 +1436,14 @@ bool isMacroName(QStringView name)
 }
 
 // By its shape and by what holds it: a small-letter word returned, defaulted, kept
-// in a table or as a map's value, given to a macro (REGISTER_BOARD(X, "atomic")) or
+// in a table, a constant (`constexpr char kPort[] = "port"`) or as a map's value, given to a macro (REGISTER_BOARD(X, "atomic")) or
 // written into a stream or a variable (`out << "null"`), is a name the program keeps.
 UseKind kindByShape(const StringUse &use, QStringView text)
 {
     if (!looksLikeAKeyword(text)) // most texts: what holds them need not be looked at
         return kindByShape(text);
     const bool kept = use.holder == StringUse::Holder::Return || use.holder == StringUse::Holder::DefaultArgument
-        || use.holder == StringUse::Holder::Table || isMacroName(use.call) || !use.stream.isEmpty() || !use.variable.isEmpty() || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
+        || use.holder == StringUse::Holder::Table || use.holder == StringUse::Holder::Assignment || isMacroName(use.call) || !use.stream.isEmpty() || !use.variable.isEmpty() || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
                return is(lastPart(hop.name), u"insert") && hop.argument > 0;
            }) || appendedPiece(use);
     return kept ? UseKind::Data : kindByShape(text);
