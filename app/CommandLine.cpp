@@ -329,14 +329,13 @@ int exportCommand(const Options &options)
     CatalogMerger merger;
     const QDir current = QDir::current(); // asked once, not once a file
     forEachFile(sources, [&](const QString &path) {
-        Document document = Document::Load(path, true);
+        Document document = Document::LoadText(path, true);
         if (!document.error.isEmpty())
             return Read{document.error, {}, 0};
         // Nothing is written back and whole strings are read from the text: the bytes
-        // and the rows' own texts go before the reading, whose peak they would add to.
-        const qsizetype strings = document.found.size();
+        // go before the reading, whose peak they would add to.
+        const qsizetype strings = document.rows.spans.size();
         document.bytes = QByteArray();
-        document.found = document.replacements = document.written = QStringList();
         const CatalogSource source{current.absoluteFilePath(path), document.text, document.rows, {}, true};
         return Read{{}, PrepareCatalogRows(source, folder), strings, document.recovered};
     }, [&](Read file) {
@@ -632,7 +631,7 @@ int importCommand(const Options &options)
     if (!options.all) {
         tree.emplace();
         forEachFile(sources, [](const QString &path) {
-            const Document document = Document::Load(path, true);
+            const Document document = Document::LoadText(path, true);
             return document.error.isEmpty() && !document.rows.xml
                 ? ReadStringUses(document.text, document.rows.spans, document.rows.regions).flows : FileFlows();
         }, [&, file = 0](FileFlows flows) mutable {

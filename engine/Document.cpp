@@ -5,7 +5,7 @@
 #include "engine/files/Utf8NoBomFile.h"
 
 
-Document Document::Load(const QString &path, bool codeStrings, const MayRestore &mayRestore)
+Document Document::LoadText(const QString &path, bool codeStrings, const MayRestore &mayRestore)
 {
     Document document;
     document.path = path;
@@ -27,10 +27,17 @@ Document Document::Load(const QString &path, bool codeStrings, const MayRestore 
         }
     } catch (const FileError &error) {
         document.error = error.problems();
-        return document;
     }
-    document.found = LiteralsAt(document.text, document.rows.spans);
-    document.replacements = document.written = document.found;
+    return document;
+}
+
+Document Document::Load(const QString &path, bool codeStrings, const MayRestore &mayRestore)
+{
+    Document document = LoadText(path, codeStrings, mayRestore);
+    if (document.error.isEmpty()) {
+        document.found = LiteralsAt(document.text, document.rows.spans);
+        document.replacements = document.written = document.found;
+    }
     return document;
 }
 

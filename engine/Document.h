@@ -29,6 +29,9 @@ struct Document {
     // RecoverInterruptedWrite); without it the load writes nothing, and a file
     // left part-written is an error.
     static Document Load(const QString &path, bool codeStrings, const MayRestore &mayRestore = {});
+    // The same without the rows' own texts (found, replacements and written
+    // left empty): for a reading of a whole tree that takes its strings from the text.
+    static Document LoadText(const QString &path, bool codeStrings, const MayRestore &mayRestore = {});
 
     // The replace that writes the replacements into the file by the chosen rule
     // (each over its own literal, or each over the first occurrence of its text),
