@@ -238,12 +238,13 @@ private slots:
                "QString locate(QString what) { QString n = what; return find(n); }"
                "@@void f() { locate(\"pass\"); const QString tool = \"pwgen\"; find(tool); }"
             << "dd";
-        QTest::newRow("a debug macro of the program (a log in either branch of an #if), and a stream variable")
+        QTest::newRow("a debug macro of the program (a log in either branch of an #if), a stream variable, a stream onto a file")
             << "#define dbg() qDebug()\n#define LOG qWarning\n"
                "#ifdef QUIET\n#define qLog(level) while (false) QNoDebug()\n#else\n#define qLog(level) logging::Create##level()\n#endif"
                "@@void f() { dbg() << \"state is\" << tr(\"Ready\"); LOG(\"cannot open it\"); std::cout << \"hello there\";\n"
-               "  qLog(Debug) << \"Ignoring path\" << path; }"
-            << "ddddd";
+               "  qLog(Debug) << \"Ignoring path\" << path; }\n"
+               "void A::save() { QFile file(name); QTextStream out(&file); out << \"Name=\" << tr(\"Password Manager\"); QString s; QTextStream ts(&s); ts << \"Saved as\"; }"
+            << "ddddd" "dt?";
         QTest::newRow("shown in one place, a settings key in another")
             << "void W::f() { box->setTitle(\"Proxy\"); QSettings s; s.setValue(\"Proxy\", on); }" << "td";
         QTest::newRow("comparisons follow what they compare with")
@@ -266,12 +267,13 @@ private slots:
                "  langs.insert(\"Bahasa Indonesia\", \"id\"); langs.insert(QString::fromUtf8(\"Русский\"), \"ru\"); }"
                "@@void Group::insert(int i, Bars *bars) { QFile f(bars); }"
             << "ttd?ddt?d?d";
-        QTest::newRow("a protocol through the program's own function, as bytes; property names; a test's rows; a C library's names")
+        QTest::newRow("a protocol through the program's own function, as bytes; property names; a test's rows; a C library's names; an assertion")
             << "void Engine::send(const QString &data) { m_io->write(data.toLatin1()); }"
                "@@void Uci::stop() { send(\"quit\"); QString command = \"go\"; command += \" ponder\"; send(command);\n"
                "  new QPropertyAnimation(w, \"geometry\"); QTest::newRow(\"game one\") << pgn;\n"
-               "  mpv_observe_property(h, 0, \"pause\", F); mpv::qt::get_property(h, \"volume\"); sqlite3_result_error(c, \"invalid operand\", -1); }"
-            << "dddddd" "d?";
+               "  mpv_observe_property(h, 0, \"pause\", F); mpv::qt::get_property(h, \"volume\"); sqlite3_result_error(c, \"invalid operand\", -1);\n"
+               "  Q_ASSERT_X(ok, \"Engine::stop\", \"no process to stop\"); }"
+            << "dddddd" "d?" "dd";
         QTest::newRow("lambdas: a capture is no argument, a parameter named text no getter")
             << "void W::f() { QString msg = tr(\"Opacity: %1\"); connect(s, &S::moved, this, [msg, l](int v) { l->setText(msg.arg(v)); });\n"
                "  connect(e, &QLineEdit::textChanged, [=](const QString &text) { if (text == \"Two words\") {} });\n"

@@ -818,6 +818,8 @@ private:
         }
         if (m_stack.size() + 1 == m_headDepth)
             m_headDepth = -1;
+        if (closed.kind == Kind::Call && !closed.declared.isEmpty())
+            noteFile(closed, i);
         // `t = ui->btn->text();`: t holds a text a person sees.
         if (closed.kind == Kind::Call && !m_target.isEmpty() && m_stack.size() == m_statementDepth && isShownGetter(closed.called)) {
             const int body = currentBody();
@@ -825,6 +827,26 @@ private:
                 m_flows.bodies[body].shown.insert(m_target.toString());
         }
         m_lastClosed = std::move(closed);
+    }
+
+    // `QFile file(path)`, and `QTextStream out(&file)` onto it: what is written there is the program's data.
+    void noteFile(const Open &made, qsizetype close)
+    {
+        const int body = currentBody();
+        if (body < 0)
+            return;
+        QSet<QString> &files = m_flows.bodies[body].files;
+        const QStringView type = lastPart(made.called);
+        if (is(type, u"QFile") || is(type, u"QSaveFile") || is(type, u"QTemporaryFile")) {
+            files.insert(made.declared.toString());
+        } else if (is(type, u"QTextStream") || is(type, u"QDataStream")) {
+            const qsizetype open = t.indexOf(u'(', made.named.data() - t.data());
+            QStringView onto = t.sliced(open + 1, close - open - 1).trimmed();
+            if (onto.startsWith(u'&'))
+                onto = onto.sliced(1).trimmed();
+            if (files.contains(onto.toString()))
+                files.insert(made.declared.toString());
+        }
     }
 
     // Right after a function's or a lambda's parameters and what may follow them.
@@ -851,7 +873,7 @@ private:
         } else if (afterParen && !m_lastClosed.control && !m_candidate.isEmpty() && !inFunction()) {
             open(u'}', Kind::Body, m_candidate);
             m_stack.last().body = int(m_flows.bodies.size());
-            m_flows.bodies.append({m_candidate, m_candidateParameters, {}, {}, {}});
+            m_flows.bodies.append({m_candidate, m_candidateParameters, {}, {}, {}, {}});
             m_names.clear();
             m_nameMarks = 0;
             m_lastName = {};
@@ -1171,7 +1193,7 @@ const QSet<QStringView> &dataCalls()
         u"mimeTypeForName", u"setEnvironment", u"setWorkingDirectory", u"QLockFile", u"QTemporaryFile", u"QTemporaryDir",
         u"setObjectName", u"Q_PROPERTY", u"connect", u"disconnect", u"QDBusInterface", u"QDBusMessage::createMethodCall",
         u"createMethodCall", u"setHeader", u"QNetworkRequest", u"QByteArray::fromHex", u"fromBase64", u"write", u"operator[]",
-        u"QPropertyAnimation", u"setPropertyName", u"newRow"};
+        u"QPropertyAnimation", u"setPropertyName", u"newRow", u"Q_ASSERT_X", u"Q_STATIC_ASSERT_X"};
     return Calls;
 }
 
@@ -1623,6 +1645,8 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         if (held != UseKind::Unknown)
             kind = held;
     }
+    if (kind == UseKind::Unknown && handedOn && in && in->flows.files.contains(use.variable))
+        return UseKind::Data; // `out << "Name="` onto a file the program writes; a translation put there is meant to be read
     if (kind == UseKind::Data && isMapKey(use) && readsAsWords(text))
         kind = UseKind::Unknown; // `languages.insert("Bahasa Indonesia", "id")`: a list a person picks from, as its shape says
     if (kind == UseKind::Unknown && use.besideTranslation && (hasNoWords(text) ? isSentencePunctuation(text)
