@@ -1457,6 +1457,17 @@ bool isMacroName(QStringView name)
         && name.contains(u'_');
 }
 
+// A library's logging macro by its name: GST_DEBUG_OBJECT, LOG_WARNING, TRACE.
+bool isLoggingMacroName(QStringView name)
+{
+    if (!isMacroName(name) && !is(name, u"TRACE"))
+        return false;
+    for (const QStringView part : name.tokenize(u'_'))
+        if (is(part, u"LOG") || is(part, u"DEBUG") || is(part, u"TRACE") || is(part, u"WARNING") || is(part, u"WARN"))
+            return true;
+    return false;
+}
+
 // By its shape and by what holds it: a small-letter word returned, defaulted, kept
 // in a table, a constant (`constexpr char kPort[] = "port"`) or as a map's value, given to a macro (REGISTER_BOARD(X, "atomic")) or
 // written into a stream or a variable (`out << "null"`), is a name the program keeps.
@@ -1604,7 +1615,7 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
         const QString lastName = last.size() == hop.name.size() ? hop.name : last.toString(); // shared, not copied, when unqualified
         if (is(last, u"insert") && (hop.argument > 0 || translated)) // `m_headers.insert(key, "Rank")`: its key is data, its value
             return translated ? UseKind::Text : UseKind::Unknown;                // tells nothing; a key the program translates is shown
-        if (inList(hop.name, dataCalls()) || logs(last) || isDataMacro(lastName))
+        if (inList(hop.name, dataCalls()) || logs(last) || isDataMacro(lastName) || isLoggingMacroName(last))
             return UseKind::Data;
         const UseKind kind = kindOfParameter(lastName, hop.argument, hop.receiver.isEmpty() ? in : nullptr);
         if (kind == UseKind::Text && forParameter && intoASentence)
