@@ -107,6 +107,7 @@ private:
         int file;          // in m_readings and in the program's flows
         qsizetype reading; // its reading there, which judges it
     };
+    static void noteUses(CatalogEntry &entry, const QStringList &uses);
     Catalog m_catalog;
     QHash<QString, qsizetype> m_entryOf; // an entry's number, counted from 1
     QList<QStringList> m_uses; // each entry's distinct uses, in the order first met

@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <vector>
+
 // What a row's text, or a replacement written in its place, stands for.
 std::optional<QString> RowSource(const TextRows &rows, qsizetype row, const QString &written)
 {
@@ -202,48 +204,71 @@ void CatalogMerger::add(CatalogRows file)
 Catalog CatalogMerger::take()
 {
     m_flows.resolve();
-    // Each place judged on its own: in parts on every core.
+    // Each place judged on its own: in parts of whole files on every core. A part
+    // lets its files' readings go once it has judged their places, rather than one
+    // thread after all of them (the places are listed file by file).
     constexpr qsizetype PlacesPerPart = 2048;
+    std::vector<qsizetype> partStarts;
+    for (qsizetype start = 0; start < m_judged.size();) {
+        partStarts.push_back(start);
+        start = qMin(m_judged.size(), start + PlacesPerPart);
+        while (start < m_judged.size() && m_judged[start].file == m_judged[start - 1].file)
+            ++start;
+    }
+    partStarts.push_back(m_judged.size());
     CatalogEntry *entries = m_catalog.entries.data();
-    ParallelForInOrder(int((m_judged.size() + PlacesPerPart - 1) / PlacesPerPart), 0, [&](int part) {
-        const qsizetype end = qMin(m_judged.size(), (part + 1) * PlacesPerPart);
-        for (qsizetype i = part * PlacesPerPart; i < end; ++i) {
-            const Judged &judged = m_judged[i];
+    QList<StringUse> *readings = m_readings.data();
+    ParallelForInOrder(int(partStarts.size() - 1), 0, [&](int part) {
+        const qsizetype start = partStarts[size_t(part)], end = partStarts[size_t(part) + 1];
+        for (qsizetype i = start; i < end; ++i) {
+            const Judged &judged = m_judged.at(i);
             CatalogEntry &entry = entries[judged.entry];
-            const StringUse &reading = m_readings[judged.file][judged.reading];
-            entry.places[judged.place].data = m_flows.kindOf(reading, entry.source, judged.file) == UseKind::Data;
+            entry.places[judged.place].data = m_flows.kindOf(readings[judged.file].at(judged.reading), entry.source, judged.file) == UseKind::Data;
         }
+        for (int file = m_judged.at(start).file; file <= m_judged.at(end - 1).file; ++file)
+            readings[file] = QList<StringUse>();
     }, {});
     m_judged.clear();
     m_readings.clear();
-    constexpr qsizetype Shown = 5;
-    for (qsizetype i = 0; i < m_catalog.entries.size(); ++i) {
-        const QStringList &uses = m_uses[i];
-        // Most texts have one use: its text is shared, not copied.
-        QString where = uses.size() == 1 ? uses[0] : uses.mid(0, Shown).join(QStringLiteral("；"));
-        if (uses.size() > Shown)
-            where += QStringLiteral("；另有 %1 处").arg(uses.size() - Shown);
-        CatalogEntry &entry = m_catalog.entries[i];
-        const int data = entry.dataPlaces();
-        entry.data = data == entry.places.size();
-        if (entry.data) {
-            where = QStringLiteral("看来是程序用的数据：") + where;
-        } else if (data > 0) {
-            QStringList places;
-            for (const CatalogPlace &place : std::as_const(entry.places))
-                if (place.data && places.size() < Shown)
-                    places << QStringLiteral("%1:%2").arg(place.file).arg(place.line);
-            if (data > Shown)
-                places << QStringLiteral("…");
-            where += QStringLiteral("\n另有 %1 处看来是程序用的数据，不会改动：%2").arg(data).arg(places.join(u' '));
+    // Each entry's note, in parts on every core too, each letting its entries' uses go.
+    constexpr qsizetype EntriesPerPart = 2048;
+    QStringList *uses = m_uses.data();
+    ParallelForInOrder(int((m_catalog.entries.size() + EntriesPerPart - 1) / EntriesPerPart), 0, [&](int part) {
+        const qsizetype end = qMin(m_catalog.entries.size(), (part + 1) * EntriesPerPart);
+        for (qsizetype i = part * EntriesPerPart; i < end; ++i) {
+            noteUses(entries[i], uses[i]);
+            uses[i] = QStringList();
         }
-        if (!where.isEmpty())
-            entry.note = entry.note.isEmpty() ? where : entry.note + QLatin1Char('\n') + where;
-    }
+    }, {});
     m_uses.clear();
     m_manyUses.clear();
     m_entryOf.clear();
     return std::move(m_catalog);
+}
+
+// The entry's note tells where it is used, and whether it is data; `uses` are its distinct uses.
+void CatalogMerger::noteUses(CatalogEntry &entry, const QStringList &uses)
+{
+    constexpr qsizetype Shown = 5;
+    // Most texts have one use: its text is shared, not copied.
+    QString where = uses.size() == 1 ? uses[0] : uses.mid(0, Shown).join(QStringLiteral("；"));
+    if (uses.size() > Shown)
+        where += QStringLiteral("；另有 %1 处").arg(uses.size() - Shown);
+    const int data = entry.dataPlaces();
+    entry.data = data == entry.places.size();
+    if (entry.data) {
+        where = QStringLiteral("看来是程序用的数据：") + where;
+    } else if (data > 0) {
+        QStringList places;
+        for (const CatalogPlace &place : std::as_const(entry.places))
+            if (place.data && places.size() < Shown)
+                places << QStringLiteral("%1:%2").arg(place.file).arg(place.line);
+        if (data > Shown)
+            places << QStringLiteral("…");
+        where += QStringLiteral("\n另有 %1 处看来是程序用的数据，不会改动：%2").arg(data).arg(places.join(u' '));
+    }
+    if (!where.isEmpty())
+        entry.note = entry.note.isEmpty() ? where : entry.note + QLatin1Char('\n') + where;
 }
 
 int CatalogEntry::dataPlaces() const
