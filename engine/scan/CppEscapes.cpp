@@ -77,58 +77,61 @@ qsizetype LogicalLineEnd(QStringView text, qsizetype from)
 
 std::optional<QString> DecodeCppEscapes(QStringView written)
 {
-    if (!written.contains(u'\\')) // most literals: nothing to decode
-        return written.contains(u'"') ? std::nullopt : std::optional<QString>(written.toString());
     QString text;
-    text.reserve(written.size());
     const qsizetype n = written.size();
-    for (qsizetype i = 0; i < n; ++i) {
+    for (qsizetype from = 0;;) {
+        // What stands before the next backslash or quote stands for itself: appended at once.
+        const qsizetype i = FindAnyOf(written, u"\\\"", from);
+        if (i < 0 && from == 0)
+            return written.toString(); // most literals: nothing to decode
+        if (from == 0)
+            text.reserve(n);
+        text += written.sliced(from, (i < 0 ? n : i) - from);
+        if (i < 0)
+            return text;
         if (written[i] == u'"')
             return std::nullopt; // a bare quote would have ended the literal
-        if (written[i] != u'\\') {
-            text += written[i];
-            continue;
-        }
         if (const qsizetype splice = SpliceLength(written, i)) {
-            i += splice - 1; // the line goes on
+            from = i + splice; // the line goes on
             continue;
         }
-        if (++i >= n)
+        const qsizetype e = i + 1; // the escaped character
+        if (e >= n)
             return std::nullopt; // a backslash at the end
-        const QChar c = written[i];
+        const QChar c = written[e];
         if (const char16_t simple = simpleEscape(c)) {
             text += QChar(simple);
+            from = e + 1;
         } else if (isOctal(c)) {
             int value = 0;
-            for (int k = 0; k < 3 && i < n && isOctal(written[i]); ++k, ++i)
-                value = value * 8 + (written[i].unicode() - u'0');
-            --i;
+            qsizetype k = e;
+            for (int digits = 0; digits < 3 && k < n && isOctal(written[k]); ++digits, ++k)
+                value = value * 8 + (written[k].unicode() - u'0');
             if (value > 0x7F)
                 return std::nullopt; // a byte, not a character
             text += QChar(char16_t(value));
+            from = k;
         } else if (c == u'x') {
             qint64 value = 0;
-            qsizetype digits = 0;
-            while (i + 1 < n && hexValue(written[i + 1]) >= 0) {
-                value = qMin<qint64>(value * 16 + hexValue(written[++i]), 0x110000);
-                ++digits;
-            }
-            if (digits == 0 || value > 0x7F)
+            qsizetype k = e + 1;
+            for (; k < n && hexValue(written[k]) >= 0; ++k)
+                value = qMin<qint64>(value * 16 + hexValue(written[k]), 0x110000);
+            if (k == e + 1 || value > 0x7F)
                 return std::nullopt;
             text += QChar(char16_t(value));
+            from = k;
         } else if (c == u'u' || c == u'U') {
             const int digits = c == u'u' ? 4 : 8;
-            const qint64 value = fixedHex(written, i + 1, digits);
+            const qint64 value = fixedHex(written, e + 1, digits);
             if (value < 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
                 return std::nullopt;
             const char32_t point = char32_t(value);
             text += QStringView(QChar::fromUcs4(point)); // QString::fromUcs4 would drop a U+FEFF as a byte-order mark
-            i += digits;
+            from = e + 1 + digits;
         } else {
             return std::nullopt; // an escape C++ does not know
         }
     }
-    return text;
 }
 
 QString EncodeCppEscapes(QStringView text)
