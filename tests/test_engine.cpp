@@ -309,6 +309,12 @@ private slots:
                "  caption(dir + \"/\" + tr(\"Untitled\") + \".txt\"); caption(\"<b>\" + tr(\"Bold\")); caption(n + \": \" + tr(\"not found\"));\n"
                "  QCommandLineOption option({\"c\", \"config\"}, tr(\"path to a config file\"), \"file\"); }"
             << "ttttdtddtttddtt";
+        QTest::newRow("a class of the program made as the Qt class it derives from; a regular expression by its shape")
+            << "class APP_EXPORT Settings : public QSettings {\n public:\n  Settings(const QString &org, const QString &app) : QSettings(org, app) {}\n};\n"
+               "class Link : public Base, public QLabel {};\nclass Base : public QLabel {};"
+               "@@void W::f() { Settings s(\"featherpad\", \"fp_dark\"); new Link(\"Open the file\");\n"
+               "  patterns << \"\\\\b(?<!@)(abstract|as)\\\\b\" << \"Find (all) files\"; }"
+            << "ddtd?";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

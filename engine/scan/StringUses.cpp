@@ -191,6 +191,15 @@ bool logs(QStringView name)
         || is(name, u"noquote") || is(name, u"nospace");
 }
 
+// A macro's name, all capitals (REGISTER_BOARD), but none of Qt's that mark a text to translate.
+bool isMacroName(QStringView name)
+{
+    if (name.size() < 2 || name.startsWith(u"QT_TR") || name.startsWith(u"QT_TRANSLATE"))
+        return false;
+    return std::all_of(name.begin(), name.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'; })
+        && name.contains(u'_');
+}
+
 // A comment that asks for its line's strings to be left as they are: "no-tr",
 // "notr", "NOTR", "no_tr" or "i18n-ignore" as a word. Every comment of the code
 // passes here: one look at each character for the "tr", "TR" or "18" each mark
@@ -656,6 +665,11 @@ private:
             m_scopeName.clear();
         } else if (!m_scopeKeyword.isEmpty() && m_scopeName.isEmpty() && !isKeyword(word) && !is(word, u"class")) {
             m_scopeName = word.toString();
+        } else if (!m_scopeKeyword.isEmpty() && !isKeyword(word) && !is(word, u"virtual")) {
+            if ((prevIs(u":") || prevIs(u"public") || prevIs(u"protected") || prevIs(u"private")) && !m_flows.bases.contains(m_scopeName))
+                m_flows.bases.insert(m_scopeName, word.toString()); // `class Settings : public QSettings`, its first base
+            else if (prev().kind == Tok::Identifier && prev().text == m_scopeName && isMacroName(m_scopeName))
+                m_scopeName = word.toString(); // `class APP_EXPORT Settings`: the name follows its export macro
         }
         push(Tok::Identifier, word);
         return e;
@@ -1400,10 +1414,18 @@ bool looksLikeACall(QStringView text)
     return text.contains(u'(') && call.match(text).hasMatch();
 }
 
+// A regular expression by what no sentence holds: a group that looks around or takes no
+// capture ("(?<!", "(?:", "(?i)"), or a class escape ("\b", "\s") beside alternatives or repeats.
+bool looksLikeARegex(QStringView text)
+{
+    static const QRegularExpression regex(QStringLiteral("\\(\\?(?:<?[!=]|:|i\\))|\\\\[bBsSdDwW](?=.*[|*+?]|.*\\\\[bBsSdDwW])"));
+    return (text.contains(u'(') || text.contains(u'\\')) && regex.match(text).hasMatch();
+}
+
 UseKind kindByShape(QStringView text)
 {
     return hasNoWords(text) || looksLikeAName(text) || looksLikeCode(text) || looksLikeNotation(text) || looksLikeNotationLine(text)
-            || looksLikeSql(text) || looksLikeACall(text)
+            || looksLikeSql(text) || looksLikeACall(text) || looksLikeARegex(text)
         ? UseKind::Data : UseKind::Unknown;
 }
 
@@ -1448,15 +1470,6 @@ bool readsAsWords(QStringView text)
     return space > 0 && !looksLikeAName(text) && !looksLikeSql(text) && !looksLikeNotationLine(text);
 }
 
-// A macro's name, all capitals (REGISTER_BOARD), but none of Qt's that mark a text to translate.
-bool isMacroName(QStringView name)
-{
-    if (name.size() < 2 || name.startsWith(u"QT_TR") || name.startsWith(u"QT_TRANSLATE"))
-        return false;
-    return std::all_of(name.begin(), name.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'; })
-        && name.contains(u'_');
-}
-
 // A library's logging macro by its name: GST_DEBUG_OBJECT, LOG_WARNING, TRACE.
 bool isLoggingMacroName(QStringView name)
 {
@@ -1495,6 +1508,7 @@ int ProgramFlows::add(FileFlows flows)
         m_functions.append({std::move(body), QList<UseKind>(parameters, UseKind::Unknown)});
     }
     m_macros.insert(flows.macros);
+    m_bases.insert(flows.bases);
     return int(m_firstOfFile.size() - 1);
 }
 
@@ -1523,6 +1537,20 @@ bool ProgramFlows::isDataMacro(const QString &name, int depth) const
     if (body == m_macros.cend() || depth > Deepest)
         return false;
     return logs(*body) || inList(*body, dataCalls()) || isDataMacro(*body, depth + 1);
+}
+
+// A class of the program made as Qt's class it derives from: `Settings s("org", "app")` over QSettings,
+// `ClickableLabel(text)` over QLabel.
+UseKind ProgramFlows::kindOfBase(const QString &type, int depth) const
+{
+    const auto base = m_bases.constFind(type);
+    if (base == m_bases.cend() || depth > Deepest)
+        return UseKind::Unknown;
+    if (inList(*base, dataCalls()))
+        return UseKind::Data;
+    if (inList(*base, textCalls()))
+        return UseKind::Text;
+    return kindOfBase(*base, depth + 1);
 }
 
 bool ProgramFlows::isShown(const Function *in, const QString &compared) const
@@ -1622,6 +1650,8 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
             return UseKind::Unknown;
         if (kind != UseKind::Unknown)
             return unlessTranslated(kind);
+        if (const UseKind inherited = kindOfBase(lastName); inherited != UseKind::Unknown)
+            return inherited == UseKind::Text && forParameter && intoASentence ? UseKind::Unknown : unlessTranslated(inherited);
         if (!translated && isCLibraryCall(hop.name) && !m_byName.contains(lastName))
             return UseKind::Data; // `mpv_observe_property(h, 0, "pause", …)`: a library's names for its own things
         return translated ? UseKind::Text : UseKind::Unknown; // a call that tells nothing

@@ -61,6 +61,7 @@ struct FunctionFlows {
 struct FileFlows {
     QList<FunctionFlows> bodies;    // the functions defined in it, in order
     QHash<QString, QString> macros; // a macro's name, and the first name of its body
+    QHash<QString, QString> bases;  // a class's name, and the first class it derives from
 };
 
 struct UseReading {
@@ -97,12 +98,14 @@ private:
     UseKind kindOfName(const Function &in, const QString &name, bool forParameter, int depth, int hops = 0) const;
     UseKind kindOfParameter(const QString &function, int argument, const Function *caller) const;
     bool isDataMacro(const QString &name, int depth = 0) const;
+    UseKind kindOfBase(const QString &type, int depth = 0) const;
     bool isShown(const Function *in, const QString &compared) const;
 
     QList<Function> m_functions;
     QList<qsizetype> m_firstOfFile;
     QHash<QString, QList<qsizetype>> m_byName; // a function's last name part, to its definitions
     QHash<QString, QString> m_macros;
+    QHash<QString, QString> m_bases;
 };
 
 // By its construct or call alone (no other file), then by its shape: a text with
