@@ -261,12 +261,12 @@ private slots:
                "  QFile file(dir + \"/.gpg-id\"); setOrganizationName(\"Some Org\"); QIcon::fromTheme(\"edit copy\");\n"
                "  qputenv(\"GNUPG HOME\", x); QRegularExpression re(QString(\"a b %1\").arg(n)); }"
             << "ddddddddd";
-        QTest::newRow("a translated shortcut, a translation searched for, a map's value and key, a key in words")
+        QTest::newRow("a translated shortcut, a translation searched for, a map's value and key, a key in words, a list's own append")
             << "void W::f() { a->setShortcut(QKeySequence(tr(\"Ctrl+Shift+Tab\"))); if (s.contains(QObject::tr(\"stalemate\"))) {}\n"
                "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); tags.insert(QObject::tr(\"Date\"), d);\n"
-               "  langs.insert(\"Bahasa Indonesia\", \"id\"); langs.insert(QString::fromUtf8(\"Русский\"), \"ru\"); }"
-               "@@void Group::insert(int i, Bars *bars) { QFile f(bars); }"
-            << "ttd?ddt?d?d";
+               "  langs.insert(\"Bahasa Indonesia\", \"id\"); langs.insert(QString::fromUtf8(\"Русский\"), \"ru\"); filters.append(\"Icon Files (*.ico)\"); }"
+               "@@void Group::insert(int i, Bars *bars) { QFile f(bars); }\nvoid RecentDir::append(const QString &file) { QFile f(file); }"
+            << "ttd?ddt?d?d?";
         QTest::newRow("a protocol through the program's own function, as bytes; property names; a test's rows; a C library's names; an assertion")
             << "void Engine::send(const QString &data) { m_io->write(data.toLatin1()); }"
                "@@void Uci::stop() { send(\"quit\"); QString command = \"go\"; command += \" ponder\"; send(command);\n"

@@ -1645,7 +1645,9 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
             return translated ? UseKind::Text : UseKind::Unknown;                // tells nothing; a key the program translates is shown
         if (inList(hop.name, dataCalls()) || logs(last) || isDataMacro(lastName) || isLoggingMacroName(last))
             return UseKind::Data;
-        const UseKind kind = kindOfParameter(lastName, hop.argument, hop.receiver.isEmpty() ? in : nullptr);
+        // `list.append(…)` is the list's own: not the program's DkRecentDir::append by the same name.
+        const bool containers = putsInto(last) && !hop.receiver.isEmpty();
+        const UseKind kind = containers ? UseKind::Unknown : kindOfParameter(lastName, hop.argument, hop.receiver.isEmpty() ? in : nullptr);
         if (kind == UseKind::Text && forParameter && intoASentence)
             return UseKind::Unknown;
         if (kind != UseKind::Unknown)
