@@ -267,13 +267,14 @@ private slots:
                "  langs.insert(\"Bahasa Indonesia\", \"id\"); langs.insert(QString::fromUtf8(\"Русский\"), \"ru\"); filters.append(\"Icon Files (*.ico)\"); }"
                "@@void Group::insert(int i, Bars *bars) { QFile f(bars); }\nvoid RecentDir::append(const QString &file) { QFile f(file); }"
             << "ttd?ddt?d?d?";
-        QTest::newRow("a protocol through the program's own function, as bytes; property names; a test's rows; a C library's names; an assertion")
+        QTest::newRow("a protocol through the program's own function, as bytes; property names; a test's rows; a C library's names; an assertion; calls with template arguments")
             << "void Engine::send(const QString &data) { m_io->write(data.toLatin1()); }"
                "@@void Uci::stop() { send(\"quit\"); QString command = \"go\"; command += \" ponder\"; send(command);\n"
                "  new QPropertyAnimation(w, \"geometry\"); QTest::newRow(\"game one\") << pgn;\n"
                "  mpv_observe_property(h, 0, \"pause\", F); mpv::qt::get_property(h, \"volume\"); sqlite3_result_error(c, \"invalid operand\", -1);\n"
-               "  Q_ASSERT_X(ok, \"Engine::stop\", \"no process to stop\"); }"
-            << "dddddd" "d?" "dd";
+               "  Q_ASSERT_X(ok, \"Engine::stop\", \"no process to stop\"); qRegisterMetaType<QList<quint16>>(\"QList<quint16>\");\n"
+               "  auto *label = findChild<QLabel *>(\"label name\"); if (a < b && c > (d)) {} }"
+            << "dddddd" "d?" "dd" "dd";
         QTest::newRow("lambdas: a capture is no argument, a parameter named text no getter")
             << "void W::f() { QString msg = tr(\"Opacity: %1\"); connect(s, &S::moved, this, [msg, l](int v) { l->setText(msg.arg(v)); });\n"
                "  connect(e, &QLineEdit::textChanged, [=](const QString &text) { if (text == \"Two words\") {} });\n"

@@ -694,14 +694,35 @@ private:
         QStringView declared; // `Type name(` "name"
         QStringView comparedWith; // == or !=: what stands before it
     };
+    // How many tokens back a call's name stands: 1, or past its template's arguments
+    // (`findChild<QLabel *>(`, `qRegisterMetaType<QList<int>>(`); 0 when none is there.
+    int nameBack() const
+    {
+        if (!prevIs(u">"))
+            return 1;
+        int depth = 0;
+        for (int back = 1; back < TokensKept; ++back) {
+            const Token &token = prev(back);
+            if (is(token.text, u">"))
+                ++depth;
+            else if (is(token.text, u"<") && --depth == 0)
+                return back + 1;
+            else if (token.kind == Tok::String || is(token.text, u";") || is(token.text, u"{") || is(token.text, u"}")
+                     || is(token.text, u"&&") || is(token.text, u"|"))
+                return 0; // a comparison, not a template
+        }
+        return 0;
+    }
+
     Callee calleeBefore() const
     {
         Callee found;
-        if (prev().kind != Tok::Identifier || isKeyword(prev().text))
+        const int first = nameBack();
+        if (first == 0 || prev(first).kind != Tok::Identifier || isKeyword(prev(first).text))
             return found;
-        const QChar *end = prev().text.data() + prev().text.size();
-        const QChar *start = prev().text.data();
-        int back = 1;
+        const QChar *end = prev(first).text.data() + prev(first).text.size();
+        const QChar *start = prev(first).text.data();
+        int back = first;
         bool qualified = false;
         for (;;) {
             if (prevIs(u"~", back + 1)) {
@@ -718,11 +739,11 @@ private:
         found.called = found.named;
         const Token &before = prev(back + 1);
         if (is(before.text, u"->") || is(before.text, u".")) {
-            found.called = prev().text;
+            found.called = prev(first).text;
             found.receiver = sideBefore(back + 2);
-        } else if (before.kind == Tok::Identifier && !isKeyword(before.text) && !qualified && constructOfCall(prev().text).isEmpty()) {
+        } else if (before.kind == Tok::Identifier && !isKeyword(before.text) && !qualified && constructOfCall(prev(first).text).isEmpty()) {
             found.called = before.text; // `QLabel label(…)`: the constructor of its type
-            found.declared = prev().text;
+            found.declared = prev(first).text;
         }
         found.comparedBefore = is(before.text, u"==") || is(before.text, u"!=");
         if (found.comparedBefore)
