@@ -107,6 +107,7 @@ private:
         int file;          // in m_readings and in the program's flows
         qsizetype reading; // its reading there, which judges it
     };
+    void addUse(qsizetype entry, const QString &use);
     static void noteUses(CatalogEntry &entry, const QStringList &uses);
     Catalog m_catalog;
     QHash<QString, qsizetype> m_entryOf; // an entry's number, counted from 1

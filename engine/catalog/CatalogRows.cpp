@@ -169,36 +169,45 @@ void CatalogMerger::add(CatalogRows file)
         const CatalogRows::Row &row = file.rows.at(r);
         qsizetype &number = m_entryOf[CatalogKey(row.context, row.source)]; // one look-up: 0 for a new text
         if (number == 0) {
-            m_catalog.entries.append(CatalogEntry{row.source, {}, false, {}, row.context, {}, 0, true, row.owner});
-            m_uses.append(QStringList());
+            // Most texts stand in one place: a new one is made with its place, note and use,
+            // each list allocated once rather than grown from nothing.
+            m_catalog.entries.append(CatalogEntry{row.source, {}, false, {{file.file, row.line}}, row.context, row.note, 0, true, row.owner});
+            m_uses.append(row.use.isEmpty() ? QStringList() : QStringList{row.use});
             number = m_catalog.entries.size();
+        } else {
+            CatalogEntry &entry = m_catalog.entries[number - 1];
+            entry.places.append({file.file, row.line});
+            if (entry.note.isEmpty())
+                entry.note = row.note;
+            addUse(number - 1, row.use);
         }
         const qsizetype at = number - 1;
         CatalogEntry &entry = m_catalog.entries[at];
-        entry.places.append({file.file, row.line});
         if (!row.form && row.reading >= 0)
             m_judged.append({at, entry.places.size() - 1, fileNumber, row.reading});
-        if (entry.note.isEmpty())
-            entry.note = row.note;
-        QStringList &uses = m_uses[at];
-        // A few uses are looked through; many in a set, lest a text used in every function take quadratic time.
-        constexpr qsizetype Few = 8;
-        if (row.use.isEmpty()) {
-        } else if (uses.size() < Few) {
-            if (!uses.contains(row.use))
-                uses.append(row.use);
-            if (uses.size() == Few)
-                m_manyUses.insert(at, QSet<QString>(uses.cbegin(), uses.cend()));
-        } else if (QSet<QString> &seen = m_manyUses[at]; !seen.contains(row.use)) {
-            seen.insert(row.use);
-            uses.append(row.use);
-        }
         if (!entry.finished && !row.translation.isNull()) {
             entry.translation = row.translation;
             entry.finished = true;
         }
     }
     m_readings.append(std::move(file.readings));
+}
+
+// A few uses are looked through; many in a set, lest a text used in every function take quadratic time.
+void CatalogMerger::addUse(qsizetype entry, const QString &use)
+{
+    QStringList &uses = m_uses[entry];
+    constexpr qsizetype Few = 8;
+    if (use.isEmpty()) {
+    } else if (uses.size() < Few) {
+        if (!uses.contains(use))
+            uses.append(use);
+        if (uses.size() == Few)
+            m_manyUses.insert(entry, QSet<QString>(uses.cbegin(), uses.cend()));
+    } else if (QSet<QString> &seen = m_manyUses[entry]; !seen.contains(use)) {
+        seen.insert(use);
+        uses.append(use);
+    }
 }
 
 Catalog CatalogMerger::take()
