@@ -111,16 +111,22 @@ void appendTsMessages(QByteArray &out, const std::vector<const CatalogEntry *> &
 
 // The entries' order, those of one owner together, the owners in the order first met
 // (Linguist lists a context's messages together, whatever order they come in).
-// One look-up an entry: a tree has about as many owners as files.
+// At most one look-up an entry: a tree has about as many owners as files.
 std::vector<const CatalogEntry *> groupedByOwner(const Catalog &catalog)
 {
     QHash<QString, qsizetype> rank;
     std::vector<std::vector<const CatalogEntry *>> owners;
+    const QString *lastOwner = nullptr;
+    qsizetype at = 0;
     for (const CatalogEntry &entry : catalog.entries) {
-        qsizetype &at = rank[entry.owner]; // one look-up: 0 for an owner not met yet
-        if (at == 0) {
-            owners.emplace_back();
-            at = qsizetype(owners.size());
+        if (!lastOwner || entry.owner != *lastOwner) { // entries come file by file: most have the owner of the one before
+            qsizetype &ranked = rank[entry.owner]; // one look-up: 0 for an owner not met yet
+            if (ranked == 0) {
+                owners.emplace_back();
+                ranked = qsizetype(owners.size());
+            }
+            at = ranked;
+            lastOwner = &entry.owner;
         }
         owners[size_t(at - 1)].push_back(&entry);
     }
