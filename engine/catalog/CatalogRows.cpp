@@ -62,6 +62,8 @@ QString ownerOf(const QString &function, const QString &fileName)
 QList<LiteralSpan> firstLiterals(const QList<CodeLiteral> &literals, QList<qsizetype> *firsts)
 {
     QList<LiteralSpan> spans;
+    spans.reserve(literals.size()); // as many as the literals at most: most strings are one
+    firsts->reserve(literals.size());
     for (qsizetype i = 0; i < literals.size(); i = JoinedEnd(literals, i)) {
         firsts->append(i);
         spans.append(literals[i].content);
