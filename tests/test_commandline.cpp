@@ -262,10 +262,13 @@ private slots:
         QTest::newRow("Latin-1 strings") << "t.ts" << ts + "<message><source>Open</source><translation>打开</translation></message>\n"
                                                     "<message><source>Size</source><translation>Größe</translation></message>\n"
                                                     "<message><source>Exit</source><translation>Sortie</translation></message>\n"
-                                                    "<message><source>Close</source><translation>关闭</translation></message></context></TS>\n"
-                                         << QByteArray("x(QLatin1String(\"Open\"), QLatin1String(\"Size\"), \"Exit\"_L1, QString::fromLatin1(\"Close\"));\n")
-                                         << 1 << "a.cpp 第 1 行：这个字符串按 Latin-1 读|“打”|“关”|写不进按 Latin-1 读的字符串 2 处"
-                                         << QByteArray("x(QLatin1String(\"Open\"), QLatin1String(\"Gr\\366\\337e\"), \"Sortie\"_L1, QString::fromLatin1(\"Close\"));\n");
+                                                    "<message><source>Close</source><translation>关闭</translation></message>\n"
+                                                    "<message><source>Quit now</source><translation>退出</translation></message></context></TS>\n"
+                                         << QByteArray("x(QLatin1String(\"Open\"), QLatin1String(\"Size\"), \"Exit\"_L1, QString::fromLatin1(\"Close\"));\n"
+                                                       "void f() { const QLatin1String quit(\"Quit now\"); show(quit); }\n")
+                                         << 1 << "a.cpp 第 1 行：这个字符串按 Latin-1 读|“打”|“关”|a.cpp 第 2 行|写不进按 Latin-1 读的字符串 3 处"
+                                         << QByteArray("x(QLatin1String(\"Open\"), QLatin1String(\"Gr\\366\\337e\"), \"Sortie\"_L1, QString::fromLatin1(\"Close\"));\n"
+                                                       "void f() { const QLatin1String quit(\"Quit now\"); show(quit); }\n");
     }
 
     void catalogsOutOfTheOrdinary()

@@ -291,8 +291,9 @@ private slots:
                "static const char *types[] = {\"depth\", \"nodes\"};\nREGISTER_BOARD(AtomicBoard, \"atomic\")\nconstexpr char kPort[] = \"port\";\n"
                "void J::write(QTextStream &out) { out << \"null\"; }\nQString temp() { return pid + \"_%1.csv\"; }\n"
                "B::B() { setPieceType(Rook, tr(\"rook\"), \"R\"); move(\"O-O-O\"); load(\"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\");\n"
-               "  format(\"Rank,Name,Games\"); html += \"</p>\"; css = \".comment { color: green; }\"; QString t = \"Shown title\"; }"
-            << "ddddddddddtdddddd?";
+               "  format(\"Rank,Name,Games\"); html += \"</p>\"; css = \".comment { color: green; }\"; QString t = \"Shown title\";\n"
+               "  const QLatin1String trueString(\"true\"); QString name{\"untitled\"}; }"
+            << "ddddddddddtdddddd?dd";
         QTest::newRow("pieces of code built into a string; a unit is no path")
             << "QString E::autoFix(QString expr) { QString result = expr; result.append(\"(ans)\"); result.prepend(\"ans\"); return result; }"
                "@@void W::f() { editor->setText(m_e->autoFix(t)); QString line = ui->a->text(); line.append(QString(\"%1=%2\").arg(n).arg(v));\n"

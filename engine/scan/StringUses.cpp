@@ -130,7 +130,7 @@ struct Open {
     bool lambda = false;      // a Group: a lambda's captures or parameters
     bool control = false;     // a Group: if/for/while/switch/catch
     bool compared = false;    // a Group that wraps a string (QLatin1String(…)) right after == or !=
-    bool latin1 = false;      // a Group that reads its string as Latin-1 (QLatin1String(…))
+    bool latin1 = false;      // reads its string as Latin-1: a wrapping Group (QLatin1String(…)), a Call declaring one (QLatin1String s(…))
     QList<qsizetype> rows;    // a wrapping Group: the rows it holds
     QString table;            // a Group of values given to a name (`names[] = {…}`): the name
     bool debugStream = false; // a qDebug() << … statement runs at this level
@@ -362,7 +362,7 @@ private:
         use.body = currentBody();
         if (m_stack.last().kind == Kind::Group)
             m_stack.last().rows.append(m_row); // a wrapper's: compared, perhaps, once it closes
-        use.latin1 = (m_stack.last().kind == Kind::Group && m_stack.last().latin1) || latin1Suffix(region.end);
+        use.latin1 = m_stack.last().latin1 || latin1Suffix(region.end);
         use.besideTranslation = translationBefore() || translationAfter(region.end);
         if (!m_directive.isEmpty()) {
             use.construct = QLatin1Char('#') + m_directive;
@@ -815,6 +815,7 @@ private:
             group.named = callee.named;
             group.receiver = callee.receiver;
             group.declared = callee.declared;
+            group.latin1 = readsLatin1(callee.called); // `const QLatin1String name("…")`
             if (m_stack.last().kind == Kind::Scope) { // a function's head, perhaps: its parameters' names
                 m_headDepth = m_stack.size() + 1;
                 m_headParameters.clear();
@@ -918,7 +919,10 @@ private:
             open(u'}', Kind::Block); // a lambda without parameters
         } else if (prev().kind == Tok::Identifier && !isKeyword(prev().text)) {
             Open call{u'}', Kind::Call, QString()}; // `QLabel{…}`, `QStringList list{…}`
-            call.called = calleeBefore().called;
+            const Callee callee = calleeBefore();
+            call.called = callee.called;
+            call.declared = callee.declared;
+            call.latin1 = readsLatin1(callee.called);
             m_stack.append(std::move(call));
         } else if (prevIs(u"=") || prevIs(u",") || prevIs(u"(") || prevIs(u"{") || prevIs(u"return")) {
             open(u'}', Kind::Group); // a list of values
@@ -1503,7 +1507,7 @@ bool isLoggingMacroName(QStringView name)
 }
 
 // By its shape and by what holds it: a small-letter word returned, defaulted, kept
-// in a table, a constant (`constexpr char kPort[] = "port"`) or as a map's value, given to a macro (REGISTER_BOARD(X, "atomic")) or
+// in a table, a constant (`constexpr char kPort[] = "port"`, `QLatin1String trueString("true")`) or as a map's value, given to a macro (REGISTER_BOARD(X, "atomic")) or
 // written into a stream or a variable (`out << "null"`), is a name the program keeps.
 UseKind kindByShape(const StringUse &use, QStringView text)
 {
@@ -1511,7 +1515,7 @@ UseKind kindByShape(const StringUse &use, QStringView text)
         return kindByShape(text);
     const bool kept = use.holder == StringUse::Holder::Return || use.holder == StringUse::Holder::DefaultArgument
         || use.holder == StringUse::Holder::Table || use.holder == StringUse::Holder::Assignment || isMacroName(use.call) || !use.stream.isEmpty() || !use.variable.isEmpty() || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
-               return is(lastPart(hop.name), u"insert") && hop.argument > 0;
+               return (is(lastPart(hop.name), u"insert") && hop.argument > 0) || !hop.declared.isEmpty();
            }) || appendedPiece(use);
     return kept ? UseKind::Data : kindByShape(text);
 }
@@ -1637,7 +1641,7 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
             translated = true;
             continue;
         }
-        if (passesOn(last)) {
+        if (passesOn(last) || (isWrapper(hop.name) && !hop.declared.isEmpty())) { // `QLatin1String name("…")` too
             intoASentence = intoASentence || is(last, u"arg");
             if (!hop.declared.isEmpty() && in) {
                 const UseKind kind = kindOfName(*in, hop.declared, forParameter, depth);
