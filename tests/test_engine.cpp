@@ -292,8 +292,9 @@ private slots:
                "void J::write(QTextStream &out) { out << \"null\"; }\nQString temp() { return pid + \"_%1.csv\"; }\n"
                "B::B() { setPieceType(Rook, tr(\"rook\"), \"R\"); move(\"O-O-O\"); load(\"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\");\n"
                "  format(\"Rank,Name,Games\"); html += \"</p>\"; css = \".comment { color: green; }\"; QString t = \"Shown title\";\n"
-               "  const QLatin1String trueString(\"true\"); QString name{\"untitled\"}; }"
-            << "ddddddddddtdddddd?dd";
+               "  const QLatin1String trueString(\"true\"); QString name{\"untitled\"}; Q_ASSERT(ok && \"Index must be its ID.\"); }\n"
+               "#define ICON_NAME \"copyq\"\n"
+            << "ddddddddddtdddddd?dddd";
         QTest::newRow("pieces of code built into a string; a unit is no path")
             << "QString E::autoFix(QString expr) { QString result = expr; result.append(\"(ans)\"); result.prepend(\"ans\"); return result; }"
                "@@void W::f() { editor->setText(m_e->autoFix(t)); QString line = ui->a->text(); line.append(QString(\"%1=%2\").arg(n).arg(v));\n"

@@ -1232,7 +1232,7 @@ const QSet<QStringView> &dataCalls()
         u"mimeTypeForName", u"setEnvironment", u"setWorkingDirectory", u"QLockFile", u"QTemporaryFile", u"QTemporaryDir",
         u"setObjectName", u"Q_PROPERTY", u"connect", u"disconnect", u"QDBusInterface", u"QDBusMessage::createMethodCall",
         u"createMethodCall", u"setHeader", u"QNetworkRequest", u"QByteArray::fromHex", u"fromBase64", u"write", u"operator[]",
-        u"QPropertyAnimation", u"setPropertyName", u"newRow", u"Q_ASSERT_X", u"Q_STATIC_ASSERT_X"};
+        u"QPropertyAnimation", u"setPropertyName", u"newRow", u"Q_ASSERT", u"Q_ASSERT_X", u"Q_STATIC_ASSERT_X"};
     return Calls;
 }
 
@@ -1507,14 +1507,15 @@ bool isLoggingMacroName(QStringView name)
 }
 
 // By its shape and by what holds it: a small-letter word returned, defaulted, kept
-// in a table, a constant (`constexpr char kPort[] = "port"`, `QLatin1String trueString("true")`) or as a map's value, given to a macro (REGISTER_BOARD(X, "atomic")) or
+// in a table, a constant (`constexpr char kPort[] = "port"`, `QLatin1String trueString("true")`,
+// `#define ICON_NAME "copyq"`) or as a map's value, given to a macro (REGISTER_BOARD(X, "atomic")) or
 // written into a stream or a variable (`out << "null"`), is a name the program keeps.
 UseKind kindByShape(const StringUse &use, QStringView text)
 {
     if (!looksLikeAKeyword(text)) // most texts: what holds them need not be looked at
         return kindByShape(text);
     const bool kept = use.holder == StringUse::Holder::Return || use.holder == StringUse::Holder::DefaultArgument
-        || use.holder == StringUse::Holder::Table || use.holder == StringUse::Holder::Assignment || isMacroName(use.call) || !use.stream.isEmpty() || !use.variable.isEmpty() || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
+        || use.holder == StringUse::Holder::Table || use.holder == StringUse::Holder::Assignment || use.holder == StringUse::Holder::Macro || isMacroName(use.call) || !use.stream.isEmpty() || !use.variable.isEmpty() || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
                return (is(lastPart(hop.name), u"insert") && hop.argument > 0) || !hop.declared.isEmpty();
            }) || appendedPiece(use);
     return kept ? UseKind::Data : kindByShape(text);
