@@ -31,6 +31,9 @@
 #include <vector>
 
 #include <sys/stat.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <unistd.h>
 
 namespace {
@@ -696,6 +699,12 @@ int importCommand(const Options &options)
 
 int RunCommandLine(const QStringList &arguments)
 {
+#ifdef __GLIBC__
+    // Reading a tree on every core, the heaps grew a few pages at a time: some
+    // 3,000 mprotect and 1,500 brk calls for a tree of 2,400 files. They grow by
+    // 16 MB at a time instead; what is not touched takes no memory.
+    mallopt(M_TOP_PAD, 16 << 20);
+#endif
     const QString command = arguments.value(0);
     if (command == u"--help" || command == u"-h") {
         print(stdout, QString::fromUtf8(Usage));
