@@ -242,9 +242,10 @@ private slots:
             << "#define dbg() qDebug()\n#define LOG qWarning\n"
                "#ifdef QUIET\n#define qLog(level) while (false) QNoDebug()\n#else\n#define qLog(level) logging::Create##level()\n#endif"
                "@@void f() { dbg() << \"state is\" << tr(\"Ready\"); LOG(\"cannot open it\"); std::cout << \"hello there\";\n"
-               "  qLog(Debug) << \"Ignoring path\" << path; GST_DEBUG_OBJECT(self, \"Discontinuity detected\"); SHOW_INFO(tr(\"Done\")); }\n"
+               "  qLog(Debug) << \"Ignoring path\" << path; GST_DEBUG_OBJECT(self, \"Discontinuity detected\"); SHOW_INFO(tr(\"Done\"));\n"
+               "  log(\"Failed to read desktop file\", LogError); }\n"
                "void A::save() { QFile file(name); QTextStream out(&file); out << \"Name=\" << tr(\"Password Manager\"); QString s; QTextStream ts(&s); ts << \"Saved as\"; }"
-            << "ddddd" "dt" "dt?";
+            << "ddddd" "dt" "d" "dt?";
         QTest::newRow("shown in one place, a settings key in another")
             << "void W::f() { box->setTitle(\"Proxy\"); QSettings s; s.setValue(\"Proxy\", on); }" << "td";
         QTest::newRow("comparisons follow what they compare with")

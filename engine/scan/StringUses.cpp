@@ -1495,6 +1495,17 @@ bool readsAsWords(QStringView text)
     return space > 0 && !looksLikeAName(text) && !looksLikeSql(text) && !looksLikeNotationLine(text);
 }
 
+// A program's own log function by its usual names (CopyQ's `log(text, LogError)`), called
+// without an object: its way to the log file may be too long to follow. `ui->log->append(…)`
+// is a widget's.
+bool isLogFunction(const CallHop &hop)
+{
+    const QStringView name = hop.name;
+    return hop.receiver.isEmpty() && name.startsWith(u"log")
+        && (is(name, u"log") || is(name, u"logDebug") || is(name, u"logInfo") || is(name, u"logWarning") || is(name, u"logError")
+            || is(name, u"logTrace") || is(name, u"logNote") || is(name, u"logCritical"));
+}
+
 // A library's logging macro by its name: GST_DEBUG_OBJECT, LOG_WARNING, TRACE.
 bool isLoggingMacroName(QStringView name)
 {
@@ -1669,7 +1680,7 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
         const QString lastName = last.size() == hop.name.size() ? hop.name : last.toString(); // shared, not copied, when unqualified
         if (is(last, u"insert") && (hop.argument > 0 || translated)) // `m_headers.insert(key, "Rank")`: its key is data, its value
             return translated ? UseKind::Text : UseKind::Unknown;                // tells nothing; a key the program translates is shown
-        if (inList(hop.name, dataCalls()) || logs(last) || isDataMacro(lastName) || isLoggingMacroName(last))
+        if (inList(hop.name, dataCalls()) || logs(last) || isDataMacro(lastName) || isLoggingMacroName(last) || isLogFunction(hop))
             return UseKind::Data;
         // `list.append(…)` is the list's own: not the program's DkRecentDir::append by the same name.
         const bool containers = putsInto(last) && !hop.receiver.isEmpty();
