@@ -78,35 +78,32 @@ void appendElement(QByteArray &out, QByteArrayView start, QByteArrayView end, co
     appendBytes(out, end);
 }
 
-// The messages of entries [from, to), laid out as Qt's writer lays them out
-// after the context's name, appended in UTF-8: a tree's catalog is megabytes,
-// and each piece of it goes into the file's bytes once, not first into a QString.
-void appendTsMessages(QByteArray &out, const std::vector<const CatalogEntry *> &entries, qsizetype from, qsizetype to)
+// The entry's message, laid out as Qt's writer lays it out, appended in UTF-8: a
+// tree's catalog is megabytes, and each piece of it goes into the file's bytes
+// once, not first into a QString.
+void appendTsMessage(QByteArray &out, const CatalogEntry &entry)
 {
-    for (qsizetype i = from; i < to; ++i) {
-        const CatalogEntry &entry = *entries[size_t(i)];
-        appendBytes(out, "\n        <message>");
-        for (const CatalogPlace &place : entry.places) {
-            appendBytes(out, "\n            <location filename=\"");
-            appendAttribute(out, place.file);
-            char line[32] = "\" line=\"";
-            char *end = std::to_chars(line + 8, line + 20, place.line).ptr;
-            end = std::copy_n("\"/>", 3, end);
-            appendBytes(out, QByteArrayView(line, end - line));
-        }
-        appendElement(out, "\n            <source>", "</source>", entry.source);
-        const struct {
-            QByteArrayView start, end;
-            const QString &text;
-        } elements[] = {{"\n            <oldsource>", "</oldsource>", entry.oldSource},
-                        {"\n            <comment>", "</comment>", entry.context},
-                        {"\n            <extracomment>", "</extracomment>", entry.note},
-                        {"\n            <translatorcomment>", "</translatorcomment>", entry.comment}};
-        for (const auto &element : elements)
-            if (!element.text.isEmpty())
-                appendElement(out, element.start, element.end, element.text);
-        appendElement(out, translationStart(entry), "</translation>\n        </message>", entry.translation);
+    appendBytes(out, "\n        <message>");
+    for (const CatalogPlace &place : entry.places) {
+        appendBytes(out, "\n            <location filename=\"");
+        appendAttribute(out, place.file);
+        char line[32] = "\" line=\"";
+        char *end = std::to_chars(line + 8, line + 20, place.line).ptr;
+        end = std::copy_n("\"/>", 3, end);
+        appendBytes(out, QByteArrayView(line, end - line));
     }
+    appendElement(out, "\n            <source>", "</source>", entry.source);
+    const struct {
+        QByteArrayView start, end;
+        const QString &text;
+    } elements[] = {{"\n            <oldsource>", "</oldsource>", entry.oldSource},
+                    {"\n            <comment>", "</comment>", entry.context},
+                    {"\n            <extracomment>", "</extracomment>", entry.note},
+                    {"\n            <translatorcomment>", "</translatorcomment>", entry.comment}};
+    for (const auto &element : elements)
+        if (!element.text.isEmpty())
+            appendElement(out, element.start, element.end, element.text);
+    appendElement(out, translationStart(entry), "</translation>\n        </message>", entry.translation);
 }
 
 // The entries' order, those of one owner together, the owners in the order first met
@@ -155,39 +152,36 @@ void writeTs(const Catalog &catalog, const QString &path, const QString &context
     head += u'>';
     const std::vector<const CatalogEntry *> grouped = groupedByOwner(catalog);
     const qsizetype entries = qsizetype(grouped.size());
-    // Every context's messages in parts on every core at once (a tree has a context
-    // a file: threads started for each would cost more than its messages), each part
-    // into the file once those before it are. A part never spans two contexts.
-    struct Part {
-        qsizetype from, to;
-        QByteArray bytes;  // a context's first part: its start first
-        bool last = false; // the context ends after it
+    const auto startContext = [&](QByteArray &out, const QString &owner) {
+        appendBytes(out, "\n    <context>\n        <name>");
+        appendTsText(out, owner.isEmpty() ? context : owner);
+        appendBytes(out, "</name>");
     };
-    std::vector<Part> parts;
-    for (qsizetype from = 0; from < entries || from == 0;) {
-        const QString owner = from < entries ? grouped[size_t(from)]->owner : QString();
-        qsizetype to = from;
-        while (to < entries && grouped[size_t(to)]->owner == owner)
-            ++to;
-        QByteArray start = std::exchange(head, QString()).toUtf8() + "\n    <context>\n        <name>";
-        appendTsText(start, owner.isEmpty() ? context : owner);
-        start += "</name>";
-        parts.push_back({from, qMin(to, from + MessagesPerPart), start});
-        for (qsizetype first = from + MessagesPerPart; first < to; first += MessagesPerPart)
-            parts.push_back({first, qMin(to, first + MessagesPerPart), QByteArray()});
-        parts.back().last = true;
-        if (to == from)
-            break; // an empty catalog: one empty context
-        from = to;
-    }
-    ParallelForInOrder(int(parts.size()), 0, [&](int part) {
-        Part &at = parts[size_t(part)];
-        appendTsMessages(at.bytes, grouped, at.from, at.to);
-        if (at.last)
-            at.bytes += "\n    </context>";
+    // The messages in parts on every core at once, each part into the file once those
+    // before it are. A part holds MessagesPerPart messages whatever their contexts (a
+    // tree has a context a file: a part for each would be handed over thousands of
+    // times), and writes the start and the end of each context as it meets them.
+    const qsizetype parts = qMax<qsizetype>(1, (entries + MessagesPerPart - 1) / MessagesPerPart);
+    std::vector<QByteArray> written(static_cast<size_t>(parts));
+    written[0] = head.toUtf8();
+    ParallelForInOrder(int(parts), 0, [&](int part) {
+        QByteArray &out = written[size_t(part)];
+        if (entries == 0) { // an empty catalog: one empty context
+            startContext(out, QString());
+            appendBytes(out, "\n    </context>");
+        }
+        const qsizetype to = qMin(entries, (part + 1) * MessagesPerPart);
+        for (qsizetype i = part * MessagesPerPart; i < to; ++i) {
+            const QString &owner = grouped[size_t(i)]->owner;
+            if (i == 0 || owner != grouped[size_t(i - 1)]->owner)
+                startContext(out, owner);
+            appendTsMessage(out, *grouped[size_t(i)]);
+            if (i + 1 == entries || grouped[size_t(i + 1)]->owner != owner)
+                appendBytes(out, "\n    </context>");
+        }
     }, [&](int part) {
-        file.write(parts[size_t(part)].bytes);
-        parts[size_t(part)].bytes = QByteArray();
+        file.write(written[size_t(part)]);
+        written[size_t(part)] = QByteArray();
     });
     file.write(QByteArrayLiteral("\n</TS>\n"));
     file.commit();
