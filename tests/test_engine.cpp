@@ -319,6 +319,13 @@ private slots:
                "@@void W::f() { Settings s(\"featherpad\", \"fp_dark\"); new Link(\"Open the file\");\n"
                "  patterns << \"\\\\b(?<!@)(abstract|as)\\\\b\" << \"Find (all) files\"; }"
             << "ddtd?";
+        QTest::newRow("what the program writes into its own files: through a stream it is handed, XML; a table in braces")
+            << "void Object::exportPalette(QFile &file) const { QTextStream out(&file); out << \"GIMP Palette\" << \"\\n\"; }\n"
+               "void Layer::save(QDomDocument &doc) { QDomElement tag = doc.createElement(\"layer\"); tag.setAttribute(\"visibility\", \"true\");\n"
+               "  tag.setAttribute(\"name\", name()); }"
+               "@@void Page::f() { QString languages[][3] { { tr(\"Greek\"), QStringLiteral(\"Ελληνικά\"), \"el\" } };\n"
+               "  filter = tr(\"Palettes\") + \" (*.xml *.gpl);;\" + tr(\"All\"); }"
+            << "ddddddt?d" "tdt";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

@@ -200,6 +200,14 @@ bool isMacroName(QStringView name)
         && name.contains(u'_');
 }
 
+// A type whose parameter the function writes a file through.
+bool isFileType(QStringView word)
+{
+    return word.size() >= 5 && word[0] == u'Q'
+        && (is(word, u"QFile") || is(word, u"QSaveFile") || is(word, u"QIODevice") || is(word, u"QTextStream")
+            || is(word, u"QDataStream") || is(word, u"QTemporaryFile"));
+}
+
 // A comment that asks for its line's strings to be left as they are: "no-tr",
 // "notr", "NOTR", "no_tr" or "i18n-ignore" as a word. Every comment of the code
 // passes here: one look at each character for the "tr", "TR" or "18" each mark
@@ -654,8 +662,10 @@ private:
             m_stack.last().debugStream = true;
         if (first == u'r' && is(word, u"return"))
             m_returnDepth = m_stack.size();
-        if (!m_headDefaulted && m_stack.size() == m_headDepth)
+        if (!m_headDefaulted && m_stack.size() == m_headDepth) {
             m_headLastName = word; // a parameter's name, perhaps
+            m_headFileType = m_headFileType || isFileType(word);
+        }
         if ((m_nameMarks & nameMark(word)) == nameMark(word) && m_names.contains(word) && m_directiveEnd < 0 && currentBody() >= 0)
             passed(word, e);
         const bool scope = size >= 4 && size <= 9 && (first == u'c' || first == u's' || first == u'u' || first == u'n' || first == u'e')
@@ -819,8 +829,10 @@ private:
             if (m_stack.last().kind == Kind::Scope) { // a function's head, perhaps: its parameters' names
                 m_headDepth = m_stack.size() + 1;
                 m_headParameters.clear();
+                m_headFiles.clear();
                 m_headLastName = {};
                 m_headDefaulted = false;
+                m_headFileType = false;
             }
         }
         m_stack.append(std::move(group));
@@ -847,9 +859,9 @@ private:
         if (atScope && !m_initList && !m_trailing && m_assignDepth < 0 && m_directive.isEmpty() && closed.kind == Kind::Call) {
             m_candidate = qualified(written(closed.named)); // a function's body may follow
             if (m_stack.size() + 1 == m_headDepth) {
-                if (!m_headLastName.isEmpty())
-                    m_headParameters.append(m_headLastName.toString());
+                endHeadParameter();
                 m_candidateParameters = std::move(m_headParameters);
+                m_candidateFiles = std::move(m_headFiles);
             }
         }
         if (m_stack.size() + 1 == m_headDepth)
@@ -885,6 +897,35 @@ private:
         }
     }
 
+    // The array declared right before a "{": `languages[][3]` "languages"; not a lambda's `[=]`.
+    QStringView arrayBefore() const
+    {
+        int back = 1;
+        while (prevIs(u"]", back)) {
+            int open = back + 1;
+            while (open < TokensKept && !prevIs(u"[", open) && !prevIs(u"]", open))
+                ++open;
+            if (!prevIs(u"[", open))
+                return {};
+            back = open + 1;
+        }
+        const Token &name = prev(back);
+        return back > 1 && name.kind == Tok::Identifier && !isKeyword(name.text) ? name.text : QStringView();
+    }
+
+    // A parameter of a function's head read to its end: its name, and whether it is a file or a stream.
+    void endHeadParameter()
+    {
+        if (!m_headLastName.isEmpty()) {
+            m_headParameters.append(m_headLastName.toString());
+            if (m_headFileType)
+                m_headFiles.append(m_headLastName.toString());
+        }
+        m_headLastName = {};
+        m_headDefaulted = false;
+        m_headFileType = false;
+    }
+
     // Right after a function's or a lambda's parameters and what may follow them.
     bool afterParameters() const
     {
@@ -909,12 +950,15 @@ private:
         } else if (afterParen && !m_lastClosed.control && !m_candidate.isEmpty() && !inFunction()) {
             open(u'}', Kind::Body, m_candidate);
             m_stack.last().body = int(m_flows.bodies.size());
-            m_flows.bodies.append({m_candidate, m_candidateParameters, {}, {}, {}, {}});
+            m_flows.bodies.append({m_candidate, m_candidateParameters, {}, {}, {}, QSet<QString>(m_candidateFiles.begin(), m_candidateFiles.end())});
             m_names.clear();
             m_nameMarks = 0;
             m_lastName = {};
             for (const QString &parameter : std::as_const(m_flows.bodies.last().parameters))
                 addName(parameter);
+        } else if (const QStringView array = arrayBefore(); !array.isEmpty()) {
+            open(u'}', Kind::Group); // `QString languages[][3] {…}`: a table, as with "="
+            m_stack.last().table = array.toString();
         } else if (prevIs(u"]")) {
             open(u'}', Kind::Block); // a lambda without parameters
         } else if (prev().kind == Tok::Identifier && !isKeyword(prev().text)) {
@@ -934,6 +978,7 @@ private:
         m_scopeKeyword.clear();
         m_candidate.clear();
         m_candidateParameters.clear();
+        m_candidateFiles.clear();
         m_initList = false;
         m_trailing = false;
         m_lastClosed = Open{};
@@ -1107,12 +1152,8 @@ private:
                 endStatement();
             if (m_stack.last().kind == Kind::Call)
                 ++m_stack.last().argument;
-            if (m_stack.size() == m_headDepth) {
-                if (!m_headLastName.isEmpty())
-                    m_headParameters.append(m_headLastName.toString());
-                m_headLastName = {};
-                m_headDefaulted = false;
-            }
+            if (m_stack.size() == m_headDepth)
+                endHeadParameter();
             break;
         case u':':
             if (prevIs(u")") && !m_candidate.isEmpty() && m_stack.last().kind == Kind::Scope)
@@ -1160,6 +1201,9 @@ private:
     QStringView m_lastName;    // the last one added
     qsizetype m_headDepth = -1; // the depth inside a call at namespace or class level: a function's head, perhaps
     QStringList m_headParameters;
+    QStringList m_headFiles;      // its parameters that are files or streams (`QFile &file`, `QTextStream &out`)
+    QStringList m_candidateFiles;
+    bool m_headFileType = false;
     QStringView m_headLastName;
     bool m_headDefaulted = false;
     qsizetype m_statementDepth = 1; // the brackets open where the statement being read began
@@ -1232,7 +1276,9 @@ const QSet<QStringView> &dataCalls()
         u"mimeTypeForName", u"setEnvironment", u"setWorkingDirectory", u"QLockFile", u"QTemporaryFile", u"QTemporaryDir",
         u"setObjectName", u"Q_PROPERTY", u"connect", u"disconnect", u"QDBusInterface", u"QDBusMessage::createMethodCall",
         u"createMethodCall", u"setHeader", u"QNetworkRequest", u"QByteArray::fromHex", u"fromBase64", u"write", u"operator[]",
-        u"QPropertyAnimation", u"setPropertyName", u"newRow", u"Q_ASSERT", u"Q_ASSERT_X", u"Q_STATIC_ASSERT_X"};
+        u"QPropertyAnimation", u"setPropertyName", u"newRow", u"Q_ASSERT", u"Q_ASSERT_X", u"Q_STATIC_ASSERT_X", u"setAttribute",
+        u"createElement", u"createTextNode", u"createAttribute", u"removeAttribute", u"firstChildElement", u"lastChildElement",
+        u"nextSiblingElement", u"previousSiblingElement", u"elementsByTagName", u"namedItem", u"setTagName", u"QDomDocument"};
     return Calls;
 }
 
@@ -1253,9 +1299,12 @@ bool hasNoWords(QStringView text)
     return std::none_of(text.begin() + from, text.end(), isLetter);
 }
 
-// A file pattern ("*.png;"), or a long run of capitals and digits (a table, a key, hex digits).
+// A file pattern ("*.png;", " (*.xml *.gpl);;"), or a long run of capitals and digits (a table, a key, hex digits).
 bool looksLikeCode(QStringView text)
 {
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.startsWith(u"(*") && (trimmed.endsWith(u')') || trimmed.endsWith(u";;")))
+        return true; // a filter's patterns: " (*.xml *.gpl);;"
     if (text.contains(u' '))
         return false;
     if (text.startsWith(u"*.") || text.endsWith(u'*'))
