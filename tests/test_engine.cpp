@@ -260,8 +260,8 @@ private slots:
         QTest::newRow("lists, <<, append, + and arg into the program's data")
             << "void f() { QStringList args; args << \"--batch\" << \"--yes\"; args.append(\"-e q\"); QProcess::execute(\"gpg\", args);\n"
                "  QFile file(dir + \"/.gpg-id\"); setOrganizationName(\"Some Org\"); QIcon::fromTheme(\"edit copy\");\n"
-               "  qputenv(\"GNUPG HOME\", x); QRegularExpression re(QString(\"a b %1\").arg(n)); }"
-            << "ddddddddd";
+               "  qputenv(\"GNUPG HOME\", x); QRegularExpression re(QString(\"a b %1\").arg(n)); if (dir.cd(\"presets\")) {} }"
+            << "dddddddddd";
         QTest::newRow("a translated shortcut, a translation searched for, a map's value and key, a key in words, a list's own append")
             << "void W::f() { a->setShortcut(QKeySequence(tr(\"Ctrl+Shift+Tab\"))); if (s.contains(QObject::tr(\"stalemate\"))) {}\n"
                "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); tags.insert(QObject::tr(\"Date\"), d);\n"

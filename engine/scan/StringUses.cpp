@@ -1262,7 +1262,7 @@ const QSet<QStringView> &dataCalls()
         u"writeTextElement", u"writeStartElement", u"writeEmptyElement", u"attribute", u"hasAttribute", u"split", u"replace",
         u"indexOf", u"lastIndexOf", u"startsWith", u"endsWith", u"compare", u"removeAll", u"removeOne", u"strcmp", u"qstrcmp", u"strncmp", u"strcasecmp",
         u"memcmp", u"system", u"fopen", u"qDebug", u"qInfo", u"qWarning", u"qCritical", u"qFatal", u"save", u"load",
-        u"toString", u"fromString", u"setDisplayFormat", u"setCodec", u"setFileName", u"setPath", u"mkpath", u"mkdir",
+        u"toString", u"fromString", u"setDisplayFormat", u"setCodec", u"setFileName", u"setPath", u"mkpath", u"mkdir", u"cd", u"rmdir", u"rmpath",
         u"exists", u"setProgram", u"setArguments", u"findExecutable", u"QSaveFile", u"filePath", u"absoluteFilePath",
         u"setNameFilters", u"entryList", u"entryInfoList", u"QDirIterator", u"setOrganizationName", u"setOrganizationDomain",
         u"setApplicationName", u"setDesktopFileName", u"qgetenv", u"qputenv", u"qunsetenv", u"qEnvironmentVariable",
