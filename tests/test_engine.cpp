@@ -269,13 +269,15 @@ private slots:
                "@@void Group::insert(int i, Bars *bars) { QFile f(bars); }\nvoid RecentDir::append(const QString &file) { QFile f(file); }"
             << "ttd?ddt?d?d?";
         QTest::newRow("a protocol through the program's own function, as bytes; property names; a test's rows; a C library's names; an assertion; calls with template arguments")
-            << "void Engine::send(const QString &data) { m_io->write(data.toLatin1()); }"
+            << "#ifndef _WIN32\n#define MZ_FREOPEN(f, m, s) freopen(f, m, s)\n#else\n#define MZ_FREOPEN mz_freopen\n#endif\n"
+               "void Engine::send(const QString &data) { m_io->write(data.toLatin1()); }"
                "@@void Uci::stop() { send(\"quit\"); QString command = \"go\"; command += \" ponder\"; send(command);\n"
                "  new QPropertyAnimation(w, \"geometry\"); QTest::newRow(\"game one\") << pgn;\n"
                "  mpv_observe_property(h, 0, \"pause\", F); mpv::qt::get_property(h, \"volume\"); sqlite3_result_error(c, \"invalid operand\", -1);\n"
                "  Q_ASSERT_X(ok, \"Engine::stop\", \"no process to stop\"); qRegisterMetaType<QList<quint16>>(\"QList<quint16>\");\n"
+               "  MZ_FREOPEN(name, \"r+b\", file);\n"
                "  auto *label = findChild<QLabel *>(\"label name\"); if (a < b && c > (d)) {} }"
-            << "dddddd" "d?" "dd" "dd";
+            << "dddddd" "d?" "dd" "d" "dd";
         QTest::newRow("lambdas: a capture is no argument, a parameter named text no getter")
             << "void W::f() { QString msg = tr(\"Opacity: %1\"); connect(s, &S::moved, this, [msg, l](int v) { l->setText(msg.arg(v)); });\n"
                "  connect(e, &QLineEdit::textChanged, [=](const QString &text) { if (text == \"Two words\") {} });\n"
@@ -319,13 +321,15 @@ private slots:
                "@@void W::f() { Settings s(\"featherpad\", \"fp_dark\"); new Link(\"Open the file\");\n"
                "  patterns << \"\\\\b(?<!@)(abstract|as)\\\\b\" << \"Find (all) files\"; }"
             << "ddtd?";
-        QTest::newRow("what the program writes into its own files: through a stream it is handed, XML; a table in braces")
+        QTest::newRow("what the program writes into its own files: through a stream it is handed, XML; tables in braces; a format named in capitals")
             << "void Object::exportPalette(QFile &file) const { QTextStream out(&file); out << \"GIMP Palette\" << \"\\n\"; }\n"
                "void Layer::save(QDomDocument &doc) { QDomElement tag = doc.createElement(\"layer\"); tag.setAttribute(\"visibility\", \"true\");\n"
                "  tag.setAttribute(\"name\", name()); }"
                "@@void Page::f() { QString languages[][3] { { tr(\"Greek\"), QStringLiteral(\"Ελληνικά\"), \"el\" } };\n"
-               "  filter = tr(\"Palettes\") + \" (*.xml *.gpl);;\" + tr(\"All\"); }"
-            << "ddddddt?d" "tdt";
+               "  filter = tr(\"Palettes\") + \" (*.xml *.gpl);;\" + tr(\"All\");\n"
+               "  QMap<QString, QString> formats { { \"png\", \"PNG\" }, { \"tif\", \"TIF\" } }; format = \"WEBP\";\n"
+               "  doc.createProcessingInstruction(\"xml\", \"version=\\\"1.0\\\" encoding=\\\"UTF-8\\\"\"); }\n#define BIG_EXTENSION \"PCLX\"\n"
+            << "ddddddt?d" "tdt" "dddd" "d" "dd" "d";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

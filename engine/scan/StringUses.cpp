@@ -170,6 +170,9 @@ QStringView lastPart(QStringView name)
     return colons < 0 ? name : name.sliced(colons + 2);
 }
 
+bool inList(QStringView call, const QSet<QStringView> &calls);
+const QSet<QStringView> &dataCalls();
+
 // The argument a translation takes its text from; its others are a context or a disambiguation.
 int translatedArgument(QStringView name)
 {
@@ -554,9 +557,10 @@ private:
                 e = close < 0 ? m_directiveEnd : close + 1;
             }
             if (!macro.isEmpty()) {
-                // A log in any branch of an #if makes the macro a log: `#define qLog(l) while (false) QNoDebug()`.
+                // A log or a data call in any branch of an #if makes the macro one: `#define qLog(l) while (false)
+                // QNoDebug()`, `#define MZ_FREOPEN(f, m, s) freopen(f, m, s)` beside `#define MZ_FREOPEN mz_freopen`.
                 QString &body = m_flows.macros[macro.toString()];
-                if (!logs(body)) {
+                if (!logs(body) && !inList(body, dataCalls())) {
                     const QStringView log = firstName(e, m_directiveEnd, logs);
                     body = (log.isEmpty() ? firstName(e, m_directiveEnd) : log).toString();
                 }
@@ -961,6 +965,9 @@ private:
             m_stack.last().table = array.toString();
         } else if (prevIs(u"]")) {
             open(u'}', Kind::Block); // a lambda without parameters
+        } else if (prev().kind == Tok::Identifier && prevIs(u">", 2)) {
+            open(u'}', Kind::Group); // `QMap<QString, QString> formats {…}`: a table, as with "="
+            m_stack.last().table = prev().text.toString();
         } else if (prev().kind == Tok::Identifier && !isKeyword(prev().text)) {
             Open call{u'}', Kind::Call, QString()}; // `QLabel{…}`, `QStringList list{…}`
             const Callee callee = calleeBefore();
@@ -1261,7 +1268,7 @@ const QSet<QStringView> &dataCalls()
         u"QJsonObject", u"insert", u"QKeySequence", u"QFont", u"setFamily", u"setDateFormat", u"writeAttribute",
         u"writeTextElement", u"writeStartElement", u"writeEmptyElement", u"attribute", u"hasAttribute", u"split", u"replace",
         u"indexOf", u"lastIndexOf", u"startsWith", u"endsWith", u"compare", u"removeAll", u"removeOne", u"strcmp", u"qstrcmp", u"strncmp", u"strcasecmp",
-        u"memcmp", u"system", u"fopen", u"qDebug", u"qInfo", u"qWarning", u"qCritical", u"qFatal", u"save", u"load",
+        u"memcmp", u"system", u"fopen", u"freopen", u"fdopen", u"popen", u"_wfopen", u"fopen_s", u"qDebug", u"qInfo", u"qWarning", u"qCritical", u"qFatal", u"save", u"load",
         u"toString", u"fromString", u"setDisplayFormat", u"setCodec", u"setFileName", u"setPath", u"mkpath", u"mkdir", u"cd", u"rmdir", u"rmpath",
         u"exists", u"setProgram", u"setArguments", u"findExecutable", u"QSaveFile", u"filePath", u"absoluteFilePath",
         u"setNameFilters", u"entryList", u"entryInfoList", u"QDirIterator", u"setOrganizationName", u"setOrganizationDomain",
@@ -1278,7 +1285,8 @@ const QSet<QStringView> &dataCalls()
         u"createMethodCall", u"setHeader", u"QNetworkRequest", u"QByteArray::fromHex", u"fromBase64", u"write", u"operator[]",
         u"QPropertyAnimation", u"setPropertyName", u"newRow", u"Q_ASSERT", u"Q_ASSERT_X", u"Q_STATIC_ASSERT_X", u"setAttribute",
         u"createElement", u"createTextNode", u"createAttribute", u"removeAttribute", u"firstChildElement", u"lastChildElement",
-        u"nextSiblingElement", u"previousSiblingElement", u"elementsByTagName", u"namedItem", u"setTagName", u"QDomDocument"};
+        u"nextSiblingElement", u"previousSiblingElement", u"elementsByTagName", u"namedItem", u"setTagName", u"QDomDocument",
+        u"createProcessingInstruction"};
     return Calls;
 }
 
@@ -1364,6 +1372,13 @@ bool looksLikeAKeyword(QStringView text)
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
         return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-';
     });
+}
+
+// One word in capitals and digits ("PCLX", "TIF", "H264"): a format's, a kind's or a key's name where it is kept.
+bool looksLikeCapitalsWord(QStringView text)
+{
+    return text.size() >= 2 && std::any_of(text.begin(), text.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; })
+        && std::all_of(text.begin(), text.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'; });
 }
 
 // One word that reads as a name, key or path: "input.port1", "btnConnect", "KB0::Up", "image/png", ".txt".
@@ -1572,12 +1587,20 @@ bool isLoggingMacroName(QStringView name)
 // written into a stream or a variable (`out << "null"`), is a name the program keeps.
 UseKind kindByShape(const StringUse &use, QStringView text)
 {
-    if (!looksLikeAKeyword(text)) // most texts: what holds them need not be looked at
+    const bool keyword = looksLikeAKeyword(text);
+    if (!keyword && !looksLikeCapitalsWord(text)) // most texts: what holds them need not be looked at
         return kindByShape(text);
+    const auto isMapValue = [](const CallHop &hop) { return is(lastPart(hop.name), u"insert") && hop.argument > 0; };
+    if (!keyword) // `#define EXTENSION "PCLX"`, `{ "tif", "TIF" }`, `format = "PNG"`: a format's or a kind's name
+        return use.holder == StringUse::Holder::Macro || use.holder == StringUse::Holder::Table
+                || use.holder == StringUse::Holder::Assignment || !use.variable.isEmpty()
+                || std::any_of(use.calls.begin(), use.calls.end(), isMapValue)
+            ? UseKind::Data : kindByShape(text);
     const bool kept = use.holder == StringUse::Holder::Return || use.holder == StringUse::Holder::DefaultArgument
-        || use.holder == StringUse::Holder::Table || use.holder == StringUse::Holder::Assignment || use.holder == StringUse::Holder::Macro || isMacroName(use.call) || !use.stream.isEmpty() || !use.variable.isEmpty() || std::any_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
-               return (is(lastPart(hop.name), u"insert") && hop.argument > 0) || !hop.declared.isEmpty();
-           }) || appendedPiece(use);
+        || use.holder == StringUse::Holder::Table || use.holder == StringUse::Holder::Assignment || use.holder == StringUse::Holder::Macro
+        || isMacroName(use.call) || !use.stream.isEmpty() || !use.variable.isEmpty()
+        || std::any_of(use.calls.begin(), use.calls.end(), [&](const CallHop &hop) { return isMapValue(hop) || !hop.declared.isEmpty(); })
+        || appendedPiece(use);
     return kept ? UseKind::Data : kindByShape(text);
 }
 
