@@ -246,8 +246,10 @@ private slots:
                "  log(\"Failed to read desktop file\", LogError); }\n"
                "void A::save() { QFile file(name); QTextStream out(&file); out << \"Name=\" << tr(\"Password Manager\"); QString s; QTextStream ts(&s); ts << \"Saved as\"; }"
             << "ddddd" "dt" "d" "dt?";
-        QTest::newRow("shown in one place, a settings key in another")
-            << "void W::f() { box->setTitle(\"Proxy\"); QSettings s; s.setValue(\"Proxy\", on); }" << "td";
+        QTest::newRow("shown in one place, a settings key in another; constants of a #define go where their names go")
+            << "void W::f() { box->setTitle(\"Proxy\"); QSettings s; s.setValue(\"Proxy\", on); }\n"
+               "#define SETTING_FPS \"Fps\"\n#define WINDOW_TITLE \"Pencil Two\"\n"
+               "@@void W::g() { QSettings s; s.value(SETTING_FPS); setWindowTitle(WINDOW_TITLE); }" << "td" "dt";
         QTest::newRow("comparisons follow what they compare with")
             << "void W::f() { if (ui->btnConnect->text() == \"Connect\") {} if (p.readAll() == \"Connected\") {}\n"
                "  const QString t = ui->box->currentText(); if (t == \"Two words\") {} if (t.startsWith(\"Some\")) {}\n"

@@ -672,6 +672,8 @@ private:
         }
         if ((m_nameMarks & nameMark(word)) == nameMark(word) && m_names.contains(word) && m_directiveEnd < 0 && currentBody() >= 0)
             passed(word, e);
+        else if (size > 3 && first >= u'A' && first <= u'Z' && m_directiveEnd < 0 && currentBody() >= 0 && isMacroName(word))
+            passed(word, e); // a constant of the program's (`settings.value(SETTING_FPS)`): where it goes, its #define's string goes
         const bool scope = size >= 4 && size <= 9 && (first == u'c' || first == u's' || first == u'u' || first == u'n' || first == u'e')
             && (is(word, u"class") || is(word, u"struct") || is(word, u"union") || is(word, u"namespace") || is(word, u"enum"));
         if (scope && !prevIs(u"enum")) {
@@ -1612,6 +1614,9 @@ int ProgramFlows::add(FileFlows flows)
 {
     m_firstOfFile.append(m_functions.size());
     for (FunctionFlows &body : flows.bodies) {
+        for (qsizetype p = 0; p < body.passes.size(); ++p)
+            if (isMacroName(body.passes[p].name))
+                m_constantPasses[body.passes[p].name].append({m_functions.size(), p});
         m_byName[lastPart(body.name).toString()].append(m_functions.size());
         const qsizetype parameters = body.parameters.size();
         m_functions.append({std::move(body), QList<UseKind>(parameters, UseKind::Unknown)});
@@ -1646,6 +1651,22 @@ bool ProgramFlows::isDataMacro(const QString &name, int depth) const
     if (body == m_macros.cend() || depth > Deepest)
         return false;
     return logs(*body) || inList(*body, dataCalls()) || isDataMacro(*body, depth + 1);
+}
+
+// Where the program takes a constant its #define names (`#define SETTING_FPS "Fps"`,
+// `settings.value(SETTING_FPS)`): a text a person sees in one place wins.
+UseKind ProgramFlows::kindOfConstant(const QString &name) const
+{
+    UseKind kind = UseKind::Unknown;
+    const auto found = m_constantPasses.constFind(name);
+    if (found == m_constantPasses.cend())
+        return kind;
+    for (const auto &[function, pass] : *found) {
+        const Function &in = m_functions[function];
+        const FunctionFlows::Pass &taken = in.flows.passes[pass];
+        kind = either(kind, kindOfCalls(taken.calls, taken.stream, &in, false, 1));
+    }
+    return kind;
 }
 
 // A class of the program made as Qt's class it derives from: `Settings s("org", "app")` over QSettings,
@@ -1797,6 +1818,8 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         if (held != UseKind::Unknown)
             kind = held;
     }
+    if (kind == UseKind::Unknown && use.holder == StringUse::Holder::Macro)
+        kind = kindOfConstant(use.holderName);
     if (kind == UseKind::Unknown && handedOn && in && in->flows.files.contains(use.variable))
         return UseKind::Data; // `out << "Name="` onto a file the program writes; a translation put there is meant to be read
     if (kind == UseKind::Data && isMapKey(use) && readsAsWords(text))

@@ -99,6 +99,7 @@ private:
     UseKind kindOfParameter(const QString &function, int argument, const Function *caller) const;
     bool isDataMacro(const QString &name, int depth = 0) const;
     UseKind kindOfBase(const QString &type, int depth = 0) const;
+    UseKind kindOfConstant(const QString &name) const;
     bool isShown(const Function *in, const QString &compared) const;
 
     QList<Function> m_functions;
@@ -106,6 +107,7 @@ private:
     QHash<QString, QList<qsizetype>> m_byName; // a function's last name part, to its definitions
     QHash<QString, QString> m_macros;
     QHash<QString, QString> m_bases;
+    QHash<QString, QList<std::pair<qsizetype, qsizetype>>> m_constantPasses; // a constant's name: where it is passed (function, pass)
 };
 
 // By its construct or call alone (no other file), then by its shape: a text with
