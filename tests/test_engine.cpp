@@ -248,8 +248,8 @@ private slots:
             << "ddddd" "dt" "d" "dt?";
         QTest::newRow("shown in one place, a settings key in another; constants of a #define go where their names go")
             << "void W::f() { box->setTitle(\"Proxy\"); QSettings s; s.setValue(\"Proxy\", on); }\n"
-               "#define SETTING_FPS \"Fps\"\n#define WINDOW_TITLE \"Pencil Two\"\n"
-               "@@void W::g() { QSettings s; s.value(SETTING_FPS); setWindowTitle(WINDOW_TITLE); }" << "td" "dt";
+               "#define SETTING_FPS \"Fps\"\n#define WINDOW_TITLE \"Pencil Two\"\n#define PENCIL2D \"Pencil\"\n"
+               "@@void W::g() { QSettings s; s.value(SETTING_FPS); setWindowTitle(WINDOW_TITLE); QSettings t(PENCIL2D, PENCIL2D); }" << "td" "dtd";
         QTest::newRow("comparisons follow what they compare with")
             << "void W::f() { if (ui->btnConnect->text() == \"Connect\") {} if (p.readAll() == \"Connected\") {}\n"
                "  const QString t = ui->box->currentText(); if (t == \"Two words\") {} if (t.startsWith(\"Some\")) {}\n"

@@ -211,6 +211,13 @@ bool isFileType(QStringView word)
             || is(word, u"QDataStream") || is(word, u"QTemporaryFile"));
 }
 
+// A constant's name as a #define gives it: capitals and digits, with underscores or not ("SETTING_FPS", "PENCIL2D").
+bool isConstantName(QStringView name)
+{
+    return name.size() > 3 && !name.startsWith(u"QT_TR") && !name.startsWith(u"QT_TRANSLATE")
+        && std::all_of(name.begin(), name.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'; });
+}
+
 // A comment that asks for its line's strings to be left as they are: "no-tr",
 // "notr", "NOTR", "no_tr" or "i18n-ignore" as a word. Every comment of the code
 // passes here: one look at each character for the "tr", "TR" or "18" each mark
@@ -672,7 +679,7 @@ private:
         }
         if ((m_nameMarks & nameMark(word)) == nameMark(word) && m_names.contains(word) && m_directiveEnd < 0 && currentBody() >= 0)
             passed(word, e);
-        else if (size > 3 && first >= u'A' && first <= u'Z' && m_directiveEnd < 0 && currentBody() >= 0 && isMacroName(word))
+        else if (size > 3 && first >= u'A' && first <= u'Z' && m_directiveEnd < 0 && currentBody() >= 0 && isConstantName(word))
             passed(word, e); // a constant of the program's (`settings.value(SETTING_FPS)`): where it goes, its #define's string goes
         const bool scope = size >= 4 && size <= 9 && (first == u'c' || first == u's' || first == u'u' || first == u'n' || first == u'e')
             && (is(word, u"class") || is(word, u"struct") || is(word, u"union") || is(word, u"namespace") || is(word, u"enum"));
@@ -1615,7 +1622,7 @@ int ProgramFlows::add(FileFlows flows)
     m_firstOfFile.append(m_functions.size());
     for (FunctionFlows &body : flows.bodies) {
         for (qsizetype p = 0; p < body.passes.size(); ++p)
-            if (isMacroName(body.passes[p].name))
+            if (isConstantName(body.passes[p].name))
                 m_constantPasses[body.passes[p].name].append({m_functions.size(), p});
         m_byName[lastPart(body.name).toString()].append(m_functions.size());
         const qsizetype parameters = body.parameters.size();
