@@ -194,13 +194,18 @@ bool logs(QStringView name)
         || is(name, u"noquote") || is(name, u"nospace");
 }
 
+// Capitals, digits and underscores only: how macros and constants are named.
+bool inCapitals(QStringView name)
+{
+    return std::all_of(name.begin(), name.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'; });
+}
+
 // A macro's name, all capitals (REGISTER_BOARD), but none of Qt's that mark a text to translate.
 bool isMacroName(QStringView name)
 {
     if (name.size() < 2 || name.startsWith(u"QT_TR") || name.startsWith(u"QT_TRANSLATE"))
         return false;
-    return std::all_of(name.begin(), name.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'; })
-        && name.contains(u'_');
+    return inCapitals(name) && name.contains(u'_');
 }
 
 // A type whose parameter the function writes a file through.
@@ -214,8 +219,7 @@ bool isFileType(QStringView word)
 // A constant's name as a #define gives it: capitals and digits, with underscores or not ("SETTING_FPS", "PENCIL2D").
 bool isConstantName(QStringView name)
 {
-    return name.size() > 3 && !name.startsWith(u"QT_TR") && !name.startsWith(u"QT_TRANSLATE")
-        && std::all_of(name.begin(), name.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'; });
+    return name.size() > 3 && !name.startsWith(u"QT_TR") && !name.startsWith(u"QT_TRANSLATE") && inCapitals(name);
 }
 
 // A comment that asks for its line's strings to be left as they are: "no-tr",
@@ -1386,8 +1390,7 @@ bool looksLikeAKeyword(QStringView text)
 // One word in capitals and digits ("PCLX", "TIF", "H264"): a format's, a kind's or a key's name where it is kept.
 bool looksLikeCapitalsWord(QStringView text)
 {
-    return text.size() >= 2 && std::any_of(text.begin(), text.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; })
-        && std::all_of(text.begin(), text.end(), [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'; });
+    return text.size() >= 2 && std::any_of(text.begin(), text.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; }) && inCapitals(text);
 }
 
 // One word that reads as a name, key or path: "input.port1", "btnConnect", "KB0::Up", "image/png", ".txt".
