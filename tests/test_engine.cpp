@@ -229,10 +229,15 @@ private slots:
     {
         QTest::addColumn<QString>("files");
         QTest::addColumn<QString>("kinds");
-        QTest::newRow("a wrapper of the program hands its parameter to QProcess, from another file")
-            << "void Git::run(const QString &program, const QStringList &args) { QProcess p; p.start(program, args); }"
+        QTest::newRow("a wrapper of the program hands its parameter to QProcess, from another file; a head with a default")
+            << "void Git::run(const QString &program, const QStringList &args, int wait = 30) { QProcess p; p.start(program, args); }"
                "@@void W::add() { m_git->run(\"git\", {\"add\", file}); Git::run(\"gpg\", QStringList() << \"--batch\"); label->setText(tr(\"Added\")); }"
             << "ddddt";
+        QTest::newRow("the program's own markup writer: the names of its elements and attributes, not the text between tags")
+            << "QString X::element(QString s, QString at) { return \"<\" + s + at + \"/>\"; }\n"
+               "QString X::attribut(QString at, QString val) { return at + \"=\\\"\" + val; }\nQString X::bold(QString s) { return \"<b>\" + s; }"
+               "@@void F::save() { element(\"frame\", attribut(\"name\", n)); label->setText(bold(\"Saved as\")); }"
+            << "dddd" "dd?";
         QTest::newRow("two levels: a lookup built on findExecutable, through a variable")
             << "QString find(const QString &name) { return QStandardPaths::findExecutable(name); }\n"
                "QString locate(QString what) { QString n = what; return find(n); }"

@@ -367,6 +367,7 @@ private:
         if (region.place == CodePlace::String) {
             string(region);
             push(Tok::String, {});
+            m_lastString = t.sliced(region.start, region.end - region.start);
         } else if (region.place == CodePlace::Code) {
             push(Tok::Number, {}); // a character literal is a value like a number
         }
@@ -681,8 +682,11 @@ private:
             m_headLastName = word; // a parameter's name, perhaps
             m_headFileType = m_headFileType || isFileType(word);
         }
-        if ((m_nameMarks & nameMark(word)) == nameMark(word) && m_names.contains(word) && m_directiveEnd < 0 && currentBody() >= 0)
+        if ((m_nameMarks & nameMark(word)) == nameMark(word) && m_names.contains(word) && m_directiveEnd < 0 && currentBody() >= 0) {
             passed(word, e);
+            if (markupNameAt(e))
+                m_flows.bodies[currentBody()].markupNames.insert(word.toString());
+        }
         else if (size > 3 && first >= u'A' && first <= u'Z' && m_directiveEnd < 0 && currentBody() >= 0 && isConstantName(word))
             passed(word, e); // a constant of the program's (`settings.value(SETTING_FPS)`): where it goes, its #define's string goes
         const bool scope = size >= 4 && size <= 9 && (first == u'c' || first == u's' || first == u'u' || first == u'n' || first == u'e')
@@ -860,6 +864,8 @@ private:
         if (m_stack.size() <= 1 || m_stack.last().close != u')')
             return;
         Open closed = m_stack.takeLast();
+        if (m_assignDepth > m_stack.size())
+            endStatement(); // `(x = …)`, a head's `f(int wait = 30)`: what was given a value ends here
         if (!closed.rows.isEmpty() && (closed.compared || comparedAfter(i + 1))) {
             const QString side = (closed.compared ? closed.comparedWith : sideAfter(i + 1)).toString();
             for (const qsizetype row : closed.rows) { // QLatin1String("…") == x
@@ -1047,6 +1053,20 @@ private:
             flows.into.append({name.toString(), m_target.toString()});
     }
 
+    // Whether the name read up to `end` stands where markup names an element or an
+    // attribute: `"<" + s`, `"</" + s`, `at + "=\""`. A text shown between tags is not one.
+    bool markupNameAt(qsizetype end) const
+    {
+        if (prevIs(u"+") && prev(2).kind == Tok::String && (m_lastString.endsWith(u"<\"") || m_lastString.endsWith(u"</\"")))
+            return true;
+        while (end < n && (t[end] == u' ' || t[end] == u'\t'))
+            ++end;
+        if (end >= n || t[end] != u'+')
+            return false;
+        const QStringView after = t.sliced(end + 1, qMin<qsizetype>(16, n - end - 1)).trimmed();
+        return after.startsWith(u"\"=\\\"") || after.startsWith(u"\"='");
+    }
+
     // `data.toLatin1()`, `.toUtf8()`, `.toLocal8Bit()`: the same text as bytes.
     bool convertedAt(qsizetype i) const
     {
@@ -1227,6 +1247,7 @@ private:
     QStringView m_headLastName;
     bool m_headDefaulted = false;
     qsizetype m_statementDepth = 1; // the brackets open where the statement being read began
+    QStringView m_lastString; // the last string literal read, as written
     QStringView m_target;   // the variable the statement gives a value to
     QStringView m_stream;   // the call the statement streams into
     bool m_initList = false;
@@ -1723,8 +1744,8 @@ UseKind ProgramFlows::kindOfParameter(const QString &function, int argument, con
 
 UseKind ProgramFlows::kindOfName(const Function &in, const QString &name, bool forParameter, int depth, int hops) const
 {
-    if (logs(name))
-        return UseKind::Data; // std::cout << …
+    if (logs(name) || in.flows.markupNames.contains(name))
+        return UseKind::Data; // std::cout << …; `"<" + element + ">"`
     UseKind kind = UseKind::Unknown;
     for (const FunctionFlows::Pass &pass : in.flows.passes)
         if (pass.name == name)

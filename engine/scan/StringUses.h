@@ -55,6 +55,7 @@ struct FunctionFlows {
     QList<std::pair<QString, QString>> into; // a parameter or variable put into another variable
     QSet<QString> shown;   // variables given a text a person sees (`t = ui->btn->text()`)
     QSet<QString> files;   // files made here, and streams onto them (`QFile f(path)`, `QTextStream out(&f)`)
+    QSet<QString> markupNames; // written as an element's or an attribute's name: `"<" + s`, `at + "=\""`
 };
 
 // What one file's code tells about the program as a whole.
