@@ -334,9 +334,9 @@ private slots:
                "  tag.setAttribute(\"name\", name()); }"
                "@@void Page::f() { QString languages[][3] { { tr(\"Greek\"), QStringLiteral(\"Ελληνικά\"), \"el\" } };\n"
                "  filter = tr(\"Palettes\") + \" (*.xml *.gpl);;\" + tr(\"All\");\n"
-               "  QMap<QString, QString> formats { { \"png\", \"PNG\" }, { \"tif\", \"TIF\" } }; format = \"WEBP\";\n"
+               "  QMap<QString, QString> formats { { \"png\", \"PNG\" }, { \"tif\", \"TIF\" } }; format = \"WEBP\"; types.append(\"JPG\");\n"
                "  doc.createProcessingInstruction(\"xml\", \"version=\\\"1.0\\\" encoding=\\\"UTF-8\\\"\"); }\n#define BIG_EXTENSION \"PCLX\"\n"
-            << "ddddddt?d" "tdt" "dddd" "d" "dd" "d";
+            << "ddddddt?d" "tdt" "ddddd" "d" "dd" "d";
         QTest::newRow("texts a person sees stay seen")
             << "QString W::title() const { return \"Password Manager\"; }\n"
                "void W::f() { QMessageBox::warning(this, tr(\"Warning\"), QString(\"Could not open %1\").arg(f));\n"

@@ -1624,9 +1624,9 @@ UseKind kindByShape(const StringUse &use, QStringView text)
     if (!keyword && !looksLikeCapitalsWord(text)) // most texts: what holds them need not be looked at
         return kindByShape(text);
     const auto isMapValue = [](const CallHop &hop) { return is(lastPart(hop.name), u"insert") && hop.argument > 0; };
-    if (!keyword) // `#define EXTENSION "PCLX"`, `{ "tif", "TIF" }`, `format = "PNG"`: a format's or a kind's name
+    if (!keyword) // `#define EXTENSION "PCLX"`, `{ "tif", "TIF" }`, `format = "PNG"`, `types.append("JPG")`: a format's or a kind's name
         return use.holder == StringUse::Holder::Macro || use.holder == StringUse::Holder::Table
-                || use.holder == StringUse::Holder::Assignment || !use.variable.isEmpty()
+                || use.holder == StringUse::Holder::Assignment || !use.variable.isEmpty() || appendedPiece(use)
                 || std::any_of(use.calls.begin(), use.calls.end(), isMapValue)
             ? UseKind::Data : kindByShape(text);
     const bool kept = use.holder == StringUse::Holder::Return || use.holder == StringUse::Holder::DefaultArgument
