@@ -1804,6 +1804,8 @@ UseKind ProgramFlows::kindOfCalls(const QList<CallHop> &calls, const QString &st
         const QString lastName = last.size() == hop.name.size() ? hop.name : last.toString(); // shared, not copied, when unqualified
         if (is(last, u"insert") && (hop.argument > 0 || translated)) // `m_headers.insert(key, "Rank")`: its key is data, its value
             return translated ? UseKind::Text : UseKind::Unknown;                // tells nothing; a key the program translates is shown
+        if (translated && is(last, u"value") && hop.argument == 1)
+            return UseKind::Text; // `settings.value("user", tr("unknown user"))`: a default handed back to be shown, not written
         if (inList(hop.name, dataCalls()) || logs(last) || isDataMacro(lastName) || isLoggingMacroName(last) || isLogFunction(hop))
             return UseKind::Data;
         // `list.append(…)` is the list's own: not the program's DkRecentDir::append by the same name.
