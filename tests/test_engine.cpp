@@ -251,10 +251,12 @@ private slots:
                "  log(\"Failed to read desktop file\", LogError); }\n"
                "void A::save() { QFile file(name); QTextStream out(&file); out << \"Name=\" << tr(\"Password Manager\"); QString s; QTextStream ts(&s); ts << \"Saved as\"; }"
             << "ddddd" "dt" "d" "dt?";
-        QTest::newRow("shown in one place, a settings key in another; constants of a #define go where their names go")
+        QTest::newRow("shown in one place, a settings key in another; constants and functions' results go where their names go")
             << "void W::f() { box->setTitle(\"Proxy\"); QSettings s; s.setValue(\"Proxy\", on); }\n"
                "#define SETTING_FPS \"Fps\"\n#define WINDOW_TITLE \"Pencil Two\"\n#define PENCIL2D \"Pencil\"\n"
-               "@@void W::g() { QSettings s; s.value(SETTING_FPS); setWindowTitle(WINDOW_TITLE); QSettings t(PENCIL2D, PENCIL2D); }" << "td" "dtd";
+               "QString D::key(int t) { return \"Movie\"; }\nQString D::name(int t) { return \"Movie\"; }\n"
+               "@@void W::g() { QSettings s; s.value(SETTING_FPS); setWindowTitle(WINDOW_TITLE); QSettings t(PENCIL2D, PENCIL2D);\n"
+               "  s.setValue(key(1), 2); s.value(key(2)); s.value(name(1)); label->setText(name(2)); }" << "td" "dtd" "d?";
         QTest::newRow("comparisons follow what they compare with")
             << "void W::f() { if (ui->btnConnect->text() == \"Connect\") {} if (p.readAll() == \"Connected\") {}\n"
                "  const QString t = ui->box->currentText(); if (t == \"Two words\") {} if (t.startsWith(\"Some\")) {}\n"

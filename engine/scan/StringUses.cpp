@@ -170,8 +170,19 @@ QStringView lastPart(QStringView name)
     return colons < 0 ? name : name.sliced(colons + 2);
 }
 
+// The key's value and'ed with `value`, `value` where it had none.
+template <typename Key> void andInto(QHash<Key, bool> &hash, const Key &key, bool value)
+{
+    const auto found = hash.find(key);
+    if (found == hash.end())
+        hash.insert(key, value);
+    else
+        *found = *found && value;
+}
+
 bool inList(QStringView call, const QSet<QStringView> &calls);
 const QSet<QStringView> &dataCalls();
+bool passesOn(QStringView name);
 
 // The argument a translation takes its text from; its others are a context or a disambiguation.
 int translatedArgument(QStringView name)
@@ -294,6 +305,8 @@ public:
             }
         }
         markLines();
+        for (auto result = m_results.cbegin(); result != m_results.cend(); ++result)
+            m_flows.results.insert(result.key().toString(), result.value());
         return {std::move(m_uses), std::move(m_flows)};
     }
 
@@ -891,6 +904,8 @@ private:
             m_headDepth = -1;
         if (closed.kind == Kind::Call && !closed.declared.isEmpty())
             noteFile(closed, i);
+        else if (closed.kind == Kind::Call && (closed.receiver.isEmpty() || is(closed.receiver, u"this")))
+            noteResult(closed.named);
         // `t = ui->btn->text();`: t holds a text a person sees.
         if (closed.kind == Kind::Call && !m_target.isEmpty() && m_stack.size() == m_statementDepth && isShownGetter(closed.called)) {
             const int body = currentBody();
@@ -898,6 +913,35 @@ private:
                 m_flows.bodies[body].shown.insert(m_target.toString());
         }
         m_lastClosed = std::move(closed);
+    }
+
+    // `s.setValue(toSettingKey(type), …)`: whether a function's result goes straight to the program's
+    // data, for the strings it returns. Anything else (kept, returned, shown) counts against it.
+    // Qt's classes (`QString(…)`, `QStringLiteral(…)`) and tr() need no such note.
+    void noteResult(QStringView named)
+    {
+        if (currentBody() < 0 || m_directiveEnd >= 0)
+            return;
+        const QStringView name = lastPart(named);
+        if (name.isEmpty() || (name.size() > 1 && name[0] == u'Q' && name[1].isUpper()) || translatedArgument(name) >= 0)
+            return;
+        andInto(m_results, name, resultIsData());
+    }
+
+    // Whether the innermost call around here that does more than hand its argument on is one of
+    // the program's data, or the statement streams into a log.
+    bool resultIsData() const
+    {
+        for (qsizetype k = m_stack.size() - 1; k > 0; --k) {
+            const Open &open = m_stack[k];
+            if (open.kind == Kind::Group && !open.control)
+                continue;
+            if (open.kind != Kind::Call)
+                break;
+            if (!passesOn(lastPart(open.called)))
+                return inList(open.called, dataCalls());
+        }
+        return !m_stream.isEmpty() && logs(m_stream);
     }
 
     // `QFile file(path)`, and `QTextStream out(&file)` onto it: what is written there is the program's data.
@@ -1248,6 +1292,7 @@ private:
     bool m_headDefaulted = false;
     qsizetype m_statementDepth = 1; // the brackets open where the statement being read began
     QStringView m_lastString; // the last string literal read, as written
+    QHash<QStringView, bool> m_results; // functions called by name: whether each result went to the program's data
     QStringView m_target;   // the variable the statement gives a value to
     QStringView m_stream;   // the call the statement streams into
     bool m_initList = false;
@@ -1654,6 +1699,8 @@ int ProgramFlows::add(FileFlows flows)
     }
     m_macros.insert(flows.macros);
     m_bases.insert(flows.bases);
+    for (auto result = flows.results.cbegin(); result != flows.results.cend(); ++result)
+        andInto(m_results, result.key(), result.value());
     return int(m_firstOfFile.size() - 1);
 }
 
@@ -1698,6 +1745,13 @@ UseKind ProgramFlows::kindOfConstant(const QString &name) const
         kind = either(kind, kindOfCalls(taken.calls, taken.stream, &in, false, 1));
     }
     return kind;
+}
+
+// Data where every call of the function hands its result to the program's data (`s.value(toSettingKey(t))`);
+// else Unknown: a result kept in a variable or returned on may be shown.
+UseKind ProgramFlows::kindOfResult(const QString &function) const
+{
+    return m_results.value(function, false) ? UseKind::Data : UseKind::Unknown;
 }
 
 // A class of the program made as Qt's class it derives from: `Settings s("org", "app")` over QSettings,
@@ -1853,6 +1907,8 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
     }
     if (kind == UseKind::Unknown && use.holder == StringUse::Holder::Macro)
         kind = kindOfConstant(use.holderName);
+    if (kind == UseKind::Unknown && use.holder == StringUse::Holder::Return)
+        kind = kindOfResult(lastPart(use.holderName).toString());
     if (kind == UseKind::Unknown && handedOn && in && in->flows.files.contains(use.variable))
         return UseKind::Data; // `out << "Name="` onto a file the program writes; a translation put there is meant to be read
     if (kind == UseKind::Data && isMapKey(use) && readsAsWords(text))

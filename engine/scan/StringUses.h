@@ -63,6 +63,7 @@ struct FileFlows {
     QList<FunctionFlows> bodies;    // the functions defined in it, in order
     QHash<QString, QString> macros; // a macro's name, and the first name of its body
     QHash<QString, QString> bases;  // a class's name, and the first class it derives from
+    QHash<QString, bool> results;   // a function called by name (`toSettingKey(type)`): whether each call gave its result to the program's data
 };
 
 struct UseReading {
@@ -101,6 +102,7 @@ private:
     bool isDataMacro(const QString &name, int depth = 0) const;
     UseKind kindOfBase(const QString &type, int depth = 0) const;
     UseKind kindOfConstant(const QString &name) const;
+    UseKind kindOfResult(const QString &function) const;
     bool isShown(const Function *in, const QString &compared) const;
 
     QList<Function> m_functions;
@@ -109,6 +111,7 @@ private:
     QHash<QString, QString> m_macros;
     QHash<QString, QString> m_bases;
     QHash<QString, QList<std::pair<qsizetype, qsizetype>>> m_constantPasses; // a constant's name: where it is passed (function, pass)
+    QHash<QString, bool> m_results; // a function's last name: whether every call over the tree gave its result to the program's data
 };
 
 // By its construct or call alone (no other file), then by its shape: a text with

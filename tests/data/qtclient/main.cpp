@@ -12,6 +12,7 @@ int main(int argc, char *argv[])
     ui.setupUi(&window);
     // The code knows the button by the text its form gives it.
     const bool same = ui.btnConnect->text() == QString::fromUtf8("连接");
-    std::printf("%s %s\n", same ? "same" : "different", connectedText().toUtf8().constData());
+    ui.btnConnect->setToolTip(connectedText());
+    std::printf("%s %s\n", same ? "same" : "different", ui.btnConnect->toolTip().toUtf8().constData());
     return same ? 0 : 1;
 }
