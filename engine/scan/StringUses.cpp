@@ -462,18 +462,26 @@ private:
             holderOf(use);
     }
 
-    // The calls around the place being read, innermost first, up to its statement.
-    QList<CallHop> callsHere() const
+    // Each call around the place being read, innermost first, up to its statement, while `visit` returns true.
+    template <typename Visit> void visitCallsHere(Visit visit) const
     {
-        QList<CallHop> calls;
         for (qsizetype k = m_stack.size() - 1; k > 0; --k) {
             const Open &open = m_stack[k];
             if (open.kind == Kind::Group && !open.control)
                 continue;
-            if (open.kind != Kind::Call)
-                break;
-            calls.append({written(open.called), open.argument, open.receiver.toString(), open.declared.toString()});
+            if (open.kind != Kind::Call || !visit(open))
+                return;
         }
+    }
+
+    // The calls around the place being read, innermost first, up to its statement.
+    QList<CallHop> callsHere() const
+    {
+        QList<CallHop> calls;
+        visitCallsHere([&](const Open &open) {
+            calls.append({written(open.called), open.argument, open.receiver.toString(), open.declared.toString()});
+            return true;
+        });
         calls.squeeze(); // one list a place: kept for the whole tree's judgement
         return calls;
     }
@@ -932,16 +940,14 @@ private:
     // the program's data, or the statement streams into a log.
     bool resultIsData() const
     {
-        for (qsizetype k = m_stack.size() - 1; k > 0; --k) {
-            const Open &open = m_stack[k];
-            if (open.kind == Kind::Group && !open.control)
-                continue;
-            if (open.kind != Kind::Call)
-                break;
-            if (!passesOn(lastPart(open.called)))
-                return inList(open.called, dataCalls());
-        }
-        return !m_stream.isEmpty() && logs(m_stream);
+        std::optional<bool> data;
+        visitCallsHere([&](const Open &open) {
+            if (passesOn(lastPart(open.called)))
+                return true;
+            data = inList(open.called, dataCalls());
+            return false;
+        });
+        return data ? *data : !m_stream.isEmpty() && logs(m_stream);
     }
 
     // `QFile file(path)`, and `QTextStream out(&file)` onto it: what is written there is the program's data.
