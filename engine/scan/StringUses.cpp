@@ -1595,10 +1595,20 @@ bool looksLikeARegex(QStringView text)
     return (text.contains(u'(') || text.contains(u'\\')) && regex.match(text).hasMatch();
 }
 
+// The scheme a URL begins with: "file:", "mailto:", "https://".
+bool looksLikeUrlScheme(QStringView text)
+{
+    const qsizetype colon = text.indexOf(u':');
+    if (colon < 3 || (text.size() != colon + 1 && text.sliced(colon) != u"://"))
+        return false;
+    static const QSet<QStringView> Schemes{u"file", u"http", u"https", u"ftp", u"sftp", u"mailto", u"qrc", u"data", u"tel", u"smb", u"ssh", u"irc", u"magnet"};
+    return Schemes.contains(text.first(colon));
+}
+
 UseKind kindByShape(QStringView text)
 {
     return hasNoWords(text) || looksLikeAName(text) || looksLikeCode(text) || looksLikeNotation(text) || looksLikeNotationLine(text)
-            || looksLikeSql(text) || looksLikeACall(text) || looksLikeARegex(text)
+            || looksLikeSql(text) || looksLikeACall(text) || looksLikeARegex(text) || looksLikeUrlScheme(text)
         ? UseKind::Data : UseKind::Unknown;
 }
 
