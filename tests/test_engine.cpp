@@ -198,9 +198,11 @@ private slots:
                                            << QStringList{"f → insert", "f → 比较（== 或 !=）", "f → 比较（== 或 !=）"} << "ddd";
         QTest::newRow("data by its shape") << "f(\"[%1:%2] %3\"); f(\"input.port1\"); f(\"KB0::Up\"); f(\"image/png\"); f(\"Preferences...\"); "
                                               "f(\"Shape:\"); f(\"OK\"); f(\":/img/a.png\"); setText(\"-\"); f(\"*.flac;\"); f(\"BLHLSYYQQLLNJJYMSOYQ\"); f(\"NOT SHOUTING AT ALL\");"
-                                              "f(\"file:\"); f(\"mailto:\"); f(\"Note:\");"
-                                           << QStringList{"→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ setText", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f"}
-                                           << "dddd???dtdd?" "dd?";
+                                              "f(\"file:\"); f(\"mailto:\"); f(\"Note:\"); f(\"https://%1/view?id=%2\"); f(\"false\");"
+                                              "f(\"vym.currentMap().exportMap(%1)\"); f(\"Open file(s)\");"
+                                           << QStringList{"→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ setText", "→ f", "→ f", "→ f",
+                                                          "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f"}
+                                           << "dddd???dtdd?" "dd?dd" "d?";
     }
 
     void stringUses()

@@ -1583,7 +1583,7 @@ bool looksLikeSql(QStringView text, bool clauses = true)
 // "substr(hex(", "printf('%d', "); not a plural's "file(s)".
 bool looksLikeACall(QStringView text)
 {
-    static const QRegularExpression call(QStringLiteral("(?:^|[^A-Za-z0-9_])[a-z_][a-z0-9_]*\\((?!s\\))"));
+    static const QRegularExpression call(QStringLiteral("(?:^|[^A-Za-z0-9_])[a-z_][A-Za-z0-9_]*\\((?!s\\))"));
     return text.contains(u'(') && call.match(text).hasMatch();
 }
 
@@ -1595,11 +1595,11 @@ bool looksLikeARegex(QStringView text)
     return (text.contains(u'(') || text.contains(u'\\')) && regex.match(text).hasMatch();
 }
 
-// The scheme a URL begins with: "file:", "mailto:", "https://".
+// A URL, or the scheme it begins with: "file:", "mailto:", "https://%1/view?id=%2".
 bool looksLikeUrlScheme(QStringView text)
 {
     const qsizetype colon = text.indexOf(u':');
-    if (colon < 3 || (text.size() != colon + 1 && text.sliced(colon) != u"://"))
+    if (colon < 3 || (text.size() != colon + 1 && !text.sliced(colon).startsWith(u"://")) || text.contains(u' '))
         return false;
     static const QSet<QStringView> Schemes{u"file", u"http", u"https", u"ftp", u"sftp", u"mailto", u"qrc", u"data", u"tel", u"smb", u"ssh", u"irc", u"magnet"};
     return Schemes.contains(text.first(colon));
@@ -1607,7 +1607,7 @@ bool looksLikeUrlScheme(QStringView text)
 
 UseKind kindByShape(QStringView text)
 {
-    return hasNoWords(text) || looksLikeAName(text) || looksLikeCode(text) || looksLikeNotation(text) || looksLikeNotationLine(text)
+    return hasNoWords(text) || text == u"true" || text == u"false" || looksLikeAName(text) || looksLikeCode(text) || looksLikeNotation(text) || looksLikeNotationLine(text)
             || looksLikeSql(text) || looksLikeACall(text) || looksLikeARegex(text) || looksLikeUrlScheme(text)
         ? UseKind::Data : UseKind::Unknown;
 }
