@@ -198,11 +198,11 @@ private slots:
                                            << QStringList{"f → insert", "f → 比较（== 或 !=）", "f → 比较（== 或 !=）"} << "ddd";
         QTest::newRow("data by its shape") << "f(\"[%1:%2] %3\"); f(\"input.port1\"); f(\"KB0::Up\"); f(\"image/png\"); f(\"Preferences...\"); "
                                               "f(\"Shape:\"); f(\"OK\"); f(\":/img/a.png\"); setText(\"-\"); f(\"*.flac;\"); f(\"BLHLSYYQQLLNJJYMSOYQ\"); f(\"NOT SHOUTING AT ALL\");"
-                                              "f(\"file:\"); f(\"mailto:\"); f(\"Note:\"); f(\"https://%1/view?id=%2\"); f(\"false\");"
+                                              "f(\"file:\"); f(\"mailto:\"); f(\"Note:\"); f(\"https://%1/view?id=%2\"); f(\"false\"); f(\"file:%1\");"
                                               "f(\"vym.currentMap().exportMap(%1)\"); f(\"Open file(s)\");"
                                            << QStringList{"→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ setText", "→ f", "→ f", "→ f",
-                                                          "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f"}
-                                           << "dddd???dtdd?" "dd?dd" "d?";
+                                                          "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f", "→ f"}
+                                           << "dddd???dtdd?" "dd?ddd" "d?";
     }
 
     void stringUses()
@@ -273,8 +273,9 @@ private slots:
         QTest::newRow("lists, <<, append, + and arg into the program's data")
             << "void f() { QStringList args; args << \"--batch\" << \"--yes\"; args.append(\"-e q\"); QProcess::execute(\"gpg\", args);\n"
                "  QFile file(dir + \"/.gpg-id\"); setOrganizationName(\"Some Org\"); QIcon::fromTheme(\"edit copy\");\n"
-               "  qputenv(\"GNUPG HOME\", x); QRegularExpression re(QString(\"a b %1\").arg(n)); if (dir.cd(\"presets\")) {} }"
-            << "dddddddddd";
+               "  qputenv(\"GNUPG HOME\", x); QRegularExpression re(QString(\"a b %1\").arg(n)); if (dir.cd(\"presets\")) {}\n"
+               "  QString dst = dir + \"/\" + name + \"/flags\"; QMessageBox::warning(this, tr(\"Copy\"), dst); }"
+            << "dddddddddd" "ddt";
         QTest::newRow("a translated shortcut, a translation searched for, a map's value and key, a key in words, a list's own append")
             << "void W::f() { a->setShortcut(QKeySequence(tr(\"Ctrl+Shift+Tab\"))); if (s.contains(QObject::tr(\"stalemate\"))) {}\n"
                "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); tags.insert(QObject::tr(\"Date\"), d);\n"

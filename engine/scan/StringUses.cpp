@@ -1595,11 +1595,11 @@ bool looksLikeARegex(QStringView text)
     return (text.contains(u'(') || text.contains(u'\\')) && regex.match(text).hasMatch();
 }
 
-// A URL, or the scheme it begins with: "file:", "mailto:", "https://%1/view?id=%2".
+// A URL, or the scheme it begins with: "file:", "file:%1", "mailto:", "https://%1/view?id=%2".
 bool looksLikeUrlScheme(QStringView text)
 {
     const qsizetype colon = text.indexOf(u':');
-    if (colon < 3 || (text.size() != colon + 1 && !text.sliced(colon).startsWith(u"://")) || text.contains(u' '))
+    if (colon < 3 || text.contains(u' '))
         return false;
     static const QSet<QStringView> Schemes{u"file", u"http", u"https", u"ftp", u"sftp", u"mailto", u"qrc", u"data", u"tel", u"smb", u"ssh", u"irc", u"magnet"};
     return Schemes.contains(text.first(colon));
@@ -1906,6 +1906,8 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         return isShown(in, use.compared) ? UseKind::Text : UseKind::Data;
     if (!use.construct.isEmpty() || text.startsWith(u":/") || text.startsWith(u"qrc:/"))
         return UseKind::Data;
+    if (text == u"/" || (text.startsWith(u'/') && looksLikeAName(text)))
+        return UseKind::Data; // `dir + "/" + name`, `path + "/flags"`: a path's piece, even in a path a message shows
     if (looksLikeSql(text, false))
         return UseKind::Data; // a statement, whatever shows it or is given it: "SELECT %1 FROM %2"
     if (hasNoWords(text) && !use.calls.isEmpty() && compares(lastPart(use.calls[0].name)))
