@@ -267,9 +267,10 @@ private slots:
             << "tdttdd";
         QTest::newRow("markers, translations and what takes their result")
             << "void f() { label->setText(\"QtPass\"); // no-tr\n  /* NOTR */ g(\"Keep me\");\n  g(\"Two words\"); // notre\n"
+               "  g(\"Left alone\"); // a longer comment, read eight at a time: i18n-ignore\n"
                "  qWarning() << tr(\"Cannot open\"); QT_TRANSLATE_NOOP(\"Ctx\", \"Open file\"); translate(\"Ctx\", \"Close it\");\n"
                "  s.value(\"user\", tr(\"unknown user\")); }"
-            << "dd?ddtdt" "dt";
+            << "dd?d" "ddtdt" "dt";
         QTest::newRow("lists, <<, append, + and arg into the program's data")
             << "void f() { QStringList args; args << \"--batch\" << \"--yes\"; args.append(\"-e q\"); QProcess::execute(\"gpg\", args);\n"
                "  QFile file(dir + \"/.gpg-id\"); setOrganizationName(\"Some Org\"); QIcon::fromTheme(\"edit copy\");\n"
