@@ -147,16 +147,18 @@ struct Open {
 
 // The brackets open at a point, innermost last: a vector, as it changes at every
 // bracket of the code and a QList would check for sharing on each look at its end.
+// An Open is large and one opens and closes at every bracket: each is made in its
+// place and dropped there, never moved in or out.
 struct OpenStack : std::vector<Open> {
     qsizetype size() const { return qsizetype(std::vector<Open>::size()); }
     Open &last() { return back(); }
     const Open &last() const { return back(); }
-    void append(Open open) { push_back(std::move(open)); }
-    Open takeLast()
+    Open &open(QChar close, Kind kind)
     {
-        Open open = std::move(back());
-        pop_back();
-        return open;
+        Open &made = emplace_back();
+        made.close = close;
+        made.kind = kind;
+        return made;
     }
 };
 
@@ -288,7 +290,7 @@ public:
         : t(text), n(text.size()), m_rows(rows), m_regions(regions.isEmpty() ? ScanCodeRegions(text) : regions)
     {
         m_uses.resize(rows.size());
-        m_stack.append({QChar(), Kind::Scope, QString()});
+        m_stack.open(QChar(), Kind::Scope);
     }
 
     UseReading run()
@@ -870,13 +872,14 @@ private:
 
     void open(QChar close, Kind kind, const QString &name = QString())
     {
-        m_stack.append({close, kind, name});
+        m_stack.open(close, kind).name = name;
     }
 
     void openParen()
     {
         const Callee callee = calleeBefore();
-        Open group{u')', Kind::Group, QString()};
+        const bool atScope = m_stack.last().kind == Kind::Scope;
+        Open &group = m_stack.open(u')', Kind::Group);
         if (prevIs(u"]"))
             group.lambda = true;
         else if (prev().kind == Tok::Identifier && isControl(prev().text))
@@ -892,8 +895,8 @@ private:
             group.receiver = callee.receiver;
             group.declared = callee.declared;
             group.latin1 = readsLatin1(callee.called); // `const QLatin1String name("…")`
-            if (m_stack.last().kind == Kind::Scope) { // a function's head, perhaps: its parameters' names
-                m_headDepth = m_stack.size() + 1;
+            if (atScope) { // a function's head, perhaps: its parameters' names
+                m_headDepth = m_stack.size();
                 m_headParameters.clear();
                 m_headFiles.clear();
                 m_headLastName = {};
@@ -901,14 +904,15 @@ private:
                 m_headFileType = false;
             }
         }
-        m_stack.append(std::move(group));
     }
 
     void closeParen(qsizetype i)
     {
         if (m_stack.size() <= 1 || m_stack.last().close != u')')
             return;
-        Open closed = m_stack.takeLast();
+        m_lastClosed = std::move(m_stack.last());
+        m_stack.pop_back();
+        const Open &closed = m_lastClosed;
         if (m_assignDepth > m_stack.size())
             endStatement(); // `(x = …)`, a head's `f(int wait = 30)`: what was given a value ends here
         if (!closed.rows.isEmpty() && (closed.compared || comparedAfter(i + 1))) {
@@ -944,7 +948,6 @@ private:
             if (body >= 0)
                 m_flows.bodies[body].shown.insert(m_target.toString());
         }
-        m_lastClosed = std::move(closed);
     }
 
     // `s.setValue(toSettingKey(type), …)`: whether a function's result goes straight to the program's
@@ -1034,9 +1037,8 @@ private:
     {
         const bool atScope = m_stack.last().kind == Kind::Scope;
         if (m_initList && atScope && prev().kind == Tok::Identifier) { // a member's initializer: `m_b{…}`
-            Open call{u'}', Kind::Call, QString()};
+            Open &call = m_stack.open(u'}', Kind::Call);
             call.called = call.named = prev().text;
-            m_stack.append(std::move(call));
             return;
         }
         const bool afterParen = afterParameters() || m_trailing || (m_initList && prevIs(u"}"));
@@ -1062,12 +1064,11 @@ private:
             open(u'}', Kind::Group); // `QMap<QString, QString> formats {…}`: a table, as with "="
             m_stack.last().table = prev().text.toString();
         } else if (prev().kind == Tok::Identifier && !isKeyword(prev().text)) {
-            Open call{u'}', Kind::Call, QString()}; // `QLabel{…}`, `QStringList list{…}`
-            const Callee callee = calleeBefore();
+            const Callee callee = calleeBefore(); // `QLabel{…}`, `QStringList list{…}`
+            Open &call = m_stack.open(u'}', Kind::Call);
             call.called = callee.called;
             call.declared = callee.declared;
             call.latin1 = readsLatin1(callee.called);
-            m_stack.append(std::move(call));
         } else if (prevIs(u"=") || prevIs(u",") || prevIs(u"(") || prevIs(u"{") || prevIs(u"return")) {
             open(u'}', Kind::Group); // a list of values
             if (prevIs(u"="))
@@ -1159,11 +1160,12 @@ private:
     {
         Kind closed = Kind::Block;
         while (m_stack.size() > 1) {
-            const Open open = m_stack.takeLast();
-            if (open.close == u'}') {
-                closed = open.kind;
+            const bool brace = m_stack.last().close == u'}';
+            if (brace)
+                closed = m_stack.last().kind;
+            m_stack.pop_back();
+            if (brace)
                 break;
-            }
         }
         m_stack.last().debugStream = false;
         if (m_assignDepth > m_stack.size())
@@ -1205,21 +1207,19 @@ private:
         if (indexes)
             open(u']', Kind::Subscript);
         else
-        {
-            Open captures{u']', Kind::Group, QString()}; // a lambda's captures
-            captures.lambda = true;
-            m_stack.append(std::move(captures));
-        }
+            m_stack.open(u']', Kind::Group).lambda = true; // a lambda's captures
     }
 
     qsizetype closeBracket(qsizetype i)
     {
         if (m_stack.size() <= 1 || m_stack.last().close != u']')
             return i + 1;
-        Open closed = m_stack.takeLast();
-        if (closed.kind == Kind::Attribute && i + 1 < n && t[i + 1] == u']')
+        if (m_stack.last().kind == Kind::Attribute && i + 1 < n && t[i + 1] == u']') {
+            m_stack.pop_back();
             return i + 2;
-        m_lastClosed = std::move(closed);
+        }
+        m_lastClosed = std::move(m_stack.last());
+        m_stack.pop_back();
         return i + 1;
     }
 
