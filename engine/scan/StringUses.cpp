@@ -578,7 +578,7 @@ private:
             use.holderName = use.function;
         } else if (onlyGroupsFrom(m_assignDepth) && !m_assignee.isEmpty()) {
             use.holder = Holder::Assignment;
-            use.holderName = m_assignee;
+            use.holderName = m_assignee.toString();
         } else if (m_defineDepth >= 0 && !m_defineName.isEmpty()) {
             use.holder = Holder::Macro;
             use.holderName = m_defineName;
@@ -1085,7 +1085,7 @@ private:
         } else if (prevIs(u"=") || prevIs(u",") || prevIs(u"(") || prevIs(u"{") || prevIs(u"return")) {
             open(u'}', Kind::Group); // a list of values
             if (prevIs(u"="))
-                m_stack.last().table = m_assignee;
+                m_stack.last().table = m_assignee.toString();
         } else {
             open(u'}', Kind::Block);
         }
@@ -1191,11 +1191,11 @@ private:
     void endStatement()
     {
         m_assignDepth = m_returnDepth = -1;
-        m_assignee.clear();
+        m_assignee = {};
     }
 
     // The name a "=" gives a value to: `x =`, `names[] =`, `m_a +=`; none for <=, >=, ==.
-    QString assigneeBefore() const
+    QStringView assigneeBefore() const
     {
         int back = 1;
         if (prev().text.size() == 1 && QStringView(u"+-*/%|&^").contains(prev().text[0]))
@@ -1206,7 +1206,7 @@ private:
             ++back;
         }
         const Token &name = prev(back);
-        return name.kind == Tok::Identifier && !isKeyword(name.text) ? name.text.toString() : QString();
+        return name.kind == Tok::Identifier && !isKeyword(name.text) ? name.text : QStringView();
     }
 
     void openBracket(qsizetype i)
@@ -1347,7 +1347,7 @@ private:
     qsizetype m_defineDepth = -1;
     QString m_defineName;
     bool m_trailing = false;      // a function's "->" read: its return type, then its body
-    QString m_assignee;           // the name the statement's "=" gives a value to
+    QStringView m_assignee;       // the name the statement's "=" gives a value to: a view, as most are never asked for
     qsizetype m_assignDepth = -1; // the brackets open at that "=", or -1
     qsizetype m_returnDepth = -1; // the brackets open at the statement's "return", or -1
     QList<Conditional> m_conditionals; // the #if blocks read into
