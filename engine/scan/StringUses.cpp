@@ -90,11 +90,30 @@ bool readsLatin1(QStringView name)
     return is(name, u"QLatin1String") || is(name, u"QLatin1StringView") || is(name, u"QLatin1Literal") || is(name, u"QString::fromLatin1");
 }
 
+// By the first letter: this runs before every bracket after a name.
 bool isControl(QStringView word)
 {
-    if (word.size() < 2 || word.size() > 6 || !QStringView(u"ifwsc").contains(word[0]))
+    if (word.size() < 2 || word.size() > 6)
         return false;
-    return is(word, u"if") || is(word, u"for") || is(word, u"while") || is(word, u"switch") || is(word, u"catch");
+    switch (word[0].unicode()) {
+    case u'i': return is(word, u"if");
+    case u'f': return is(word, u"for");
+    case u'w': return is(word, u"while");
+    case u's': return is(word, u"switch");
+    case u'c': return is(word, u"catch");
+    default: return false;
+    }
+}
+
+// The operator of a compound assignment, `+=`, `|=`…; a switch: this runs at every "=".
+bool isCompoundOperator(QStringView token)
+{
+    if (token.size() != 1)
+        return false;
+    switch (token[0].unicode()) {
+    case u'+': case u'-': case u'*': case u'/': case u'%': case u'|': case u'&': case u'^': return true;
+    default: return false;
+    }
 }
 
 // Calls whose string arguments the program reads rather than shows.
@@ -1198,8 +1217,8 @@ private:
     QStringView assigneeBefore() const
     {
         int back = 1;
-        if (prev().text.size() == 1 && QStringView(u"+-*/%|&^").contains(prev().text[0]))
-            ++back; // a compound assignment
+        if (isCompoundOperator(prev().text))
+            ++back;
         while (prevIs(u"]", back)) { // an array: its name is before the brackets
             while (back < TokensKept && !prevIs(u"[", back))
                 ++back;
