@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <QStringBuilder>
 
 #include <algorithm>
 #include <optional>
@@ -2041,5 +2042,8 @@ QString DescribeUse(const StringUse &use)
     const QString by = !use.construct.isEmpty() ? constructWords(use.construct) : !use.call.isEmpty() ? use.call : holderWords(use);
     if (by.isEmpty())
         return use.function;
-    return use.function.isEmpty() ? QStringLiteral("→ ") + by : use.function + QStringLiteral(" → ") + by;
+    // With %, each is made at its full size at once: every string of the tree is described.
+    if (use.function.isEmpty())
+        return QStringLiteral("→ ") % by;
+    return use.function % QStringLiteral(" → ") % by;
 }
