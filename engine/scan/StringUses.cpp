@@ -244,6 +244,20 @@ bool logs(QStringView name)
         || is(name, u"noquote") || is(name, u"nospace");
 }
 
+// The two-character tokens the reading tells apart: "::", "->", "==", "!=", "<<", "&&".
+// By the first character: this runs at every punctuation of the code.
+bool isPair(QChar c, QChar next)
+{
+    switch (c.unicode()) {
+    case u':': return next == u':';
+    case u'-': return next == u'>';
+    case u'=': case u'!': return next == u'=';
+    case u'<': return next == u'<';
+    case u'&': return next == u'&';
+    default: return false;
+    }
+}
+
 // Capitals, digits and underscores only: how macros and constants are named.
 bool inCapitals(QStringView name)
 {
@@ -391,8 +405,9 @@ private:
     // ---- tokens ----
     const Token &prev(int back = 1) const
     {
+        // A slot not written yet holds a default Token, which is None: no count to check first.
         static const Token None;
-        return back <= m_tokenCount && back <= TokensKept ? m_tokens[(m_tokenCount - back) & (TokensKept - 1)] : None;
+        return back <= TokensKept ? m_tokens[(m_tokenCount - back) & (TokensKept - 1)] : None;
     }
     template <qsizetype N> bool prevIs(const char16_t (&text)[N], int back = 1) const { return is(prev(back).text, text); }
     void push(Tok kind, QStringView text) { m_tokens[m_tokenCount++ & (TokensKept - 1)] = {kind, text}; }
@@ -1260,9 +1275,7 @@ private:
     {
         const QChar c = t[i];
         const QChar next = i + 1 < n ? t[i + 1] : QChar();
-        const bool pair = (c == u':' && next == u':') || (c == u'-' && next == u'>') || (c == u'=' && next == u'=')
-            || (c == u'!' && next == u'=') || (c == u'<' && next == u'<') || (c == u'&' && next == u'&');
-        if (pair) {
+        if (isPair(c, next)) {
             if (c == u'-' && next == u'>' && afterParameters())
                 m_trailing = true; // `auto f() -> T {`: the body follows the type
             if (c == u'<' && m_stack.size() == m_statementDepth && m_target.isEmpty() && m_stream.isEmpty()) {
@@ -1337,7 +1350,7 @@ private:
     QList<StringUse> m_uses;
     OpenStack m_stack;
     static constexpr qsizetype TokensKept = 16; // a power of two
-    Token m_tokens[TokensKept]; // the last tokens read
+    Token m_tokens[TokensKept]; // the last tokens read; default (None) where none was read yet
     qsizetype m_tokenCount = 0;
     Open m_lastClosed{};
     QString m_candidate;    // a function whose ")" closed where its body may follow
