@@ -1388,8 +1388,8 @@ private:
 
 bool inList(QStringView call, const QSet<QStringView> &calls)
 {
-    const qsizetype last = call.lastIndexOf(u"::");
-    return calls.contains(call) || (last >= 0 && calls.contains(call.sliced(last + 2)));
+    const QStringView last = lastPart(call);
+    return calls.contains(call) || (last.size() < call.size() && calls.contains(last));
 }
 
 const QSet<QStringView> &textCalls()
@@ -1522,7 +1522,9 @@ bool looksLikeNotationLine(QStringView text)
 // where it is returned, a default or an element of a table without a call that shows it.
 bool looksLikeAKeyword(QStringView text)
 {
-    if (text.size() > 2 && QStringView(u"([{<").contains(text.front()) && QStringView(u")]}>").contains(text.back()))
+    const auto opens = [](QChar c) { return c == u'(' || c == u'[' || c == u'{' || c == u'<'; };
+    const auto closes = [](QChar c) { return c == u')' || c == u']' || c == u'}' || c == u'>'; };
+    if (text.size() > 2 && opens(text.front()) && closes(text.back()))
         text = text.sliced(1, text.size() - 2); // a piece of code: "(ans)", "<br>"
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
         return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-';
@@ -1980,9 +1982,10 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         return UseKind::Data; // `dir + "/" + name`, `path + "/flags"`: a path's piece, even in a path a message shows
     if (looksLikeSql(text, false))
         return UseKind::Data; // a statement, whatever shows it or is given it: "SELECT %1 FROM %2"
-    if (hasNoWords(text) && !use.calls.isEmpty() && compares(lastPart(use.calls[0].name)))
+    const bool noWords = hasNoWords(text); // asked again below: once is enough
+    if (noWords && !use.calls.isEmpty() && compares(lastPart(use.calls[0].name)))
         return UseKind::Data; // `name.lastIndexOf(".")`: punctuation searched for, even in a text a person sees
-    if ((looksLikeAKeyword(text) || hasNoWords(text)) && appendedPiece(use))
+    if ((noWords || looksLikeAKeyword(text)) && appendedPiece(use))
         return UseKind::Data; // `expr.append("(ans)")`, `vars.append(QString("%1=%2").arg(…))`: code, whatever shows the whole
     UseKind kind = kindOfCalls(use.calls, use.stream, in, false, 0);
     const bool handedOn = std::all_of(use.calls.begin(), use.calls.end(), [](const CallHop &hop) {
@@ -2001,7 +2004,7 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         return UseKind::Data; // `out << "Name="` onto a file the program writes; a translation put there is meant to be read
     if (kind == UseKind::Data && isMapKey(use) && readsAsWords(text))
         kind = UseKind::Unknown; // `languages.insert("Bahasa Indonesia", "id")`: a list a person picks from, as its shape says
-    if (kind == UseKind::Unknown && use.besideTranslation && (hasNoWords(text) ? isSentencePunctuation(text)
+    if (kind == UseKind::Unknown && use.besideTranslation && (noWords ? isSentencePunctuation(text)
             : !looksLikeAName(text) && !looksLikeCode(text) && !looksLikeNotationLine(text)))
         return UseKind::Text; // `tr("power") + " (W)"`, `name + ": " + tr("not found")`: a piece of the translation shown
     return kind == UseKind::Unknown ? kindByShape(use, text) : kind;
