@@ -34,8 +34,10 @@ constexpr auto CharClasses = [] {
     return classes;
 }();
 // A word compared with a literal, lengths first: QStringView's own == would
-// measure the literal at run time, on every identifier and bracket.
-template <qsizetype N> bool is(QStringView word, const char16_t (&text)[N])
+// measure the literal at run time, on every identifier and bracket. Always
+// inlined, as prevIs below: GCC at -O2 left them out of line, a call for a compare
+// or two, at every token.
+template <qsizetype N> Q_ALWAYS_INLINE bool is(QStringView word, const char16_t (&text)[N])
 {
     return word.size() == N - 1 && std::equal(word.begin(), word.end(), text, [](QChar a, char16_t b) { return a == b; });
 }
@@ -409,7 +411,7 @@ private:
         static const Token None;
         return back <= TokensKept ? m_tokens[(m_tokenCount - back) & (TokensKept - 1)] : None;
     }
-    template <qsizetype N> bool prevIs(const char16_t (&text)[N], int back = 1) const { return is(prev(back).text, text); }
+    template <qsizetype N> Q_ALWAYS_INLINE bool prevIs(const char16_t (&text)[N], int back = 1) const { return is(prev(back).text, text); }
     void push(Tok kind, QStringView text) { m_tokens[m_tokenCount++ & (TokensKept - 1)] = {kind, text}; }
 
     // `"…"_L1`: Qt's literal operator for a Latin-1 string.
