@@ -24,6 +24,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <future>
 #include <optional>
@@ -301,6 +302,15 @@ void writeToStandardOutput(const Catalog &catalog, const QString &context, const
     }
 }
 
+// Ends the process once a command's catalog and summary are out. What it read and built
+// is left for the system to take back at once: freed string by string on one thread, a
+// tree of 2,000 files' catalog, readings and flows took a tenth of the export's time.
+[[noreturn]] void endProcess(int code)
+{
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
 int exportCommand(const Options &options)
 {
     int failed = 0;
@@ -392,7 +402,7 @@ int exportCommand(const Options &options)
     if (catalog.undecodable > 0)
         summary.prepend(QStringLiteral("%1 个字符串的转义序列代表字节而不是字符（或写法不对），没有导出。\n").arg(catalog.undecodable));
     print(stderr, summary);
-    return failed > 0 ? 1 : 0;
+    endProcess(failed > 0 ? 1 : 0);
 }
 
 // What happened to one file of an import.
