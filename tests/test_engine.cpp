@@ -263,8 +263,9 @@ private slots:
         QTest::newRow("comparisons follow what they compare with")
             << "void W::f() { if (ui->btnConnect->text() == \"Connect\") {} if (p.readAll() == \"Connected\") {}\n"
                "  const QString t = ui->box->currentText(); if (t == \"Two words\") {} if (t.startsWith(\"Some\")) {}\n"
-               "  QString out = p.readAllStandardOutput(); if (out.startsWith(\"gpg: done\")) {} if (fi.suffix() == \"gpg\") {} }"
-            << "tdttdd";
+               "  QString out = p.readAllStandardOutput(); if (out.startsWith(\"gpg: done\")) {} if (fi.suffix() == \"gpg\") {}\n"
+               "  if (t.endsWith(\".vym\")) {} if (t == \"file://\") {} }"
+            << "tdttdd" "dd";
         QTest::newRow("markers, translations and what takes their result")
             << "void f() { label->setText(\"QtPass\"); // no-tr\n  /* NOTR */ g(\"Keep me\");\n  g(\"Two words\"); // notre\n"
                "  g(\"Left alone\"); // a longer comment, read eight at a time: i18n-ignore\n"
@@ -275,8 +276,9 @@ private slots:
             << "void f() { QStringList args; args << \"--batch\" << \"--yes\"; args.append(\"-e q\"); QProcess::execute(\"gpg\", args);\n"
                "  QFile file(dir + \"/.gpg-id\"); setOrganizationName(\"Some Org\"); QIcon::fromTheme(\"edit copy\");\n"
                "  qputenv(\"GNUPG HOME\", x); QRegularExpression re(QString(\"a b %1\").arg(n)); if (dir.cd(\"presets\")) {}\n"
-               "  QString dst = dir + \"/\" + name + \"/flags\"; QMessageBox::warning(this, tr(\"Copy\"), dst); }"
-            << "dddddddddd" "ddt";
+               "  QString dst = dir + \"/\" + name + \"/flags\"; QMessageBox::warning(this, tr(\"Copy\"), dst + \"content.xml\");\n"
+               "  label->setText(\"application/x-vym\"); label->setText(\"Hello \" + name); }"
+            << "dddddddddd" "ddtd" "dt";
         QTest::newRow("a translated shortcut, a translation searched for, a map's value and key, a key in words, a list's own append")
             << "void W::f() { a->setShortcut(QKeySequence(tr(\"Ctrl+Shift+Tab\"))); if (s.contains(QObject::tr(\"stalemate\"))) {}\n"
                "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); tags.insert(QObject::tr(\"Date\"), d);\n"

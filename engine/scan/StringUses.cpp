@@ -426,15 +426,23 @@ private:
         return prevIs(u"+") && prevIs(u")", 2) && m_lastClosed.kind == Kind::Call && translatedArgument(m_lastClosed.named) >= 0;
     }
 
-    // `"…" + tr(…)`, `"…" + QObject::tr(…)` after `end`.
-    bool translationAfter(qsizetype end) const
+    // Where a "+" after `end` joins what follows (not ++ or +=), the place after it; else -1.
+    qsizetype plusAfter(qsizetype end) const
     {
         qsizetype i = end;
         while (i < n && t[i].isSpace())
             ++i;
         if (i >= n || t[i] != u'+' || (i + 1 < n && (t[i + 1] == u'+' || t[i + 1] == u'=')))
+            return -1;
+        return i + 1;
+    }
+
+    // `"…" + tr(…)`, `"…" + QObject::tr(…)` after `end`.
+    bool translationAfter(qsizetype end) const
+    {
+        qsizetype i = plusAfter(end);
+        if (i < 0)
             return false;
-        ++i;
         while (i < n && t[i].isSpace())
             ++i;
         const qsizetype start = i;
@@ -476,6 +484,7 @@ private:
             m_stack.last().rows.append(m_row); // a wrapper's: compared, perhaps, once it closes
         use.latin1 = m_stack.last().latin1 || latin1Suffix(region.end);
         use.besideTranslation = translationBefore() || translationAfter(region.end);
+        use.joined = prevIs(u"+") || plusAfter(region.end) >= 0;
         if (!m_directive.isEmpty()) {
             use.construct = QLatin1Char('#') + m_directive;
             return;
@@ -1669,6 +1678,16 @@ bool looksLikeARegex(QStringView text)
     return (text.contains(u'(') || text.contains(u'\\')) && regex.match(text).hasMatch();
 }
 
+// A MIME type: "image/png", "application/x-vym", "text/uri-list".
+bool looksLikeMimeType(QStringView text)
+{
+    const qsizetype slash = text.indexOf(u'/');
+    if (slash < 4 || slash + 1 >= text.size() || text.contains(u' ') || text.indexOf(u'/', slash + 1) >= 0)
+        return false;
+    static const QSet<QStringView> Types{u"application", u"text", u"image", u"audio", u"video", u"font", u"multipart", u"message", u"model", u"inode"};
+    return Types.contains(text.first(slash)) && looksLikeAName(text);
+}
+
 // A URL, or the scheme it begins with: "file:", "file:%1", "mailto:", "https://%1/view?id=%2".
 bool looksLikeUrlScheme(QStringView text)
 {
@@ -1977,16 +1996,16 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
     const Function *in = file >= 0 && use.body >= 0 && m_firstOfFile[file] + use.body < m_functions.size()
         ? &m_functions[m_firstOfFile[file] + use.body] : nullptr;
     if (use.construct == u"comparison")
-        return isShown(in, use.compared) ? UseKind::Text : UseKind::Data;
+        return isShown(in, use.compared) && !looksLikeAName(text) && !looksLikeUrlScheme(text) ? UseKind::Text : UseKind::Data;
     if (!use.construct.isEmpty() || text.startsWith(u":/") || text.startsWith(u"qrc:/"))
         return UseKind::Data;
-    if (text == u"/" || (text.startsWith(u'/') && looksLikeAName(text)))
+    if (text == u"/" || (text.startsWith(u'/') && looksLikeAName(text)) || looksLikeMimeType(text))
         return UseKind::Data; // `dir + "/" + name`, `path + "/flags"`: a path's piece, even in a path a message shows
     if (looksLikeSql(text, false))
         return UseKind::Data; // a statement, whatever shows it or is given it: "SELECT %1 FROM %2"
     const bool noWords = hasNoWords(text); // asked again below: once is enough
-    if (noWords && !use.calls.isEmpty() && compares(lastPart(use.calls[0].name)))
-        return UseKind::Data; // `name.lastIndexOf(".")`: punctuation searched for, even in a text a person sees
+    if ((noWords || looksLikeAName(text) || looksLikeUrlScheme(text)) && !use.calls.isEmpty() && compares(lastPart(use.calls[0].name)))
+        return UseKind::Data; // `name.lastIndexOf(".")`, `url.endsWith(".vym")`: a sign or a name searched for, even in a text a person sees
     if ((noWords || looksLikeAKeyword(text)) && appendedPiece(use))
         return UseKind::Data; // `expr.append("(ans)")`, `vars.append(QString("%1=%2").arg(…))`: code, whatever shows the whole
     UseKind kind = kindOfCalls(use.calls, use.stream, in, false, 0);
@@ -2006,6 +2025,8 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         return UseKind::Data; // `out << "Name="` onto a file the program writes; a translation put there is meant to be read
     if (kind == UseKind::Data && isMapKey(use) && readsAsWords(text))
         kind = UseKind::Unknown; // `languages.insert("Bahasa Indonesia", "id")`: a list a person picks from, as its shape says
+    if (kind == UseKind::Text && use.joined && looksLikeAName(text))
+        return UseKind::Data; // `templateDir + "content-template.xml"`: a name within what is shown
     if (kind == UseKind::Unknown && use.besideTranslation && (noWords ? isSentencePunctuation(text)
             : !looksLikeAName(text) && !looksLikeCode(text) && !looksLikeNotationLine(text)))
         return UseKind::Text; // `tr("power") + " (W)"`, `name + ": " + tr("not found")`: a piece of the translation shown

@@ -35,6 +35,7 @@ struct StringUse {
     bool marked = false; // its line's comment says not to translate it (no-tr, notr, NOTR, no_tr, i18n-ignore)
     bool latin1 = false; // read as Latin-1 (QLatin1String("…"), QString::fromLatin1("…"), "…"_L1), though the file is UTF-8
     bool besideTranslation = false; // joined by + to a translation: `tr("power") + " (W)"`, a piece of what it shows
+    bool joined = false;  // joined by + to anything: `dir + "/flags.xml"`, a piece of a longer string
     // Where neither a call nor a construct takes it: what holds it.
     enum class Holder { None, Table, Return, Assignment, DefaultArgument, Macro };
     Holder holder = Holder::None; // an element of a table `names[] = {…}`, a `return`, `x = …`,
