@@ -211,14 +211,16 @@ QStringView lastPart(QStringView name)
     return name;
 }
 
-// The key's value and'ed with `value`, `value` where it had none.
-template <typename Key> void andInto(QHash<Key, bool> &hash, const Key &key, bool value)
+// The key's value and'ed with `value`, `value` where it had none; the key's value then.
+template <typename Key> bool andInto(QHash<Key, bool> &hash, const Key &key, bool value)
 {
     const auto found = hash.find(key);
-    if (found == hash.end())
+    if (found == hash.end()) {
         hash.insert(key, value);
-    else
-        *found = *found && value;
+        return value;
+    }
+    *found = *found && value;
+    return *found;
 }
 
 bool inList(QStringView call, const QSet<QStringView> &calls);
@@ -1019,7 +1021,13 @@ private:
         const QStringView name = lastPart(named);
         if (name.isEmpty() || (name.size() > 1 && name[0] == u'Q' && name[1].isUpper()) || translatedArgument(name) >= 0)
             return;
-        andInto(m_results, name, resultIsData());
+        const bool data = resultIsData();
+        // The same function called line after line (`total += compute(…)`): the hash is gone to
+        // only when its value for the name would change.
+        if (name != m_lastResult || (m_lastResultData && !data)) {
+            m_lastResultData = andInto(m_results, name, data);
+            m_lastResult = name;
+        }
     }
 
     // Whether the innermost call around here that does more than hand its argument on is one of
@@ -1198,7 +1206,7 @@ private:
         if (end >= n || t[end] != u'+')
             return false;
         const QStringView after = t.sliced(end + 1, qMin<qsizetype>(16, n - end - 1)).trimmed();
-        return after.startsWith(u"\"=\\\"") || after.startsWith(u"\"='");
+        return after.startsWith(u'"') && (after.startsWith(u"\"=\\\"") || after.startsWith(u"\"='")); // a quote first: most are none
     }
 
     // `data.toLatin1()`, `.toUtf8()`, `.toLocal8Bit()`: the same text as bytes.
@@ -1380,6 +1388,8 @@ private:
     qsizetype m_statementDepth = 1; // the brackets open where the statement being read began
     QStringView m_lastString; // the last string literal read, as written
     QHash<QStringView, bool> m_results; // functions called by name: whether each result went to the program's data
+    QStringView m_lastResult;     // the last name noted there,
+    bool m_lastResultData = false; // and its value there since
     QStringView m_target;   // the variable the statement gives a value to
     QStringView m_stream;   // the call the statement streams into
     bool m_initList = false;
