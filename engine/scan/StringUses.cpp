@@ -931,10 +931,8 @@ private:
         return name;
     }
 
-    void open(QChar close, Kind kind, const QString &name = QString())
-    {
-        m_stack.open(close, kind).name = name;
-    }
+    void open(QChar close, Kind kind) { m_stack.open(close, kind); } // most brackets name nothing: no name to copy
+    void open(QChar close, Kind kind, const QString &name) { m_stack.open(close, kind).name = name; }
 
     void openParen()
     {
