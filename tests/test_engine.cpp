@@ -277,8 +277,10 @@ private slots:
                "  QFile file(dir + \"/.gpg-id\"); setOrganizationName(\"Some Org\"); QIcon::fromTheme(\"edit copy\");\n"
                "  qputenv(\"GNUPG HOME\", x); QRegularExpression re(QString(\"a b %1\").arg(n)); if (dir.cd(\"presets\")) {}\n"
                "  QString dst = dir + \"/\" + name + \"/flags\"; QMessageBox::warning(this, tr(\"Copy\"), dst + \"content.xml\");\n"
-               "  label->setText(\"application/x-vym\"); label->setText(\"Hello \" + name); }"
-            << "dddddddddd" "ddtd" "dt";
+               "  label->setText(\"application/x-vym\"); label->setText(\"Hello \" + name);\n"
+               "  p = QDir::cleanPath(home + \"/Library\"); p = home + QDir::separator() + \"Application Support\" + QDir::separator();\n"
+               "  q += \" and display_name=?\"; m = QString(\"messages.text REGEXP '%1'\").arg(x); qr->setData(\"tox:\" + id); }"
+            << "dddddddddd" "ddtd" "dt" "dd" "ddd";
         QTest::newRow("a translated shortcut, a translation searched for, a map's value and key, a key in words, a list's own append")
             << "void W::f() { a->setShortcut(QKeySequence(tr(\"Ctrl+Shift+Tab\"))); if (s.contains(QObject::tr(\"stalemate\"))) {}\n"
                "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); tags.insert(QObject::tr(\"Date\"), d);\n"

@@ -439,6 +439,19 @@ private:
         return i + 1;
     }
 
+    // `QDir::separator() + "…"` before the string, or `"…" + QDir::separator()` after `end`.
+    bool separatorBeside(qsizetype end) const
+    {
+        if (prevIs(u"+") && prevIs(u")", 2) && m_lastClosed.kind == Kind::Call && lastPart(m_lastClosed.named) == u"separator")
+            return true;
+        qsizetype i = plusAfter(end);
+        if (i < 0)
+            return false;
+        while (i < n && t[i].isSpace())
+            ++i;
+        return t.sliced(i, qMin<qsizetype>(17, n - i)) == u"QDir::separator()";
+    }
+
     // `"…" + tr(…)`, `"…" + QObject::tr(…)` after `end`.
     bool translationAfter(qsizetype end) const
     {
@@ -535,6 +548,8 @@ private:
             use.compared = sideAfter(region.end).toString();
         } else if (prevIs(u"<<") && m_stack.last().debugStream) {
             use.construct = QStringLiteral("qDebug");
+        } else if (use.joined && separatorBeside(region.end)) {
+            use.construct = QStringLiteral("path"); // `home + QDir::separator() + "Library"`
         }
         if (!use.construct.isEmpty()) {
             use.call.clear();
@@ -1445,6 +1460,7 @@ const QSet<QStringView> &dataCalls()
         u"memcmp", u"system", u"fopen", u"freopen", u"fdopen", u"popen", u"_wfopen", u"fopen_s", u"qDebug", u"qInfo", u"qWarning", u"qCritical", u"qFatal", u"save", u"load",
         u"toString", u"fromString", u"setDisplayFormat", u"setCodec", u"setFileName", u"setPath", u"mkpath", u"mkdir", u"cd", u"rmdir", u"rmpath",
         u"exists", u"setProgram", u"setArguments", u"findExecutable", u"QSaveFile", u"filePath", u"absoluteFilePath",
+        u"cleanPath", u"toNativeSeparators", u"fromNativeSeparators",
         u"setNameFilters", u"entryList", u"entryInfoList", u"QDirIterator", u"setOrganizationName", u"setOrganizationDomain",
         u"setApplicationName", u"setDesktopFileName", u"qgetenv", u"qputenv", u"qunsetenv", u"qEnvironmentVariable",
         u"qEnvironmentVariableIsSet", u"qEnvironmentVariableIsEmpty", u"qEnvironmentVariableIntValue", u"getenv", u"setenv",
@@ -1654,6 +1670,17 @@ UseKind either(UseKind a, UseKind b)
 
 // SQL, or a piece of it: "SELECT ", " AND ", "INSERT INTO t VALUES(?)" (its first word a statement's
 // or, with `clauses`, a clause's, in capitals).
+// A condition only SQL writes: a column given a bound value ("display_name=?", "id = ?"), or a
+// table's column matched ("text_messages.message REGEXP '%1'").
+bool looksLikeSqlCondition(QStringView text)
+{
+    static const QRegularExpression condition(QStringLiteral(
+        "[A-Za-z_][A-Za-z0-9_.]*\\s*(?:=|<>|!=|<=|>=|<|>)\\s*\\?|[a-z_]+\\.[a-z_]+ (?:REGEXP|LIKE|GLOB|MATCH) "));
+    const bool bound = text.contains(u'?') && text.contains(u'=');
+    const bool matched = text.contains(u" REGEXP ") || text.contains(u" LIKE ") || text.contains(u" GLOB ") || text.contains(u" MATCH ");
+    return (bound || matched) && condition.match(text).hasMatch();
+}
+
 bool looksLikeSql(QStringView text, bool clauses = true)
 {
     static const QSet<QStringView> Statements{u"SELECT", u"INSERT", u"UPDATE", u"DELETE", u"CREATE", u"DROP", u"ALTER",
@@ -1661,6 +1688,8 @@ bool looksLikeSql(QStringView text, bool clauses = true)
     static const QSet<QStringView> Clauses{u"CONSTRAINT", u"AND", u"OR", u"WHERE", u"FROM", u"JOIN", u"ORDER", u"GROUP",
                                            u"LIMIT", u"VALUES", u"SET"};
     text = text.trimmed();
+    if (looksLikeSqlCondition(text))
+        return true;
     qsizetype end = 0;
     while (end < text.size() && text[end] >= u'A' && text[end] <= u'Z')
         ++end;
@@ -1684,6 +1713,13 @@ bool looksLikeARegex(QStringView text)
 {
     static const QRegularExpression regex(QStringLiteral("\\(\\?(?:<?[!=]|:|i\\))|\\\\[bBsSdDwW](?=.*[|*+?]|.*\\\\[bBsSdDwW])"));
     return (text.contains(u'(') || text.contains(u'\\')) && regex.match(text).hasMatch();
+}
+
+// A word of small letters and a colon, nothing after it: a URI's scheme ("tox:", "magnet:").
+bool looksLikeBareScheme(QStringView text)
+{
+    return text.size() >= 4 && text.back() == u':' && text.front() >= u'a' && text.front() <= u'z'
+        && std::all_of(text.begin(), text.end() - 1, [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'+' || c == u'.' || c == u'-'; });
 }
 
 // A MIME type: "image/png", "application/x-vym", "text/uri-list".
@@ -2038,6 +2074,8 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
     if (kind == UseKind::Unknown && use.besideTranslation && (noWords ? isSentencePunctuation(text)
             : !looksLikeAName(text) && !looksLikeCode(text) && !looksLikeNotationLine(text)))
         return UseKind::Text; // `tr("power") + " (W)"`, `name + ": " + tr("not found")`: a piece of the translation shown
+    if (kind == UseKind::Unknown && use.joined && looksLikeBareScheme(text))
+        return UseKind::Data; // `"tox:" + id`: a scheme of the program's own links
     return kind == UseKind::Unknown ? kindByShape(use, text) : kind;
 }
 
@@ -2060,6 +2098,8 @@ QString constructWords(const QString &construct)
         return QStringLiteral("属性 [[…]]");
     if (construct == u"qDebug")
         return QStringLiteral("qDebug() 输出");
+    if (construct == u"path")
+        return QStringLiteral("路径的一段（QDir::separator()）");
     return construct;
 }
 
