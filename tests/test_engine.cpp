@@ -264,8 +264,8 @@ private slots:
             << "void W::f() { if (ui->btnConnect->text() == \"Connect\") {} if (p.readAll() == \"Connected\") {}\n"
                "  const QString t = ui->box->currentText(); if (t == \"Two words\") {} if (t.startsWith(\"Some\")) {}\n"
                "  QString out = p.readAllStandardOutput(); if (out.startsWith(\"gpg: done\")) {} if (fi.suffix() == \"gpg\") {}\n"
-               "  if (t.endsWith(\".vym\")) {} if (t == \"file://\") {} }"
-            << "tdttdd" "dd";
+               "  if (t.endsWith(\".vym\")) {} if (t == \"file://\") {} if (QString::fromUtf8(f->name) == QString(\"avfoundation\")) {} }"
+            << "tdttdd" "ddd";
         QTest::newRow("markers, translations and what takes their result")
             << "void f() { label->setText(\"QtPass\"); // no-tr\n  /* NOTR */ g(\"Keep me\");\n  g(\"Two words\"); // notre\n"
                "  g(\"Left alone\"); // a longer comment, read eight at a time: i18n-ignore\n"

@@ -958,8 +958,8 @@ private:
             group.lambda = true;
         else if (prev().kind == Tok::Identifier && isControl(prev().text))
             group.control = true;
-        else if (isWrapper(callee.named)) {
-            group.latin1 = readsLatin1(callee.named);
+        else if (isWrapper(callee.named) || (callee.comparedBefore && (is(callee.named, u"QString") || is(callee.named, u"QByteArray")))) {
+            group.latin1 = readsLatin1(callee.named); // `x == QString("avfoundation")` compares as the string itself
             group.compared = callee.comparedBefore;
             group.comparedWith = callee.comparedWith;
         } else if (!callee.named.isEmpty()) {
