@@ -1676,9 +1676,14 @@ bool looksLikeSqlCondition(QStringView text)
 {
     static const QRegularExpression condition(QStringLiteral(
         "[A-Za-z_][A-Za-z0-9_.]*\\s*(?:=|<>|!=|<=|>=|<|>)\\s*\\?|[a-z_]+\\.[a-z_]+ (?:REGEXP|LIKE|GLOB|MATCH) "));
-    const bool bound = text.contains(u'?') && text.contains(u'=');
-    const bool matched = text.contains(u" REGEXP ") || text.contains(u" LIKE ") || text.contains(u" GLOB ") || text.contains(u" MATCH ");
-    return (bound || matched) && condition.match(text).hasMatch();
+    // One pass for what either form needs before the expression is asked: a "?", or one of
+    // those words in capitals after a space.
+    bool maybe = false;
+    for (qsizetype i = 1; i < text.size() && !maybe; ++i) {
+        const char16_t c = text[i].unicode();
+        maybe = c == u'?' || (text[i - 1] == u' ' && (c == u'R' || c == u'L' || c == u'G' || c == u'M') && i + 1 < text.size() && text[i + 1].isUpper());
+    }
+    return maybe && condition.match(text).hasMatch();
 }
 
 bool looksLikeSql(QStringView text, bool clauses = true)
