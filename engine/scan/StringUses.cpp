@@ -1670,12 +1670,13 @@ UseKind either(UseKind a, UseKind b)
 
 // SQL, or a piece of it: "SELECT ", " AND ", "INSERT INTO t VALUES(?)" (its first word a statement's
 // or, with `clauses`, a clause's, in capitals).
-// A condition only SQL writes: a column given a bound value ("display_name=?", "id = ?"), or a
+// A condition only SQL writes: a column given a bound value ("display_name=?", "id > ?"; not the
+// markup of "<strong>changes</strong>?"), or a
 // table's column matched ("text_messages.message REGEXP '%1'").
 bool looksLikeSqlCondition(QStringView text)
 {
     static const QRegularExpression condition(QStringLiteral(
-        "[A-Za-z_][A-Za-z0-9_.]*\\s*(?:=|<>|!=|<=|>=|<|>)\\s*\\?|[a-z_]+\\.[a-z_]+ (?:REGEXP|LIKE|GLOB|MATCH) "));
+        "[A-Za-z_][A-Za-z0-9_.]*\\s*=\\s*\\?|[A-Za-z_][A-Za-z0-9_.]* (?:<>|!=|<=|>=|<|>) \\?|[a-z_]+\\.[a-z_]+ (?:REGEXP|LIKE|GLOB|MATCH) "));
     // One pass for what either form needs before the expression is asked: a "?", or one of
     // those words in capitals after a space.
     bool maybe = false;
