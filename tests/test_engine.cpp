@@ -280,8 +280,9 @@ private slots:
                "  label->setText(\"application/x-vym\"); label->setText(\"Hello \" + name);\n"
                "  p = QDir::cleanPath(home + \"/Library\"); p = home + QDir::separator() + \"Application Support\" + QDir::separator();\n"
                "  q += \" and display_name=?\"; m = QString(\"messages.text REGEXP '%1'\").arg(x); qr->setData(\"tox:\" + id);\n"
-               "  f(tr(\"Remove <b>all</b>?\")); }"
-            << "dddddddddd" "ddtd" "dt" "dd" "ddd" "t";
+               "  m = QString(\"LOWER(t.message) LIKE '%1'\"); paths << \"~/.kde/share/emoticons\"; RegOpenKeyEx(k, TEXT(R\"(Software\\Run)\"));\n"
+               "  app.addLibraryPath(\"platforms\"); assert(!\"Unhandled value\"); f(tr(\"Remove <b>all</b>?\")); }"
+            << "dddddddddd" "ddtd" "dt" "dd" "ddd" "ddd" "ddt";
         QTest::newRow("a translated shortcut, a translation searched for, a map's value and key, a key in words, a list's own append")
             << "void W::f() { a->setShortcut(QKeySequence(tr(\"Ctrl+Shift+Tab\"))); if (s.contains(QObject::tr(\"stalemate\"))) {}\n"
                "  m_headers.insert(Rank, QString(\"%1 \").arg(\"Rank\", 4)); map.insert(\"type\", \"check\"); tags.insert(QObject::tr(\"Date\"), d);\n"

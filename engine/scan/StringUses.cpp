@@ -1460,7 +1460,7 @@ const QSet<QStringView> &dataCalls()
         u"memcmp", u"system", u"fopen", u"freopen", u"fdopen", u"popen", u"_wfopen", u"fopen_s", u"qDebug", u"qInfo", u"qWarning", u"qCritical", u"qFatal", u"save", u"load",
         u"toString", u"fromString", u"setDisplayFormat", u"setCodec", u"setFileName", u"setPath", u"mkpath", u"mkdir", u"cd", u"rmdir", u"rmpath",
         u"exists", u"setProgram", u"setArguments", u"findExecutable", u"QSaveFile", u"filePath", u"absoluteFilePath",
-        u"cleanPath", u"toNativeSeparators", u"fromNativeSeparators",
+        u"cleanPath", u"toNativeSeparators", u"fromNativeSeparators", u"addLibraryPath", u"setLibraryPaths", u"assert",
         u"setNameFilters", u"entryList", u"entryInfoList", u"QDirIterator", u"setOrganizationName", u"setOrganizationDomain",
         u"setApplicationName", u"setDesktopFileName", u"qgetenv", u"qputenv", u"qunsetenv", u"qEnvironmentVariable",
         u"qEnvironmentVariableIsSet", u"qEnvironmentVariableIsEmpty", u"qEnvironmentVariableIntValue", u"getenv", u"setenv",
@@ -1671,18 +1671,21 @@ UseKind either(UseKind a, UseKind b)
 // SQL, or a piece of it: "SELECT ", " AND ", "INSERT INTO t VALUES(?)" (its first word a statement's
 // or, with `clauses`, a clause's, in capitals).
 // A condition only SQL writes: a column given a bound value ("display_name=?", "id > ?"; not the
-// markup of "<strong>changes</strong>?"), or a
-// table's column matched ("text_messages.message REGEXP '%1'").
+// markup of "<strong>changes</strong>?"), a
+// table's column matched ("text_messages.message REGEXP '%1'", "LOWER(t.message) LIKE '%1'") or
+// given to a function in capitals ("REGEXPSENSITIVE(t.message, '%1')").
 bool looksLikeSqlCondition(QStringView text)
 {
     static const QRegularExpression condition(QStringLiteral(
-        "[A-Za-z_][A-Za-z0-9_.]*\\s*=\\s*\\?|[A-Za-z_][A-Za-z0-9_.]* (?:<>|!=|<=|>=|<|>) \\?|[a-z_]+\\.[a-z_]+ (?:REGEXP|LIKE|GLOB|MATCH) "));
-    // One pass for what either form needs before the expression is asked: a "?", or one of
-    // those words in capitals after a space.
+        "[A-Za-z_][A-Za-z0-9_.]*\\s*=\\s*\\?|[A-Za-z_][A-Za-z0-9_.]* (?:<>|!=|<=|>=|<|>) \\?|[a-z_]+\\.[a-z_]+\\)? (?:REGEXP|LIKE|GLOB|MATCH) "
+        "|[A-Z]{3,}\\([a-z_]+\\.[a-z_]+"));
+    // One pass for what a form needs before the expression is asked: a "?", one of those words
+    // in capitals after a space, or a word in capitals right before a bracket.
     bool maybe = false;
     for (qsizetype i = 1; i < text.size() && !maybe; ++i) {
         const char16_t c = text[i].unicode();
-        maybe = c == u'?' || (text[i - 1] == u' ' && (c == u'R' || c == u'L' || c == u'G' || c == u'M') && i + 1 < text.size() && text[i + 1].isUpper());
+        maybe = c == u'?' || (text[i - 1] == u' ' && (c == u'R' || c == u'L' || c == u'G' || c == u'M') && i + 1 < text.size() && text[i + 1].isUpper())
+            || (c == u'(' && text[i - 1].isUpper());
     }
     return maybe && condition.match(text).hasMatch();
 }
@@ -1719,6 +1722,21 @@ bool looksLikeARegex(QStringView text)
 {
     static const QRegularExpression regex(QStringLiteral("\\(\\?(?:<?[!=]|:|i\\))|\\\\[bBsSdDwW](?=.*[|*+?]|.*\\\\[bBsSdDwW])"));
     return (text.contains(u'(') || text.contains(u'\\')) && regex.match(text).hasMatch();
+}
+
+// A path from the home folder ("~/.kde/share/emoticons") or with Windows' backslashes, a registry
+// key too ("Software\\Microsoft\\Windows\\CurrentVersion\\Run"): no space, and no sign a sentence has.
+bool looksLikeHomeOrWindowsPath(QStringView text)
+{
+    if (text.contains(u' ') || text.size() < 3)
+        return false;
+    if (text.startsWith(u"~/"))
+        return true;
+    if (text.size() > 3 && text[0].isLetter() && text[1] == u':' && text[2] == u'\\')
+        return true; // "C:\\Windows"
+    const qsizetype backslash = text.indexOf(u'\\'); // between two words of two letters at least, not "a\\b"
+    return backslash > 1 && backslash + 2 < text.size() && text[backslash - 2].isLetterOrNumber() && text[backslash - 1].isLetterOrNumber()
+        && text[backslash + 1].isLetter() && text[backslash + 2].isLetterOrNumber();
 }
 
 // A word of small letters and a colon, nothing after it: a URI's scheme ("tox:", "magnet:").
@@ -2049,7 +2067,7 @@ UseKind ProgramFlows::kindOf(const StringUse &use, QStringView text, int file) c
         return isShown(in, use.compared) && !looksLikeAName(text) && !looksLikeUrlScheme(text) ? UseKind::Text : UseKind::Data;
     if (!use.construct.isEmpty() || text.startsWith(u":/") || text.startsWith(u"qrc:/"))
         return UseKind::Data;
-    if (text == u"/" || (text.startsWith(u'/') && looksLikeAName(text)) || looksLikeMimeType(text))
+    if (text == u"/" || (text.startsWith(u'/') && looksLikeAName(text)) || looksLikeMimeType(text) || looksLikeHomeOrWindowsPath(text))
         return UseKind::Data; // `dir + "/" + name`, `path + "/flags"`: a path's piece, even in a path a message shows
     if (looksLikeSql(text, false))
         return UseKind::Data; // a statement, whatever shows it or is given it: "SELECT %1 FROM %2"
