@@ -428,7 +428,7 @@ private:
         return prevIs(u"+") && prevIs(u")", 2) && m_lastClosed.kind == Kind::Call && translatedArgument(m_lastClosed.named) >= 0;
     }
 
-    // Where a "+" after `end` joins what follows (not ++ or +=), the place after it; else -1.
+    // Where a "+" after `end` joins what follows (not ++ or +=), where that begins; else -1.
     qsizetype plusAfter(qsizetype end) const
     {
         qsizetype i = end;
@@ -436,7 +436,10 @@ private:
             ++i;
         if (i >= n || t[i] != u'+' || (i + 1 < n && (t[i + 1] == u'+' || t[i + 1] == u'=')))
             return -1;
-        return i + 1;
+        ++i;
+        while (i < n && t[i].isSpace())
+            ++i;
+        return i;
     }
 
     // `QDir::separator() + "…"` before the string, or `"…" + QDir::separator()` after `end`.
@@ -444,12 +447,8 @@ private:
     {
         if (prevIs(u"+") && prevIs(u")", 2) && m_lastClosed.kind == Kind::Call && lastPart(m_lastClosed.named) == u"separator")
             return true;
-        qsizetype i = plusAfter(end);
-        if (i < 0)
-            return false;
-        while (i < n && t[i].isSpace())
-            ++i;
-        return t.sliced(i, qMin<qsizetype>(17, n - i)) == u"QDir::separator()";
+        const qsizetype i = plusAfter(end);
+        return i >= 0 && t.sliced(i, qMin<qsizetype>(17, n - i)) == u"QDir::separator()";
     }
 
     // `"…" + tr(…)`, `"…" + QObject::tr(…)` after `end`.
@@ -458,8 +457,6 @@ private:
         qsizetype i = plusAfter(end);
         if (i < 0)
             return false;
-        while (i < n && t[i].isSpace())
-            ++i;
         const qsizetype start = i;
         while (i < n && (isIdentifierPart(t[i]) || t[i] == u':'))
             ++i;
@@ -1214,12 +1211,11 @@ private:
     {
         if (prevIs(u"+") && prev(2).kind == Tok::String && (m_lastString.endsWith(u"<\"") || m_lastString.endsWith(u"</\"")))
             return true;
-        while (end < n && (t[end] == u' ' || t[end] == u'\t'))
-            ++end;
-        if (end >= n || t[end] != u'+')
-            return false;
-        const QStringView after = t.sliced(end + 1, qMin<qsizetype>(16, n - end - 1)).trimmed();
-        return after.startsWith(u'"') && (after.startsWith(u"\"=\\\"") || after.startsWith(u"\"='")); // a quote first: most are none
+        const qsizetype after = plusAfter(end);
+        if (after < 0 || after >= n || t[after] != u'"')
+            return false; // most names are followed by no string
+        const QStringView next = t.sliced(after, qMin<qsizetype>(4, n - after));
+        return next.startsWith(u"\"=\\\"") || next.startsWith(u"\"='");
     }
 
     // `data.toLatin1()`, `.toUtf8()`, `.toLocal8Bit()`: the same text as bytes.
