@@ -4,6 +4,7 @@
 
 #include "engine/catalog/Catalog.h"
 #include "engine/Document.h"
+#include "engine/files/DiskBatch.h"
 #include "engine/files/FileError.h"
 #include "engine/replace/OwnLiterals.h"
 #include "engine/files/ParallelFor.h"
@@ -26,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <future>
 #include <optional>
 #include <utility>
@@ -39,7 +41,7 @@
 
 namespace {
 
-// Files an import writes at once: each write mostly waits for the disk.
+// Files an import writes at once: each write mostly waits for the file system.
 constexpr int WritingThreads = 16;
 
 const char Usage[] =
@@ -418,6 +420,7 @@ struct Imported {
     QSet<const CatalogEntry *> unfinished; // translations marked unfinished or fuzzy, of strings here
     QString diff;         // --dry-run
     int leftAsData = 0;   // places with a translation left alone as the program's data
+    std::shared_ptr<PendingReplace> waiting; // written beside the file, to be renamed over it once the batch is on disk
 };
 
 QString problemWords(ReplacementProblem problem)
@@ -457,8 +460,9 @@ struct TreeFlows {
     QHash<QString, int> fileNumbers;
 };
 
-Imported importInto(const QString &path, const CatalogIndex &catalog, const TreeFlows *tree, bool dryRun, bool again = false)
+Imported importInto(const QString &path, const CatalogIndex &catalog, const TreeFlows *tree, DiskBatch *batch, bool again = false)
 {
+    const bool dryRun = batch == nullptr;
     const MayRestore restore = [](const Problem &) { return true; };
     Document document = Document::Load(path, true, dryRun ? MayRestore() : restore);
     Imported imported;
@@ -518,15 +522,17 @@ Imported importInto(const QString &path, const CatalogIndex &catalog, const Tree
     request.found = found;
     request.replacements = fill.replacements;
     request.spans = spans;
+    request.batch = batch;
     try {
-        const ReplaceResult result = ReplaceAndSave(request);
+        ReplaceResult result = ReplaceAndSave(request);
         imported.notes += result.recovered;
         if (result.refusal == Refusal::ChangedOnDisk && !again) { // another Zelvane wrote it meanwhile: once more from what it wrote
-            Imported next = importInto(path, catalog, tree, false, true);
+            Imported next = importInto(path, catalog, tree, batch, true);
             next.notes = imported.notes + next.notes;
             return next;
         }
-        imported.outcome = result.written ? Imported::Written : Imported::LeftAlone;
+        imported.outcome = result.written || result.pending ? Imported::Written : Imported::LeftAlone;
+        imported.waiting = std::move(result.pending);
         if (result.refusal != Refusal::None) { // read-only, or changed since it was read: not asked here
             imported.outcome = Imported::Failed;
             imported.problem = {ProblemAbout(result.refusal == Refusal::ReadOnly ? Problem::ReadOnly : Problem::ChangedOnDisk, path)};
@@ -656,12 +662,13 @@ int importCommand(const Options &options)
     int files = 0, written = 0, alone = 0, leftAsData = 0;
     qsizetype strings = 0;
     QString diff;
-    // A write waits for the disk to hold the file (and its backup) before the next step: many at once
-    // let the file system put their waits together.
-    const int threads = options.dryRun ? 0 : qMax(QThread::idealThreadCount(), WritingThreads);
-    forEachFile(sources, [&](const QString &path) {
-        return importInto(path, index, tree ? &*tree : nullptr, options.dryRun);
-    }, [&](const Imported &result) {
+    // The files written are put on disk a batch at a time, by one wait for all of them, and only
+    // then renamed over the files they replace.
+    std::optional<DiskBatch> batch;
+    if (!options.dryRun)
+        batch.emplace();
+    std::deque<Imported> held;
+    const auto count = [&](const Imported &result) {
         ++files;
         leftAsData += result.leftAsData;
         if (!result.notes.isEmpty())
@@ -681,7 +688,31 @@ int importCommand(const Options &options)
         written += result.outcome == Imported::Written;
         alone += result.outcome == Imported::LeftAlone;
         diff += result.diff;
-    }, threads);
+    };
+    // Counted in the files' order, each once its batch has put it in place or given it up.
+    const auto countFinished = [&] {
+        while (!held.empty() && !(held.front().waiting && StillWaiting(*held.front().waiting))) {
+            Imported &result = held.front();
+            try {
+                if (const std::shared_ptr<PendingReplace> pending = std::exchange(result.waiting, nullptr))
+                    ThrowIfNotWritten(*pending);
+            } catch (const FileError &error) {
+                result.outcome = Imported::Failed;
+                result.problem = error.problems();
+            }
+            count(result);
+            held.pop_front();
+        }
+    };
+    forEachFile(sources, [&](const QString &path) {
+        return importInto(path, index, tree ? &*tree : nullptr, batch ? &*batch : nullptr);
+    }, [&](Imported result) {
+        held.push_back(std::move(result));
+        countFinished();
+    }, options.dryRun ? 0 : qMax(QThread::idealThreadCount(), WritingThreads));
+    if (batch)
+        batch->flush();
+    countFinished();
     for (const QString &problem : problems)
         report(problem);
     print(stdout, diff);

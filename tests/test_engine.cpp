@@ -10,6 +10,7 @@
 #include "engine/scan/CppEscapes.h"
 #include "engine/Document.h"
 #include "app/words/ProblemWords.h"
+#include "engine/files/DiskBatch.h"
 #include "engine/files/FileError.h"
 #include "engine/replace/Landing.h"
 #include "engine/replace/OwnLiterals.h"
@@ -1016,6 +1017,48 @@ private slots:
         QCOMPARE(readBytes(path()), Written);
         QCOMPARE(readBytes(path("other.cpp")), linked ? Written : QByteArray("<missing>"));
         QCOMPARE(entries(), names);
+    }
+
+    // Files written as one batch wait beside their files, locked, until the
+    // batch's sync: only a sync that saw them through puts them in place. A
+    // failed sync, or one never made, leaves every file and backup as it was.
+    void batchedWrites_data()
+    {
+        QTest::addColumn<int>("syncError"); // -1: the batch is never synced
+        QTest::newRow("synced") << 0;
+        QTest::newRow("the disk failed") << EIO;
+        QTest::newRow("never synced") << -1;
+    }
+
+    void batchedWrites()
+    {
+        QFETCH(int, syncError);
+        int syncs = 0;
+        std::optional<DiskBatch> batch(std::in_place, [&](int) { ++syncs; errno = syncError; return syncError > 0 ? -1 : 0; });
+        ReplaceRequest request = loaded();
+        request.batch = &*batch;
+        ReplaceResult result = ReplaceAndSave(request);
+        QVERIFY(result.pending && StillWaiting(*result.pending) && !result.written);
+        QCOMPARE(readBytes(path()), Source);
+        QCOMPARE(readBytes(path(".main.cpp.new")), Written);
+        QVERIFY(!WriteLock(path(), 0).locked()); // NAME stays locked while it waits
+        QString message;
+        if (syncError >= 0) {
+            batch->flush();
+            QVERIFY(!StillWaiting(*result.pending));
+            message = failureOf([&] { ThrowIfNotWritten(*result.pending); });
+        }
+        QVERIFY(WriteLock(path(), 0).locked() == (syncError >= 0)); // let go by the flush
+        batch.reset();
+        result = {};
+        QCOMPARE(syncs, syncError >= 0 ? 1 : 0);
+        QCOMPARE(readBytes(path()), syncError == 0 ? Written : Source);
+        QCOMPARE(readBytes(path("main.cpp.backup")), syncError == 0 ? Source : OldBackup);
+        QCOMPARE(entries(), QStringList({"main.cpp", "main.cpp.backup"}));
+        QCOMPARE(message.isEmpty(), syncError <= 0);
+        QVERIFY2(syncError <= 0 || (message.contains("输入输出错误") && message.count("没有被修改") == 1), qPrintable(message));
+        request.batch = nullptr;
+        QCOMPARE(ReplaceAndSave(request).written, syncError != 0); // the next write works, on its own
     }
 
     // A program killed while it writes into a file with a second name leaves it

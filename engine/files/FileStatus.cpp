@@ -69,6 +69,7 @@ FileStatus StatusOf(const QString &path)
         status.group = info.st_gid;
         status.mode = info.st_mode & 07777;
         status.links = qint64(info.st_nlink);
+        status.device = quint64(info.st_dev);
         status.modifiedSeconds = info.st_mtim.tv_sec;
         status.modifiedNanoseconds = info.st_mtim.tv_nsec;
 #ifdef Q_OS_LINUX

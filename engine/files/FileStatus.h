@@ -14,6 +14,7 @@ struct FileStatus {
     uint group = 0;
     uint mode = 0;  // the permission bits
     qint64 links = 1;
+    quint64 device = 0; // the file system it is on
     qint64 modifiedSeconds = 0, modifiedNanoseconds = 0;
     bool keepModified = false; // give the time of the last change too (a backup's)
     QList<QPair<QByteArray, QByteArray>> attributes; // user.* extended attributes and the access list, by name

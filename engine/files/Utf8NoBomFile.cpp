@@ -1,5 +1,6 @@
 #include "engine/files/Utf8NoBomFile.h"
 
+#include "engine/files/DiskBatch.h"
 #include "engine/files/FileError.h"
 
 #include <QFile>
@@ -46,6 +47,15 @@ qsizetype firstInvalidUtf8Byte(const QByteArray &bytes)
         i += length;
     }
     return -1;
+}
+
+// A write the system refused, with its error number.
+FileError systemError(const QString &path, QFileDevice::FileError device, int error)
+{
+    Problem problem = ProblemAbout(Problem::CannotWrite, path);
+    problem.deviceError = int(device);
+    problem.systemError = error;
+    return FileError(problem);
 }
 
 } // namespace
@@ -148,39 +158,29 @@ QString NewTextPathFor(const QString &path)
 #ifdef Q_OS_LINUX
 namespace {
 
-enum class Unnamed { Written, NotPermitted, Unavailable };
-
-FileError systemError(const QString &path, QFileDevice::FileError device, int error)
-{
-    Problem problem = ProblemAbout(Problem::CannotWrite, path);
-    problem.deviceError = int(device);
-    problem.systemError = error;
-    return FileError(problem);
-}
-
 // The new file written unnamed in the path's folder (O_TMPFILE), given the
-// status, on disk, then named .NAME.new and renamed over the path: what the
-// save file below does, with half of its calls to the system, since an
-// import makes them for every file. A program stopped between the naming and
-// the rename leaves .NAME.new, which the next write of the file removes (the
-// file itself is whole, old or new); so does a write into the file
-// (ReplaceAndSave). Unavailable, nothing in place, where the
-// path is a link or a file we may not write, the file system has no unnamed
-// files or the name cannot be given: the save file does it then.
-Unnamed writeUnnamed(const QByteArray &bytes, const QString &path, const FileStatus &status,
-                     const std::function<void()> &beforeRename)
+// status, on disk (or left for the batch to put there), then named .NAME.new,
+// to be renamed over the path: what the save file below does, with half of
+// its calls to the system, since an import makes them for every file. A
+// program stopped between the naming and the rename leaves .NAME.new, which
+// the next write of the file removes (the file itself is whole, old or new);
+// so does a write into the file (ReplaceAndSave). NotStaged, nothing in place,
+// where the path is a link or a file we may not write, the file system has no
+// unnamed files or the name cannot be given: the save file does it then.
+Staged nameNewText(const QByteArray &bytes, const QString &path, const FileStatus &status, DiskBatch *batch)
 {
     const QByteArray name = QFile::encodeName(path);
     struct stat there;
     if (!status.known)
-        return Unnamed::Unavailable;
+        return Staged::NotStaged;
     if (::lstat(name.constData(), &there) == 0 && (S_ISLNK(there.st_mode) || ::access(name.constData(), W_OK) != 0))
-        return Unnamed::Unavailable; // a file we may not write: the save file refuses it, as before
+        return Staged::NotStaged; // a file we may not write: the save file refuses it, as before
     const qsizetype slash = name.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : name.left(slash);
+    const bool batched = batch && batch->guard(QFile::decodeName(folder), status.device);
     const int descriptor = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (descriptor < 0)
-        return Unnamed::Unavailable; // the save file tries, and says why it cannot
+        return Staged::NotStaged; // the save file tries, and says why it cannot
     const struct Closer { int descriptor; ~Closer() { ::close(descriptor); } } closer{descriptor};
     for (qsizetype written = 0; written < bytes.size();) {
         const ssize_t now = ::write(descriptor, bytes.constData() + written, size_t(bytes.size() - written));
@@ -191,8 +191,8 @@ Unnamed writeUnnamed(const QByteArray &bytes, const QString &path, const FileSta
         written += now;
     }
     if (!ApplyStatus(descriptor, status))
-        return Unnamed::NotPermitted;
-    if (::fdatasync(descriptor) != 0) // on disk before its name says it is whole
+        return Staged::OwnerRefused;
+    if (!batched && ::fdatasync(descriptor) != 0) // on disk before its name says it is whole
         throw systemError(path, QFileDevice::WriteError, errno);
     const QByteArray temporary = QFile::encodeName(NewTextPathFor(path));
     const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(descriptor);
@@ -202,33 +202,58 @@ Unnamed writeUnnamed(const QByteArray &bytes, const QString &path, const FileSta
     // A file of that name is one a stopped write left. Where the name cannot be had (no /proc, a
     // folder of that name), the save file writes it under a name of its own.
     if (!named() && !(errno == EEXIST && ::unlink(temporary.constData()) == 0 && named()))
-        return Unnamed::Unavailable;
-    try {
-        if (beforeRename)
-            beforeRename();
-    } catch (...) {
-        ::unlink(temporary.constData());
-        throw;
-    }
-    if (::rename(temporary.constData(), name.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        throw systemError(path, QFileDevice::RenameError, error);
-    }
-    return Unnamed::Written;
+        return Staged::NotStaged;
+    return Staged::Named;
 }
 
 } // namespace
 #endif
 
+Staged StageNewText(const QByteArray &bytes, const QString &path, const FileStatus &status, DiskBatch &batch)
+{
+#ifdef Q_OS_LINUX
+    return nameNewText(bytes, path, status, &batch);
+#else
+    Q_UNUSED(bytes);
+    Q_UNUSED(path);
+    Q_UNUSED(status);
+    Q_UNUSED(batch);
+    return Staged::NotStaged;
+#endif
+}
+
+void RenameNewText(const QString &path)
+{
+    const QByteArray temporary = QFile::encodeName(NewTextPathFor(path));
+    if (::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        throw systemError(path, QFileDevice::RenameError, error);
+    }
+}
+
+void DropNewText(const QString &path)
+{
+    ::unlink(QFile::encodeName(NewTextPathFor(path)).constData());
+}
+
 bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const FileStatus &status,
                             const std::function<void()> &beforeRename)
 {
 #ifdef Q_OS_LINUX
-    switch (writeUnnamed(bytes, path, status, beforeRename)) {
-    case Unnamed::Written: return true;
-    case Unnamed::NotPermitted: return false;
-    case Unnamed::Unavailable: break;
+    switch (nameNewText(bytes, path, status, nullptr)) {
+    case Staged::Named:
+        try {
+            if (beforeRename)
+                beforeRename();
+        } catch (...) {
+            DropNewText(path);
+            throw;
+        }
+        RenameNewText(path);
+        return true;
+    case Staged::OwnerRefused: return false;
+    case Staged::NotStaged: break;
     }
 #endif
     QSaveFile file(path);

@@ -2,8 +2,9 @@
 
 // files/: the user's files on disk. Utf8NoBomFile reads and writes them
 // safely, FileStatus keeps their owner and mode, WriteLock keeps two writers
-// apart, SourcePaths names them and walks a tree, ParallelFor works on its
-// files on every core; FileError holds what went wrong, as a Problem.
+// apart, DiskBatch puts many new files on disk at once, SourcePaths names them
+// and walks a tree, ParallelFor works on its files on every core; FileError
+// holds what went wrong, as a Problem.
 
 #include "engine/files/FileError.h"
 #include "engine/files/FileStatus.h"
@@ -14,6 +15,8 @@
 #include <QString>
 
 #include <functional>
+
+class DiskBatch;
 
 namespace Utf8NoBomFile {
 
@@ -54,6 +57,18 @@ bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const 
 
 // .NAME.new beside the path: what a program stopped just before the rename leaves.
 QString NewTextPathFor(const QString &path);
+
+// The first half of WriteAtomicallyKeeping, for one of many files: the new file
+// written and named .NAME.new, where it waits for the batch's sync() (or, where
+// the batch cannot cover it, for the disk on its own) before RenameNewText puts
+// it over the path. OwnerRefused, nothing named: its owner or group may not be
+// given. NotStaged, nothing named: WriteAtomicallyKeeping writes it whole.
+enum class Staged { Named, OwnerRefused, NotStaged };
+Staged StageNewText(const QByteArray &bytes, const QString &path, const FileStatus &status, DiskBatch &batch);
+// .NAME.new renamed over the path; throws FileError, .NAME.new removed, when it cannot be.
+void RenameNewText(const QString &path);
+// .NAME.new removed: the new text is not to be put in place.
+void DropNewText(const QString &path);
 
 // Writes the bytes into the existing file, emptied first: its owner, mode and
 // other names stay. Not atomic: a failure may leave it part written.

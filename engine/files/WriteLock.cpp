@@ -38,8 +38,9 @@ QHash<QString, QDeadlineTimer> g_busy;
 
 // The system's lock on the folder, waited for until the deadline; -1 when
 // another process held it all that time, -2 when it cannot be had at all.
-int lockFolder(const QString &folder, const QDeadlineTimer &deadline)
+int lockFolder(const QString &folder, const QDeadlineTimer &deadline, const std::function<void()> &beforeWaiting)
 {
+    bool waited = false;
     const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
         return -2; // a folder we cannot open: the write will say why
@@ -49,6 +50,8 @@ int lockFolder(const QString &folder, const QDeadlineTimer &deadline)
             ::close(descriptor);
             return busy ? -1 : -2; // else a file system without locks: nothing to wait for
         }
+        if (!std::exchange(waited, true) && beforeWaiting)
+            beforeWaiting();
         QThread::usleep(2000);
     }
     return descriptor;
@@ -56,7 +59,7 @@ int lockFolder(const QString &folder, const QDeadlineTimer &deadline)
 
 } // namespace
 
-WriteLock::WriteLock(const QString &filePath, int waitMs) : m_filePath(filePath)
+WriteLock::WriteLock(const QString &filePath, int waitMs, const std::function<void()> &beforeWaiting) : m_filePath(filePath)
 {
     QElapsedTimer waited;
     waited.start();
@@ -80,7 +83,7 @@ WriteLock::WriteLock(const QString &filePath, int waitMs) : m_filePath(filePath)
     if (g_folders[folder].writers == 0) {
         g_folders[folder].taking = true;
         locked.unlock();
-        const int descriptor = lockFolder(folder, deadline);
+        const int descriptor = lockFolder(folder, deadline, beforeWaiting);
         locked.relock();
         g_changed.wakeAll();
         if (descriptor == -1) {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // Keeps two writers from working on the same file at once: threads of this
 // process wait for each other file by file; another Zelvane is kept out by an
 // advisory lock on the folder (the file's backup and hidden helpers live there
@@ -12,7 +14,9 @@ class WriteLock
 {
 public:
     // Waits up to `waitMs` for the lock on the folder of the file the path names.
-    explicit WriteLock(const QString &filePath, int waitMs = 10000);
+    // `beforeWaiting` runs once, before any wait for another process: a writer
+    // lets go there of what that process may be waiting for.
+    explicit WriteLock(const QString &filePath, int waitMs = 10000, const std::function<void()> &beforeWaiting = {});
     ~WriteLock();
     WriteLock(const WriteLock &) = delete;
     WriteLock &operator=(const WriteLock &) = delete;

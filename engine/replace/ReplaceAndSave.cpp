@@ -1,5 +1,6 @@
 #include "engine/replace/ReplaceAndSave.h"
 
+#include "engine/files/DiskBatch.h"
 #include "engine/files/FileError.h"
 #include "engine/files/FileStatus.h"
 #include "engine/replace/OwnLiterals.h"
@@ -13,6 +14,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+
+#include <atomic>
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -194,7 +198,6 @@ public:
         throw stuck.followedBy(Problem::LeftUnchanged);
     }
 
-    // The replace failed: the new backup goes, the older one comes back.
     // The replace failed: the new backup goes, the older one comes back; false
     // when it could not, and waits under its hidden name.
     bool restore()
@@ -268,6 +271,75 @@ bool writeBackup(const QString &target, const QByteArray &bytes, const QString &
 
 } // namespace
 
+// The rest of a replace whose new text waits beside NAME as .NAME.new for a
+// batch's sync: NAME's lock, and the older backup set aside. Finished by the
+// batch's flush, on whichever thread flushes.
+class PendingReplace
+{
+public:
+    PendingReplace(std::unique_ptr<WriteLock> lock, const OldBackup &oldBackup, const QString &target)
+        : m_lock(std::move(lock)), m_oldBackup(oldBackup), m_target(target)
+    {
+    }
+    // Never finished: the new text goes, and NAME.backup is what it was.
+    ~PendingReplace()
+    {
+        if (m_state.load() == Waiting)
+            undo();
+    }
+
+    // The new text renamed over NAME when the sync saw it on disk; else
+    // undone, and why kept for failure(). NAME's lock goes either way.
+    void finish(int syncError)
+    {
+        try {
+            if (syncError != 0) {
+                Problem problem = ProblemAbout(Problem::CannotWrite, m_target);
+                problem.deviceError = int(QFileDevice::WriteError);
+                problem.systemError = syncError;
+                throw FileError(problem);
+            }
+            Utf8NoBomFile::RenameNewText(m_target);
+            m_oldBackup.discard();
+            m_lock.reset();
+            m_state.store(Written);
+        } catch (const FileError &error) { // says the file is as it was
+            m_failure = undo() ? error : error.followedBy(Problem::OlderBackupKept, m_oldBackup.aside());
+            m_lock.reset();
+            m_state.store(Failed);
+        }
+    }
+
+    bool waiting() const { return m_state.load() == Waiting; }
+    const std::optional<FileError> &failure() const { return m_failure; }
+
+private:
+    enum State { Waiting, Written, Failed };
+
+    bool undo()
+    {
+        Utf8NoBomFile::DropNewText(m_target);
+        return m_oldBackup.restore();
+    }
+
+    std::unique_ptr<WriteLock> m_lock;
+    OldBackup m_oldBackup;
+    QString m_target;
+    std::optional<FileError> m_failure;
+    std::atomic<int> m_state{Waiting}; // set last: another thread reads the failure once it is not Waiting
+};
+
+bool StillWaiting(const PendingReplace &pending)
+{
+    return pending.waiting();
+}
+
+void ThrowIfNotWritten(const PendingReplace &pending)
+{
+    if (pending.failure())
+        throw *pending.failure();
+}
+
 ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook)
 {
     const auto reach = [&hook](ReplaceStep step) {
@@ -276,9 +348,10 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
     };
     const QString &target = request.path;
     refuseUnlessReplaceable(request, target);
-    const WriteLock lock(target);
-    if (!lock.locked())
-        throw FileError(lock.busy()).followedBy(Problem::LeftUnchanged);
+    // A write that waits with others lets them go before it waits for another process.
+    auto lock = std::make_unique<WriteLock>(target, 10000, [&request] { if (request.batch) request.batch->flush(); });
+    if (!lock->locked())
+        throw FileError(lock->busy()).followedBy(Problem::LeftUnchanged);
     ReplaceResult result;
     const MarkOutcome mark = settleMark(target, [](const Problem &) { return true; });
     if (!mark.fileUsable || mark.markStays)
@@ -304,7 +377,20 @@ ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &h
         reach(ReplaceStep::OldBackupSetAside);
         const bool linked = writeBackup(target, oldBytes, backup, status, [&] { reach(ReplaceStep::BackupWritten); });
         reach(ReplaceStep::BackupInPlace);
-        const bool replaced = status.links <= 1
+        const Utf8NoBomFile::Staged staged = status.links <= 1 && request.batch
+            ? Utf8NoBomFile::StageNewText(result.bytes, target, status, *request.batch) : Utf8NoBomFile::Staged::NotStaged;
+        if (staged == Utf8NoBomFile::Staged::Named) {
+            try {
+                reach(ReplaceStep::FileWritten);
+            } catch (...) {
+                Utf8NoBomFile::DropNewText(target);
+                throw;
+            }
+            result.pending = std::make_shared<PendingReplace>(std::move(lock), oldBackup, target);
+            request.batch->add([pending = result.pending](int syncError) { pending->finish(syncError); });
+            return result;
+        }
+        const bool replaced = status.links <= 1 && staged == Utf8NoBomFile::Staged::NotStaged
             && Utf8NoBomFile::WriteAtomicallyKeeping(result.bytes, target, status, [&] { reach(ReplaceStep::FileWritten); });
         if (!replaced) {
             if (linked) // NAME is about to be written into: its backup becomes a file of its own first

@@ -16,7 +16,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
+
+class DiskBatch;
+class PendingReplace;
 
 // What a replace is given: the text as loaded, its rows and the file to write.
 // The window fills it when "替换文件(&R)" is pressed; the command line, per file.
@@ -34,6 +38,9 @@ struct ReplaceRequest
     // A read-only target is refused (Refusal::ReadOnly) unless this allows it; it then stays read-only.
     bool allowReadOnly = false;
     QByteArray encoding; // a form's own encoding, as its declaration names it; empty: UTF-8
+    // One of many files put on disk together: the new text waits for the batch's
+    // flush (ReplaceResult's pending). None: it waits for the disk on its own.
+    DiskBatch *batch = nullptr;
 };
 
 // Why a replace wrote nothing though there was something to write: the
@@ -53,6 +60,10 @@ struct ReplaceResult
     QByteArray bytes;
     bool written = false; // false: the file already held these bytes, and nothing on disk changed
     Problems recovered;   // what an earlier replace stopped half-way had left, and what was done about it
+    // The new text written beside NAME, waiting for the request's batch, which
+    // puts it in place; holds NAME's lock until then. Dropped by both before
+    // that, NAME is left as it was.
+    std::shared_ptr<PendingReplace> pending;
 };
 
 // The places between the replace's steps on disk, in order. A hook given to
@@ -66,6 +77,7 @@ enum class ReplaceStep {
     FileEmptied,       // instead, NAME (linked elsewhere too, or of an owner not ours to give) emptied to be
                        // written into, with .NAME.writing beside it until the new text is on disk
     FileInPlace,       // ... renamed over NAME, or written into it; the older backup is deleted next
+                       // (a write that waits for a batch stops at FileWritten: the batch's flush goes on)
 };
 using ReplaceHook = std::function<void(ReplaceStep)>;
 
@@ -81,6 +93,13 @@ using ReplaceHook = std::function<void(ReplaceStep)>;
 // changes. Refusals and failures are thrown as FileError, saying what NAME and
 // NAME.backup then hold.
 ReplaceResult ReplaceAndSave(const ReplaceRequest &request, const ReplaceHook &hook = {});
+
+// Whether a replace that waits for its batch (ReplaceResult's pending) has
+// not been finished by a flush yet.
+bool StillWaiting(const PendingReplace &pending);
+// Once a flush has finished it: throws, as FileError, why its new text was not
+// put in place (the sync failed; NAME and its backup are as they were).
+void ThrowIfNotWritten(const PendingReplace &pending);
 
 // Whether a load may put right what an interrupted write left, as found (both
 // versions named); none: nothing may be written.
