@@ -1,5 +1,7 @@
 #include "engine/files/DiskBatch.h"
 
+#include "engine/files/ParallelFor.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -7,6 +9,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+constexpr int FinishingThreads = 8;
+} // namespace
 
 DiskBatch::DiskBatch(SyncFileSystem syncFileSystem, int filesPerSync)
     : m_syncFileSystem(std::move(syncFileSystem)), m_filesPerSync(filesPerSync)
@@ -70,6 +76,7 @@ void DiskBatch::flush()
         m_error = error;
     error = m_error;
     locked.unlock();
-    for (const Finish &finish : waiting)
-        finish(error);
+    // Renames, and the older backups removed: each waits for the file system, on a disk
+    // without a journal a removal most of all, so several run at once.
+    ParallelForInOrder(int(waiting.size()), FinishingThreads, [&](int i) { waiting[i](error); }, [](int) {});
 }
