@@ -59,7 +59,7 @@ bool WriteAtomicallyKeeping(const QByteArray &bytes, const QString &path, const 
 QString NewTextPathFor(const QString &path);
 
 // The first half of WriteAtomicallyKeeping, for one of many files: the new file
-// written and named .NAME.new, where it waits for the batch's sync() (or, where
+// written and named .NAME.new, where it waits for the batch's flush (or, where
 // the batch cannot cover it, for the disk on its own) before RenameNewText puts
 // it over the path. OwnerRefused, nothing named: its owner or group may not be
 // given. NotStaged, nothing named: WriteAtomicallyKeeping writes it whole.
