@@ -49,3 +49,12 @@ inline FileError DeviceError(Problem::Kind kind, const QString &path, const QFil
     problem.systemError = systemError;
     return FileError(problem);
 }
+
+// A write the system refused: the failed step as Qt's device would name it, and the errno.
+inline FileError WriteFailure(const QString &path, QFileDevice::FileError step, int systemError)
+{
+    Problem problem = ProblemAbout(Problem::CannotWrite, path);
+    problem.deviceError = int(step);
+    problem.systemError = systemError;
+    return FileError(problem);
+}

@@ -49,15 +49,6 @@ qsizetype firstInvalidUtf8Byte(const QByteArray &bytes)
     return -1;
 }
 
-// A write the system refused, with its error number.
-FileError systemError(const QString &path, QFileDevice::FileError device, int error)
-{
-    Problem problem = ProblemAbout(Problem::CannotWrite, path);
-    problem.deviceError = int(device);
-    problem.systemError = error;
-    return FileError(problem);
-}
-
 } // namespace
 
 #ifdef Q_OS_UNIX
@@ -187,13 +178,13 @@ Staged nameNewText(const QByteArray &bytes, const QString &path, const FileStatu
         if (now < 0 && errno == EINTR)
             continue;
         if (now <= 0)
-            throw systemError(path, QFileDevice::WriteError, now < 0 ? errno : ENOSPC);
+            throw WriteFailure(path, QFileDevice::WriteError, now < 0 ? errno : ENOSPC);
         written += now;
     }
     if (!ApplyStatus(descriptor, status))
         return Staged::OwnerRefused;
     if (!batched && ::fdatasync(descriptor) != 0) // on disk before its name says it is whole
-        throw systemError(path, QFileDevice::WriteError, errno);
+        throw WriteFailure(path, QFileDevice::WriteError, errno);
     const QByteArray temporary = QFile::encodeName(NewTextPathFor(path));
     const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(descriptor);
     const auto named = [&] {
@@ -228,7 +219,7 @@ void RenameNewText(const QString &path)
     if (::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
         const int error = errno;
         ::unlink(temporary.constData());
-        throw systemError(path, QFileDevice::RenameError, error);
+        throw WriteFailure(path, QFileDevice::RenameError, error);
     }
 }
 

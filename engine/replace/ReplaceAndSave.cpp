@@ -293,12 +293,8 @@ public:
     void finish(int syncError)
     {
         try {
-            if (syncError != 0) {
-                Problem problem = ProblemAbout(Problem::CannotWrite, m_target);
-                problem.deviceError = int(QFileDevice::WriteError);
-                problem.systemError = syncError;
-                throw FileError(problem);
-            }
+            if (syncError != 0)
+                throw WriteFailure(m_target, QFileDevice::WriteError, syncError);
             Utf8NoBomFile::RenameNewText(m_target);
             m_oldBackup.discard();
             m_lock.reset();
